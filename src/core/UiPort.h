@@ -1,0 +1,43 @@
+#pragma once
+// The engine's only way to the user. The Qt main window implements it with message boxes,
+// the change list and the progress window; the headless mode with the terminal; tests with
+// a recording implementation.
+#include <string>
+
+namespace talvenor {
+
+enum class MessageIcon { None, Warning, Stop };
+
+class UiPort {
+ public:
+  virtual ~UiPort() = default;
+
+  // A modal message with only an OK button, captioned with the application's name.
+  virtual void ShowMessage(const std::string& text, MessageIcon icon = MessageIcon::None) = 0;
+  // A modal question with OK and Cancel; true for OK.
+  virtual bool AskOkCancel(const std::string& text, MessageIcon icon = MessageIcon::None) = 0;
+
+  // The change list: rows of three texts.
+  virtual void InsertRow(int index, const std::string& name, const std::string& path,
+                         const std::string& destination) = 0;
+  virtual void DeleteRow(int index) = 0;
+  virtual int RowCount() const = 0;
+
+  // The modal progress window of long checks.
+  virtual void ProgressOpen(const std::string& title, const std::string& text, int lower, int upper,
+                            int step) = 0;
+  virtual void ProgressStep() = 0;
+  // Lets waiting input through; with cancelOnEsc the Esc key counts as Cancel.
+  virtual void ProgressPump(bool cancelOnEsc) = 0;
+  virtual void ProgressReset() = 0;
+  virtual bool ProgressCancelRequested() const = 0;
+  virtual void ProgressClose() = 0;
+
+  // A line was appended to the change log (the headless mode echoes it).
+  virtual void LogLineWritten(const std::string& /*line*/) {}
+
+  // Ends the program at once with this status, writing no settings. Never returns.
+  [[noreturn]] virtual void Terminate(int status) = 0;
+};
+
+}  // namespace talvenor

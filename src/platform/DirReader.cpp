@@ -1,0 +1,109 @@
+#include "platform/DirReader.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+namespace talvenor::platform {
+
+DirReader::~DirReader() { Close(); }
+
+int DirReader::CodeForErrno(int err, bool listedByParent) {
+  switch (err) {
+    case 0:
+      return kSearchOk;
+    case EACCES:
+    case EPERM:
+      return kSearchAccessDenied;
+    case EIO:
+    case ENXIO:
+    case ENODEV:
+    case ENOMEDIUM:
+      return kSearchNotReady;
+    case ENOENT:
+    case ENOTDIR:
+      return listedByParent ? kSearchNotFound : kSearchPathNotFound;
+    default:
+      // Keep other errno values distinct from the codes above so they read as "any other".
+      return err == kSearchNotFound || err == kSearchPathNotFound || err == kSearchAccessDenied ||
+                     err == kSearchNotReady
+                 ? 1000 + err
+                 : err;
+  }
+}
+
+int DirReader::Open(const std::string& folder, bool listedByParent) {
+  Close();
+  m_lastError = 0;
+  const char* path = folder.empty() ? "." : folder.c_str();
+  const int fd = ::open(path, O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NOCTTY);
+  if (fd < 0) return CodeForErrno(errno, listedByParent);
+  DIR* dir = ::fdopendir(fd);
+  if (dir == nullptr) {
+    const int err = errno;
+    ::close(fd);
+    return CodeForErrno(err, listedByParent);
+  }
+  m_dir = dir;
+  return kSearchOk;
+}
+
+bool DirReader::Next(DirEntry& entry) {
+  DIR* dir = static_cast<DIR*>(m_dir);
+  if (dir == nullptr) return false;
+  const int dfd = ::dirfd(dir);
+  for (;;) {
+    errno = 0;
+    const dirent* de = ::readdir(dir);
+    if (de == nullptr) {
+      m_lastError = errno;
+      return false;
+    }
+    const char* name = de->d_name;
+    if (name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'))) continue;
+
+    // A folder needs no stat: its size and time are never used.
+    if (de->d_type == DT_DIR) {
+      entry.name.assign(name);
+      entry.kind = EntryKind::Folder;
+      entry.size = 0;
+      entry.writeTime = 0;
+      return true;
+    }
+    if (de->d_type != DT_REG && de->d_type != DT_LNK && de->d_type != DT_UNKNOWN) continue;
+
+    struct stat st {};
+    // Following links is what makes a link to a file count as that file.
+    if (::fstatat(dfd, name, &st, 0) != 0) continue;  // dangling link, or vanished meanwhile
+    if (S_ISDIR(st.st_mode)) {
+      if (de->d_type == DT_LNK) continue;  // never walk into a linked folder
+      struct stat lst {};
+      if (de->d_type == DT_UNKNOWN && (::fstatat(dfd, name, &lst, AT_SYMLINK_NOFOLLOW) != 0 || S_ISLNK(lst.st_mode)))
+        continue;
+      entry.name.assign(name);
+      entry.kind = EntryKind::Folder;
+      entry.size = 0;
+      entry.writeTime = 0;
+      return true;
+    }
+    if (!S_ISREG(st.st_mode)) continue;
+    entry.name.assign(name);
+    entry.kind = EntryKind::File;
+    entry.size = static_cast<std::uint64_t>(st.st_size);
+    entry.writeTime = ToFileTime(st.st_mtim.tv_sec, st.st_mtim.tv_nsec);
+    return true;
+  }
+}
+
+void DirReader::Close() {
+  if (m_dir != nullptr) {
+    ::closedir(static_cast<DIR*>(m_dir));
+    m_dir = nullptr;
+  }
+}
+
+}  // namespace talvenor::platform

@@ -1,0 +1,99 @@
+#include "platform/FileSystem.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <vector>
+
+namespace talvenor::platform {
+
+bool PathExists(const std::string& path) {
+  struct stat st {};
+  return !path.empty() && ::lstat(path.c_str(), &st) == 0;
+}
+
+bool IsFolder(const std::string& path) {
+  struct stat st {};
+  return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+std::optional<FileStatus> StatFile(const std::string& path) {
+  struct stat st {};
+  if (::stat(path.c_str(), &st) != 0) return std::nullopt;
+  FileStatus fs;
+  fs.size = static_cast<std::uint64_t>(st.st_size);
+  fs.writeTime = ToFileTime(st.st_mtim.tv_sec, st.st_mtim.tv_nsec);
+  fs.mode = st.st_mode & 07777;
+  return fs;
+}
+
+bool MakeDirectory(const std::string& path) { return ::mkdir(path.c_str(), 0777) == 0; }
+
+bool RemoveFile(const std::string& path) { return ::unlink(path.c_str()) == 0; }
+
+bool RemoveDirectory(const std::string& path) { return ::rmdir(path.c_str()) == 0; }
+
+bool ResetAttributesToNormal(const std::string& path) {
+  struct stat st {};
+  if (::lstat(path.c_str(), &st) != 0) return false;
+  if (S_ISLNK(st.st_mode)) return true;  // a link has no permissions of its own
+  mode_t mode = st.st_mode & 07777;
+  mode |= S_ISDIR(st.st_mode) ? S_IRWXU : S_IWUSR;
+  if (mode == (st.st_mode & 07777)) return true;
+  return ::chmod(path.c_str(), mode) == 0;
+}
+
+bool RenameNoReplace(const std::string& from, const std::string& to) {
+  return ::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0;
+}
+
+bool RenameReplace(const std::string& from, const std::string& to) {
+  return ::rename(from.c_str(), to.c_str()) == 0;
+}
+
+std::string ResolvePath(const std::string& path) {
+  if (path.empty()) return {};
+  char* resolved = ::realpath(path.c_str(), nullptr);
+  if (resolved == nullptr) return {};
+  std::string result(resolved);
+  std::free(resolved);
+  return result;
+}
+
+std::string CurrentDirectory() {
+  std::vector<char> buf(4096);
+  for (;;) {
+    if (::getcwd(buf.data(), buf.size()) != nullptr) return buf.data();
+    if (errno != ERANGE) return ".";
+    buf.resize(buf.size() * 2);
+  }
+}
+
+bool SyncFolder(const std::string& folder) {
+  const int fd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return false;
+  const bool ok = ::fsync(fd) == 0;
+  ::close(fd);
+  return ok;
+}
+
+bool SyncFileSystemOf(const std::string& path) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return false;
+  const bool ok = ::syncfs(fd) == 0;
+  ::close(fd);
+  return ok;
+}
+
+std::string ParentFolder(const std::string& path) {
+  const auto slash = path.find_last_of('/');
+  if (slash == std::string::npos) return ".";
+  if (slash == 0) return "/";
+  return path.substr(0, slash);
+}
+
+}  // namespace talvenor::platform

@@ -1,0 +1,52 @@
+#pragma once
+// Single-path file operations. Each returns true on success; on failure errno is left as
+// the system set it, so the caller can tell why.
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "platform/FileTime.h"
+
+namespace talvenor::platform {
+
+// Exact-path existence test: an entry of exactly this name exists (links not followed).
+bool PathExists(const std::string& path);
+
+// True when the path names a folder (links followed).
+bool IsFolder(const std::string& path);
+
+struct FileStatus {
+  std::uint64_t size = 0;
+  FileTime writeTime = 0;  // UTC FILETIME
+  unsigned mode = 0;       // permission bits
+};
+std::optional<FileStatus> StatFile(const std::string& path);
+
+// One level, mode 0777 reduced by the umask.
+bool MakeDirectory(const std::string& path);
+bool RemoveFile(const std::string& path);
+bool RemoveDirectory(const std::string& path);
+
+// Adds the owner's write permission (for a folder also read and search) so that its
+// contents can be deleted: the Linux meaning of "attributes back to normal".
+bool ResetAttributesToNormal(const std::string& path);
+
+// Renames without ever replacing an existing entry.
+bool RenameNoReplace(const std::string& from, const std::string& to);
+// Renames over an existing file; only for files the program writes for itself.
+bool RenameReplace(const std::string& from, const std::string& to);
+
+// Absolute path with links, "." and ".." resolved; empty when it cannot be resolved.
+std::string ResolvePath(const std::string& path);
+
+std::string CurrentDirectory();
+
+// Flushes a folder's entry list to disk (after a rename or link into it).
+bool SyncFolder(const std::string& folder);
+// Flushes the whole file system holding the path.
+bool SyncFileSystemOf(const std::string& path);
+
+// The folder part of a path, without trailing "/" (".", when it has none).
+std::string ParentFolder(const std::string& path);
+
+}  // namespace talvenor::platform

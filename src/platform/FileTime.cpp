@@ -1,0 +1,110 @@
+#include "platform/FileTime.h"
+
+#include <cstdio>
+#include <mutex>
+
+namespace talvenor::platform {
+namespace {
+
+constexpr std::int64_t kEpochDifference = 11644473600;  // seconds from 1601 to 1970
+constexpr std::uint64_t kTicksPerSecond = 10000000;
+
+std::mutex g_sourceMutex;
+std::function<long()> g_offsetSource;
+std::function<SystemTime()> g_clockSource;
+
+// Howard Hinnant's days-to-civil, valid for every date a FILETIME can hold.
+void CivilFromDays(std::int64_t z, int& y, int& m, int& d) {
+  z += 719468;
+  const std::int64_t era = (z >= 0 ? z : z - 146096) / 146097;
+  const auto doe = static_cast<unsigned>(z - era * 146097);
+  const unsigned yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
+  const std::int64_t yy = static_cast<std::int64_t>(yoe) + era * 400;
+  const unsigned doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
+  const unsigned mp = (5 * doy + 2) / 153;
+  d = static_cast<int>(doy - (153 * mp + 2) / 5 + 1);
+  m = static_cast<int>(mp < 10 ? mp + 3 : mp - 9);
+  y = static_cast<int>(yy + (m <= 2));
+}
+
+}  // namespace
+
+FileTime ToFileTime(std::int64_t unixSeconds, long nanoseconds) {
+  const std::int64_t secs = unixSeconds + kEpochDifference;
+  if (secs < 0) return 0;  // before 1601: Windows cannot express it either
+  return static_cast<FileTime>(secs) * kTicksPerSecond + static_cast<FileTime>(nanoseconds / 100);
+}
+
+long CurrentUtcOffsetSeconds() {
+  {
+    std::lock_guard lock(g_sourceMutex);
+    if (g_offsetSource) return g_offsetSource();
+  }
+  std::time_t now = std::time(nullptr);
+  std::tm local{};
+  localtime_r(&now, &local);
+  return local.tm_gmtoff;
+}
+
+FileTime FileTimeToLocalFileTime(FileTime utc) {
+  const std::int64_t shifted =
+      static_cast<std::int64_t>(utc) + static_cast<std::int64_t>(CurrentUtcOffsetSeconds()) * 10000000LL;
+  return shifted < 0 ? 0 : static_cast<FileTime>(shifted);
+}
+
+SystemTime FileTimeToSystemTime(FileTime ft) {
+  const std::uint64_t totalSeconds = ft / kTicksPerSecond;
+  const std::int64_t unixSeconds = static_cast<std::int64_t>(totalSeconds) - kEpochDifference;
+  std::int64_t days = unixSeconds / 86400;
+  std::int64_t rem = unixSeconds % 86400;
+  if (rem < 0) {
+    rem += 86400;
+    --days;
+  }
+  SystemTime st;
+  CivilFromDays(days, st.year, st.month, st.day);
+  st.hour = static_cast<int>(rem / 3600);
+  st.minute = static_cast<int>(rem / 60 % 60);
+  st.second = static_cast<int>(rem % 60);
+  st.milliseconds = static_cast<int>(ft % kTicksPerSecond / 10000);
+  return st;
+}
+
+SystemTime GetLocalTime() {
+  {
+    std::lock_guard lock(g_sourceMutex);
+    if (g_clockSource) return g_clockSource();
+  }
+  timespec ts{};
+  clock_gettime(CLOCK_REALTIME, &ts);
+  std::tm local{};
+  localtime_r(&ts.tv_sec, &local);
+  SystemTime st;
+  st.year = local.tm_year + 1900;
+  st.month = local.tm_mon + 1;
+  st.day = local.tm_mday;
+  st.hour = local.tm_hour;
+  st.minute = local.tm_min;
+  st.second = local.tm_sec;
+  st.milliseconds = static_cast<int>(ts.tv_nsec / 1000000);
+  return st;
+}
+
+std::string FormatStamp(const SystemTime& st) {
+  char buf[64];
+  std::snprintf(buf, sizeof buf, "%.4d%.2d%.2d%.2d%.2d%.2d", st.year, st.month, st.day, st.hour, st.minute,
+                st.second);
+  return buf;
+}
+
+void SetUtcOffsetSourceForTest(std::function<long()> source) {
+  std::lock_guard lock(g_sourceMutex);
+  g_offsetSource = std::move(source);
+}
+
+void SetLocalTimeSourceForTest(std::function<SystemTime()> source) {
+  std::lock_guard lock(g_sourceMutex);
+  g_clockSource = std::move(source);
+}
+
+}  // namespace talvenor::platform

@@ -1,0 +1,188 @@
+#include "platform/LockedFile.h"
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cerrno>
+#include <vector>
+
+#include "platform/FileSystem.h"
+
+namespace talvenor::platform {
+namespace {
+
+std::atomic<std::int64_t> g_failAfter{-1};
+
+int OpenFlags(LockedFile::Mode mode) {
+  switch (mode) {
+    case LockedFile::Mode::ReadExisting:
+      return O_RDONLY;
+    case LockedFile::Mode::ReadWriteExisting:
+      return O_RDWR;
+    case LockedFile::Mode::ReadWriteCreate:
+      return O_RDWR | O_CREAT;
+  }
+  return O_RDONLY;
+}
+
+}  // namespace
+
+void SetWriteFailureAfterBytesForTest(std::int64_t bytes) { g_failAfter.store(bytes); }
+
+bool InjectedWriteFailure(std::size_t bytesAboutToWrite) {
+  std::int64_t left = g_failAfter.load();
+  if (left < 0) return false;
+  if (static_cast<std::int64_t>(bytesAboutToWrite) > left) {
+    g_failAfter.store(0);
+    return true;
+  }
+  g_failAfter.store(left - static_cast<std::int64_t>(bytesAboutToWrite));
+  return false;
+}
+
+bool WriteAllTo(int fd, std::string_view data) {
+  if (InjectedWriteFailure(data.size())) {
+    errno = ENOSPC;
+    return false;
+  }
+  while (!data.empty()) {
+    const ssize_t n = ::write(fd, data.data(), data.size());
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    if (n == 0) {
+      errno = ENOSPC;
+      return false;
+    }
+    data.remove_prefix(static_cast<std::size_t>(n));
+  }
+  return true;
+}
+
+LockedFile::~LockedFile() { Close(); }
+
+LockedFile::LockedFile(LockedFile&& other) noexcept : m_fd(other.m_fd), m_path(std::move(other.m_path)) {
+  other.m_fd = -1;
+}
+
+LockedFile& LockedFile::operator=(LockedFile&& other) noexcept {
+  if (this != &other) {
+    Close();
+    m_fd = other.m_fd;
+    m_path = std::move(other.m_path);
+    other.m_fd = -1;
+  }
+  return *this;
+}
+
+bool LockedFile::Open(const std::string& path, Mode mode) {
+  Close();
+  const int fd = ::open(path.c_str(), OpenFlags(mode) | O_CLOEXEC | O_NOCTTY, 0666);
+  if (fd < 0) return false;
+  struct stat st {};
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    ::close(fd);
+    errno = EISDIR;
+    return false;
+  }
+  if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    const int err = errno;
+    ::close(fd);
+    errno = err;
+    return false;
+  }
+  // Cut only once the lock is ours, so a holder elsewhere never sees its file emptied.
+  if (mode == Mode::ReadWriteCreate && ::ftruncate(fd, 0) != 0) {
+    const int err = errno;
+    ::close(fd);
+    errno = err;
+    return false;
+  }
+  m_fd = fd;
+  m_path = path;
+  return true;
+}
+
+void LockedFile::Close() {
+  if (m_fd >= 0) {
+    ::close(m_fd);  // releases the lock
+    m_fd = -1;
+  }
+}
+
+bool LockedFile::ReadAll(std::string& out) const {
+  out.clear();
+  if (m_fd < 0) return false;
+  struct stat st {};
+  if (::fstat(m_fd, &st) == 0 && st.st_size > 0) out.reserve(static_cast<std::size_t>(st.st_size));
+  std::vector<char> buf(1 << 16);
+  off_t offset = 0;
+  for (;;) {
+    const ssize_t n = ::pread(m_fd, buf.data(), buf.size(), offset);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    if (n == 0) return true;
+    out.append(buf.data(), static_cast<std::size_t>(n));
+    offset += n;
+  }
+}
+
+bool LockedFile::Append(std::string_view data) {
+  if (m_fd < 0) {
+    errno = EBADF;
+    return false;
+  }
+  if (::lseek(m_fd, 0, SEEK_END) < 0) return false;
+  return WriteAllTo(m_fd, data);
+}
+
+std::int64_t LockedFile::Size() const {
+  struct stat st {};
+  if (m_fd < 0 || ::fstat(m_fd, &st) != 0) return -1;
+  return st.st_size;
+}
+
+bool LockedFile::Sync() { return m_fd >= 0 && ::fdatasync(m_fd) == 0; }
+
+bool ReplaceFileAtomically(const std::string& path, std::string_view data) {
+  // Honour a lock held on the current file, as an open "without sharing" would.
+  LockedFile current;
+  if (!current.Open(path, LockedFile::Mode::ReadExisting) && errno != ENOENT) {
+    if (errno == EWOULDBLOCK || errno == EISDIR) return false;
+  }
+  std::string tmpl = path + ".XXXXXX";
+  const int fd = ::mkostemp(tmpl.data(), O_CLOEXEC);
+  if (fd < 0) return false;
+  // mkostemp makes the file 0600; a replaced file keeps the mode it had.
+  struct stat st {};
+  const mode_t mode = current.IsOpen() && ::fstat(current.Descriptor(), &st) == 0 ? (st.st_mode & 0777) : 0644;
+  ::fchmod(fd, mode);
+  const bool ok = WriteAllTo(fd, data) && ::fsync(fd) == 0;
+  const int err = errno;
+  ::close(fd);
+  if (!ok || !RenameReplace(tmpl, path)) {
+    const int renameErr = ok ? errno : err;
+    ::unlink(tmpl.c_str());
+    errno = renameErr;
+    return false;
+  }
+  SyncFolder(ParentFolder(path));
+  return true;
+}
+
+bool CopyFileReplacing(const std::string& src, const std::string& dst) {
+  LockedFile in;
+  if (!in.Open(src, LockedFile::Mode::ReadExisting)) return false;
+  std::string data;
+  if (!in.ReadAll(data)) return false;
+  in.Close();
+  return ReplaceFileAtomically(dst, data);
+}
+
+}  // namespace talvenor::platform

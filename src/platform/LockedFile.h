@@ -1,0 +1,62 @@
+#pragma once
+// A file opened "without sharing": an exclusive advisory lock is taken on open, and a lock
+// held elsewhere makes the open fail as if the file could not be opened.
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace talvenor::platform {
+
+class LockedFile {
+ public:
+  enum class Mode {
+    ReadExisting,       // read only, the file must exist
+    ReadWriteExisting,  // read and write, the file must exist, no truncation
+    ReadWriteCreate,    // read and write, created or cut to length 0
+  };
+
+  LockedFile() = default;
+  ~LockedFile();
+  LockedFile(LockedFile&& other) noexcept;
+  LockedFile& operator=(LockedFile&& other) noexcept;
+  LockedFile(const LockedFile&) = delete;
+  LockedFile& operator=(const LockedFile&) = delete;
+
+  // False with errno set (EWOULDBLOCK when another holder has the lock).
+  bool Open(const std::string& path, Mode mode);
+  void Close();
+  bool IsOpen() const { return m_fd >= 0; }
+
+  // Whole contents from the start; false on a read error.
+  bool ReadAll(std::string& out) const;
+  // Appends at the end of the file; false with errno on a short or failed write.
+  bool Append(std::string_view data);
+  // Size as the file system reports it for the open descriptor; -1 on error.
+  std::int64_t Size() const;
+  bool Sync();
+  int Descriptor() const { return m_fd; }
+  const std::string& Path() const { return m_path; }
+
+ private:
+  int m_fd = -1;
+  std::string m_path;
+};
+
+// Replaces the file at path with data so that a crash or a full disk leaves either the
+// complete old file or the complete new one: temporary beside it, fsync, rename, fsync of
+// the folder. Fails with EWOULDBLOCK, leaving the old file, when another holder has it locked.
+bool ReplaceFileAtomically(const std::string& path, std::string_view data);
+
+// Copies src over dst atomically (dst replaced only when the copy is complete).
+bool CopyFileReplacing(const std::string& src, const std::string& dst);
+
+// Write failures injected by tests: after this many further bytes a write fails with ENOSPC.
+// A negative value turns it off.
+void SetWriteFailureAfterBytesForTest(std::int64_t bytes);
+// Used by every writing path of the platform layer; true when the write must fail now.
+bool InjectedWriteFailure(std::size_t bytesAboutToWrite);
+
+// Writes all of data to a descriptor, looping over short writes; false with errno on failure.
+bool WriteAllTo(int fd, std::string_view data);
+
+}  // namespace talvenor::platform
