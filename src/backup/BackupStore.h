@@ -1,0 +1,45 @@
+#pragma once
+// The backup folder: generation folders and the copies in them, the limit on their number
+// and the removal of old ones. The only code that writes into the user's backup folder.
+#include <string>
+
+#include "core/Settings.h"
+#include "core/UiPort.h"
+
+namespace talvenor {
+
+class BackupStore {
+ public:
+  // The backup folder is settings.DIR2 and the limit settings.BAKSZ, read at each call.
+  BackupStore(const Settings& settings, UiPort& ui);
+
+  // Copies folder + name into the pass's generation (a new one when continuing is 0).
+  // destination: the path copied to or attempted; generationName: set when continuing is 0.
+  // Nonzero when the copy was made.
+  int BackupFile(const std::string& folder, const std::string& name, int continuing, std::string& destination,
+                 std::string& generationName);
+
+  // 1 when the backup folder may be used with this watched folder; 0 after telling the user.
+  int CheckFolderPair(const std::string& watchDir, const std::string& backupDir);
+
+  // Removes the oldest generations beyond BAKSZ. Always 1.
+  int PruneGenerations();
+  int FindOldestGeneration(std::string& oldestName);
+  static int IsGenerationName(const std::string& name);
+
+  // Deletes everything inside folder (ending in "/"); 1 when emptied.
+  int EmptyFolder(const std::string& folder);
+  int RenameForManualDelete(const std::string& path);
+
+  // Puts the copies made so far on disk, before a pass saves the snapshot that claims them.
+  bool FlushCopies();
+
+  std::string m_strGenerationDir;
+  std::string m_strRemovePath;
+
+ private:
+  const Settings& m_settings;
+  UiPort& m_ui;
+};
+
+}  // namespace talvenor

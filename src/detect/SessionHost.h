@@ -1,0 +1,19 @@
+#pragma once
+// What a monitoring session needs from its window (or the terminal) besides the UiPort:
+// the tick timer, the controls of the Running state and hiding to the notification area.
+namespace talvenor {
+
+class SessionHost {
+ public:
+  virtual ~SessionHost() = default;
+  // Timer 1: call MonitorSession::OnMonitorTick every milliseconds until KillTimer.
+  virtual void StartTimer(int milliseconds) = 0;
+  virtual void KillTimer() = 0;
+  // Pull the two folder texts from the edit boxes into Settings::DIR1 and DIR2.
+  virtual void PullFolderTexts() = 0;
+  // Enable the controls of the Running (true) or Stopped (false) state.
+  virtual void SetRunningControls(bool running) = 0;
+  virtual void HideToTray() = 0;
+};
+
+}  // namespace talvenor
