@@ -1,0 +1,25 @@
+#pragma once
+// The snapshot file ("test2.dat") in its archive layout: a record count, then each record
+// behind a class tag, little-endian, no header.
+#include <string>
+
+#include "core/UiPort.h"
+#include "detect/Snapshot.h"
+
+namespace talvenor {
+
+// Replaces the file atomically; 0 after "ファイルに書き込みできません。" when it cannot be written.
+int SaveSnapshot(const std::string& path, const Snapshot& snapshot, UiPort& ui);
+
+// Replaces snapshot with the file's records. 0 without a message when the file cannot be
+// opened (snapshot unchanged) or is damaged (snapshot holds the records read before the damage).
+int LoadSnapshot(const std::string& path, Snapshot& snapshot);
+
+// 0 without a message when the file cannot be removed.
+int DeleteSnapshotFile(const std::string& path);
+
+// The archive bytes of a snapshot, and their reading; used by the functions above.
+std::string EncodeSnapshot(const Snapshot& snapshot);
+bool DecodeSnapshot(const std::string& bytes, Snapshot& snapshot);
+
+}  // namespace talvenor
