@@ -46,11 +46,12 @@ long CurrentUtcOffsetSeconds() {
   return local.tm_gmtoff;
 }
 
-FileTime FileTimeToLocalFileTime(FileTime utc) {
-  const std::int64_t shifted =
-      static_cast<std::int64_t>(utc) + static_cast<std::int64_t>(CurrentUtcOffsetSeconds()) * 10000000LL;
+FileTime ShiftFileTime(FileTime utc, long offsetSeconds) {
+  const std::int64_t shifted = static_cast<std::int64_t>(utc) + static_cast<std::int64_t>(offsetSeconds) * 10000000LL;
   return shifted < 0 ? 0 : static_cast<FileTime>(shifted);
 }
+
+FileTime FileTimeToLocalFileTime(FileTime utc) { return ShiftFileTime(utc, CurrentUtcOffsetSeconds()); }
 
 SystemTime FileTimeToSystemTime(FileTime ft) {
   const std::uint64_t totalSeconds = ft / kTicksPerSecond;
@@ -91,10 +92,26 @@ SystemTime GetLocalTime() {
 }
 
 std::string FormatStamp(const SystemTime& st) {
-  char buf[64];
-  std::snprintf(buf, sizeof buf, "%.4d%.2d%.2d%.2d%.2d%.2d", st.year, st.month, st.day, st.hour, st.minute,
-                st.second);
-  return buf;
+  // Written by hand: a scan formats one stamp per file, and snprintf dominated the profile.
+  if (st.year < 0 || st.year > 9999) {
+    char buf[64];
+    std::snprintf(buf, sizeof buf, "%.4d%.2d%.2d%.2d%.2d%.2d", st.year, st.month, st.day, st.hour, st.minute,
+                  st.second);
+    return buf;
+  }
+  char out[14];
+  auto two = [](char* p, int v) {
+    p[0] = static_cast<char>('0' + v / 10 % 10);
+    p[1] = static_cast<char>('0' + v % 10);
+  };
+  two(out, st.year / 100);
+  two(out + 2, st.year % 100);
+  two(out + 4, st.month);
+  two(out + 6, st.day);
+  two(out + 8, st.hour);
+  two(out + 10, st.minute);
+  two(out + 12, st.second);
+  return std::string(out, sizeof out);
 }
 
 void SetUtcOffsetSourceForTest(std::function<long()> source) {

@@ -20,6 +20,9 @@ FileTime ToFileTime(std::int64_t unixSeconds, long nanoseconds);
 // Adds the offset east of UTC that is in force at the moment of the call.
 FileTime FileTimeToLocalFileTime(FileTime utc);
 
+// The same with an offset the caller took once, for walks that convert many times.
+FileTime ShiftFileTime(FileTime utc, long offsetSeconds);
+
 // Breaks a FILETIME into calendar fields as if it were UTC.
 SystemTime FileTimeToSystemTime(FileTime ft);
 

@@ -1,0 +1,57 @@
+#include "detect/FolderScanner.h"
+
+#include "core/Messages.h"
+#include "platform/DirReader.h"
+#include "platform/FileTime.h"
+
+namespace talvenor {
+
+void FolderScanner::SetLevelPath(int level, const std::string& path) { m_levelPath.at(level) = SharedFolder(path); }
+
+const std::string& FolderScanner::LevelPath(int level) const { return m_levelPath.at(level).str(); }
+
+int FolderScanner::ScanFolder(int level, Snapshot& snapshot) {
+  const SharedFolder folder = m_levelPath.at(level);
+  platform::DirReader reader;
+  // Below level 0 the folder was just listed by its parent: if it is gone now, it vanished.
+  const int code = reader.Open(folder.str(), level > 0);
+  switch (code) {
+    case platform::kSearchOk:
+      break;
+    case platform::kSearchAccessDenied:
+      m_ui.ShowMessage(msg::kAccessDenied);
+      return 1;
+    case platform::kSearchNotFound:
+      return 1;
+    case platform::kSearchNotReady:
+      m_ui.ShowMessage(msg::kDiskNotReady);
+      return 1;
+    default:
+      m_ui.ShowMessage(msg::kError);
+      return 0;
+  }
+
+  // One offset per folder: the zone's offset at the moment of the listing.
+  const long offset = platform::CurrentUtcOffsetSeconds();
+  platform::DirEntry entry;
+  while (reader.Next(entry)) {
+    if (entry.kind == platform::EntryKind::Folder) {
+      if (level == kDeepestLevel) return 0;
+      std::string child;
+      child.reserve(folder.str().size() + entry.name.size() + 1);
+      child.append(folder.str()).append(entry.name).push_back('/');
+      m_levelPath[level + 1] = SharedFolder(std::move(child));
+      if (ScanFolder(level + 1, snapshot) == 0) return 0;
+      continue;
+    }
+    CElement& element = snapshot.emplace_back();
+    element.m_ftWrite = platform::ShiftFileTime(entry.writeTime, offset);
+    element.m_strStamp = platform::FormatStamp(platform::FileTimeToSystemTime(element.m_ftWrite));
+    element.m_strName = std::move(entry.name);
+    element.m_dwSize = static_cast<std::uint32_t>(entry.size);  // the low 32 bits, as stored
+    element.m_strFolder = folder;
+  }
+  return 1;
+}
+
+}  // namespace talvenor

@@ -1,0 +1,236 @@
+#include <gtest/gtest.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <map>
+
+#include "core/Messages.h"
+#include "detect/FolderScanner.h"
+#include "platform/DirReader.h"
+#include "platform/FileTime.h"
+#include "support/RecordingUi.h"
+#include "support/TempDir.h"
+
+using namespace talvenor;
+using talvenor::test::RecordingUi;
+using talvenor::test::TempDir;
+
+namespace {
+
+struct Scan {
+  RecordingUi ui;
+  FolderScanner scanner{ui};
+  Snapshot snapshot;
+  int result = -1;
+
+  explicit Scan(const std::string& root) {
+    scanner.SetLevelPath(0, root + "/");
+    result = scanner.ScanFolder(0, snapshot);
+  }
+  std::vector<std::string> Paths() const {
+    std::vector<std::string> out;
+    for (const auto& e : snapshot) out.push_back(e.m_strFolder.str() + e.m_strName);
+    return out;
+  }
+  bool Has(const std::string& path) const {
+    const auto paths = Paths();
+    return std::find(paths.begin(), paths.end(), path) != paths.end();
+  }
+};
+
+struct OffsetGuard {
+  explicit OffsetGuard(long seconds) { platform::SetUtcOffsetSourceForTest([seconds] { return seconds; }); }
+  ~OffsetGuard() { platform::SetUtcOffsetSourceForTest(nullptr); }
+};
+
+struct InjectGuard {
+  InjectGuard(const std::string& folder, int err) { platform::DirReader::InjectOpenErrorForTest(folder, err); }
+  ~InjectGuard() { platform::DirReader::InjectOpenErrorForTest("", 0); }
+};
+
+}  // namespace
+
+TEST(FolderScanner, RecordsFilesDepthFirstWithFieldsOfTheRecord) {
+  TempDir dir;
+  dir.MakeFolder("empty/deeper");
+  const std::string a = dir.Write("a.txt", "abc");
+  dir.Write("sub/report.txt", "12345");
+  dir.Write("sub/inner/x", "");
+  dir.Write("other/report.txt", "1");
+  dir.Write(".hidden", "h");
+  ASSERT_EQ(chmod(a.c_str(), 0444), 0);
+  test::SetWriteTime(a, 1204668489);  // 2008-03-05 07:08:09 in UTC+9
+
+  OffsetGuard jst(9 * 3600);
+  Scan scan(dir.path());
+  EXPECT_EQ(scan.result, 1);
+  EXPECT_TRUE(scan.ui.messages.empty());
+  ASSERT_EQ(scan.snapshot.size(), 5u) << "files only; folders, empty or not, leave no record";
+
+  const auto it = std::find_if(scan.snapshot.begin(), scan.snapshot.end(),
+                               [](const CElement& e) { return e.m_strName == "a.txt"; });
+  ASSERT_NE(it, scan.snapshot.end());
+  EXPECT_EQ(it->m_strStamp, "20080305070809");
+  EXPECT_EQ(it->m_ftWrite, 128491744890000000ULL);
+  EXPECT_EQ(it->m_dwSize, 3u);
+  EXPECT_EQ(it->m_strFolder.str(), dir.path() + "/");
+
+  // Every file below a folder comes before the folder's later siblings, and both
+  // report.txt records differ only by folder.
+  const auto paths = scan.Paths();
+  auto pos = [&](const std::string& rel) {
+    return std::find(paths.begin(), paths.end(), dir.path() + "/" + rel) - paths.begin();
+  };
+  EXPECT_EQ(pos("sub/inner/x") - pos("sub/report.txt"), pos("sub/inner/x") > pos("sub/report.txt") ? 1 : -1);
+  EXPECT_TRUE(scan.Has(dir.path() + "/other/report.txt"));
+  EXPECT_TRUE(scan.Has(dir.path() + "/.hidden"));
+}
+
+TEST(FolderScanner, EmptyTreeGivesEmptySnapshotAndSuccess) {
+  TempDir dir;
+  dir.MakeFolder("a/b/c");
+  Scan scan(dir.path());
+  EXPECT_EQ(scan.result, 1);
+  EXPECT_TRUE(scan.snapshot.empty());
+}
+
+TEST(FolderScanner, DaylightSavingChangesEveryRecord) {
+  TempDir dir;
+  dir.Write("f", "x");
+  std::string before, after;
+  platform::FileTime ftBefore = 0, ftAfter = 0;
+  {
+    OffsetGuard winter(3600);
+    Scan scan(dir.path());
+    before = scan.snapshot.at(0).m_strStamp;
+    ftBefore = scan.snapshot.at(0).m_ftWrite;
+  }
+  {
+    OffsetGuard summer(7200);
+    Scan scan(dir.path());
+    after = scan.snapshot.at(0).m_strStamp;
+    ftAfter = scan.snapshot.at(0).m_ftWrite;
+  }
+  EXPECT_NE(before, after);
+  EXPECT_EQ(ftAfter - ftBefore, 3600ULL * 10000000ULL);
+}
+
+TEST(FolderScanner, KeepsLowThirtyTwoBitsOfAHugeSparseFile) {
+  TempDir dir;
+  const std::string big = dir.Write("big.bin", "");
+  ASSERT_EQ(truncate(big.c_str(), 5000000000LL), 0);
+  Scan scan(dir.path());
+  ASSERT_EQ(scan.snapshot.size(), 1u);
+  EXPECT_EQ(scan.snapshot[0].m_dwSize, 705032704u);
+}
+
+TEST(FolderScanner, OddNamesAreRecordedByteForByte) {
+  TempDir dir;
+  const std::vector<std::string> names = {"a,b.txt", "with space", "line\nbreak", "cr\rname",
+                                          std::string("bad\xff\xfe utf8"), "表示.txt"};
+  for (const auto& n : names) dir.Write("odd/" + n, n);
+  Scan scan(dir.path());
+  EXPECT_EQ(scan.result, 1);
+  for (const auto& n : names) EXPECT_TRUE(scan.Has(dir.path() + "/odd/" + n)) << n;
+}
+
+TEST(FolderScanner, LinksFifosAndSocketsNeverLoopOrBlock) {
+  TempDir dir;
+  dir.Write("real/target.txt", "target!");
+  ASSERT_EQ(symlink((dir.path() + "/real/target.txt").c_str(), (dir / "real/link.txt").c_str()), 0);
+  ASSERT_EQ(symlink(dir.path().c_str(), (dir / "real/loop").c_str()), 0);  // a link to an ancestor
+  ASSERT_EQ(symlink("/nonexistent/nowhere", (dir / "real/dangling").c_str()), 0);
+  ASSERT_EQ(mkfifo((dir / "real/fifo").c_str(), 0600), 0);
+  const int sock = socket(AF_UNIX, SOCK_STREAM, 0);
+  sockaddr_un addr{};
+  addr.sun_family = AF_UNIX;
+  const std::string sockPath = dir / "real/sock";
+  if (sockPath.size() < sizeof addr.sun_path) {
+    std::copy(sockPath.begin(), sockPath.end(), addr.sun_path);
+    ASSERT_EQ(bind(sock, reinterpret_cast<sockaddr*>(&addr), sizeof addr), 0);
+  }
+  close(sock);
+
+  Scan scan(dir.path());
+  EXPECT_EQ(scan.result, 1);
+  ASSERT_EQ(scan.snapshot.size(), 2u);
+  EXPECT_TRUE(scan.Has(dir.path() + "/real/target.txt"));
+  EXPECT_TRUE(scan.Has(dir.path() + "/real/link.txt"));
+  for (const auto& e : scan.snapshot) EXPECT_EQ(e.m_dwSize, 7u) << "a linked file counts as its target";
+}
+
+TEST(FolderScanner, ErrorRowsOfTheListing) {
+  TempDir dir;
+  dir.Write("a/1.txt", "1");
+  dir.Write("b/2.txt", "2");
+  dir.Write("c/3.txt", "3");
+
+  {  // denied: reported, nothing from it, the scan goes on
+    InjectGuard g(dir / "b", EACCES);
+    Scan scan(dir.path());
+    EXPECT_EQ(scan.result, 1);
+    EXPECT_EQ(scan.ui.messages, std::vector<std::string>{msg::kAccessDenied});
+    EXPECT_FALSE(scan.Has(dir.path() + "/b/2.txt"));
+    EXPECT_TRUE(scan.Has(dir.path() + "/a/1.txt") && scan.Has(dir.path() + "/c/3.txt"));
+  }
+  {  // not ready: reported, the scan goes on
+    InjectGuard g(dir / "b", EIO);
+    Scan scan(dir.path());
+    EXPECT_EQ(scan.result, 1);
+    EXPECT_EQ(scan.ui.messages, std::vector<std::string>{msg::kDiskNotReady});
+    EXPECT_EQ(scan.snapshot.size(), 2u);
+  }
+  {  // vanished after its parent listed it: silent
+    InjectGuard g(dir / "b", ENOENT);
+    Scan scan(dir.path());
+    EXPECT_EQ(scan.result, 1);
+    EXPECT_TRUE(scan.ui.messages.empty());
+    EXPECT_EQ(scan.snapshot.size(), 2u);
+  }
+  {  // any other error ends the whole scan, keeping what was recorded
+    InjectGuard g(dir / "b", ENAMETOOLONG);
+    Scan scan(dir.path());
+    EXPECT_EQ(scan.result, 0);
+    EXPECT_EQ(scan.ui.messages, std::vector<std::string>{msg::kError});
+    EXPECT_LE(scan.snapshot.size(), 2u);
+    EXPECT_FALSE(scan.Has(dir.path() + "/b/2.txt"));
+  }
+  {  // the watched folder itself missing is an error, not a silent empty scan
+    Scan scan(dir.path() + "/missing");
+    EXPECT_EQ(scan.result, 0);
+    EXPECT_EQ(scan.ui.messages, std::vector<std::string>{msg::kError});
+  }
+}
+
+TEST(FolderScanner, RealPermissionDenialWhenNotRoot) {
+  if (geteuid() == 0) GTEST_SKIP() << "root reads every folder; the injected case covers it";
+  TempDir dir;
+  dir.Write("locked/x", "x");
+  dir.Write("open/y", "y");
+  ASSERT_EQ(chmod((dir / "locked").c_str(), 0), 0);
+  Scan scan(dir.path());
+  EXPECT_EQ(scan.result, 1);
+  EXPECT_EQ(scan.ui.messages, std::vector<std::string>{msg::kAccessDenied});
+  EXPECT_TRUE(scan.Has(dir.path() + "/open/y"));
+}
+
+TEST(FolderScanner, StopsAtTheDeepestLevel) {
+  TempDir dir;
+  // 255 folders below the watched folder; the deepest holds a file, then a subfolder.
+  std::string rel;
+  for (int i = 0; i < 255; ++i) rel += "d/";
+  dir.Write(rel + "deep.txt", "x");
+  {
+    Scan scan(dir.path());
+    EXPECT_EQ(scan.result, 1) << "255 levels are walked";
+    EXPECT_TRUE(scan.Has(dir.path() + "/" + rel + "deep.txt"));
+  }
+  dir.MakeFolder(rel + "one-too-many");
+  Scan scan(dir.path());
+  EXPECT_EQ(scan.result, 0);
+  EXPECT_TRUE(scan.ui.messages.empty()) << "the level limit ends the scan without a message";
+}
