@@ -1,0 +1,178 @@
+#include <gtest/gtest.h>
+
+#include "core/Messages.h"
+#include "detect/SnapshotFile.h"
+#include "platform/LockedFile.h"
+#include "support/RecordingUi.h"
+#include "support/TempDir.h"
+
+using namespace talvenor;
+using talvenor::test::ReadFile;
+using talvenor::test::RecordingUi;
+using talvenor::test::TempDir;
+
+namespace {
+
+CElement Make(const std::string& name, const std::string& folder, std::uint32_t size = 3,
+              platform::FileTime ft = 128491744890000000ULL, const std::string& stamp = "20080305070809") {
+  CElement e;
+  e.m_strStamp = stamp;
+  e.m_strName = name;
+  e.m_dwSize = size;
+  e.m_ftWrite = ft;
+  e.m_strFolder = SharedFolder(folder);
+  return e;
+}
+
+std::string Hex(const std::string& bytes, std::size_t n) {
+  static const char* digits = "0123456789ABCDEF";
+  std::string out;
+  for (std::size_t i = 0; i < n && i < bytes.size(); ++i) {
+    if (i) out += ' ';
+    const auto b = static_cast<unsigned char>(bytes[i]);
+    out += digits[b >> 4];
+    out += digits[b & 15];
+  }
+  return out;
+}
+
+const std::string kDataDir = TALVENOR_TEST_DATA;
+
+}  // namespace
+
+TEST(SnapshotFormat, OneRecordIsTheKnownFiftyFiveBytes) {
+  const Snapshot one = {Make("a.txt", "C:\\W\\")};
+  EXPECT_EQ(EncodeSnapshot(one), ReadFile(kDataDir + "/one-record.dat"));
+  EXPECT_EQ(EncodeSnapshot({}), std::string("\0\0", 2));
+}
+
+TEST(SnapshotFormat, CountAndLengthEncodings) {
+  const Snapshot two = {Make("a", "/w/"), Make("b", "/w/")};
+  const std::string bytes = EncodeSnapshot(two);
+  EXPECT_EQ(Hex(bytes, 17), "02 00 FF FF 00 00 08 00 43 45 6C 65 6D 65 6E 74 0E");
+  const std::size_t second = 2 + 14 + 15 + 2 + 12 + 4;  // count, class tag, stamp, name, numbers, folder
+  EXPECT_EQ(Hex(bytes.substr(second), 2), "01 80");
+
+  Snapshot many(70000, Make("f", "/w/"));
+  EXPECT_EQ(Hex(EncodeSnapshot(many), 6), "FF FF 70 11 01 00");
+
+  const std::string folder300(299, 'x');
+  const std::string one = EncodeSnapshot({Make("n", folder300 + "/")});
+  EXPECT_EQ(Hex(one.substr(one.size() - 303, 3), 3), "FF 2C 01");
+
+  const std::string big(70000, 'y');
+  const std::string huge = EncodeSnapshot({Make(big, "/")});
+  EXPECT_EQ(Hex(huge.substr(2 + 14 + 15, 7), 7), "FF FF FF 70 11 01 00");
+  Snapshot back;
+  ASSERT_TRUE(DecodeSnapshot(huge, back));
+  EXPECT_EQ(back.at(0).m_strName, big);
+}
+
+TEST(SnapshotFile, RoundTripKeepsEveryFieldAndTheOrder) {
+  TempDir dir;
+  RecordingUi ui;
+  Snapshot saved;
+  for (int i = 0; i < 70000; ++i)
+    saved.push_back(Make("file" + std::to_string(i) + "\n,表", "/w/sub" + std::to_string(i % 7) + "/",
+                         static_cast<std::uint32_t>(i * 7919), 0xFFFFFFFF00000000ULL + static_cast<unsigned>(i),
+                         std::to_string(20000000000000LL + i)));
+  const std::string path = dir / "test2.dat";
+  ASSERT_EQ(SaveSnapshot(path, saved, ui), 1);
+  Snapshot loaded = {Make("stale", "/")};
+  ASSERT_EQ(LoadSnapshot(path, loaded), 1);
+  EXPECT_EQ(loaded, saved);
+  EXPECT_TRUE(ui.messages.empty());
+
+  Snapshot empty;
+  ASSERT_EQ(SaveSnapshot(path, empty, ui), 1);
+  EXPECT_EQ(ReadFile(path), std::string("\0\0", 2));
+  EXPECT_EQ(LoadSnapshot(path, loaded), 1);
+  EXPECT_TRUE(loaded.empty());
+}
+
+TEST(SnapshotFile, DamagedFilesGiveZeroWithTheRecordsReadSoFar) {
+  const std::string good = EncodeSnapshot({Make("a.txt", "/w/"), Make("b.txt", "/w/"), Make("c.txt", "/w/")});
+  Snapshot out;
+
+  // Cut anywhere: never more records than were whole, never a crash.
+  for (std::size_t cut = 0; cut < good.size(); ++cut) {
+    EXPECT_FALSE(DecodeSnapshot(good.substr(0, cut), out)) << cut;
+    EXPECT_LT(out.size(), 3u);
+    for (std::size_t i = 0; i < out.size(); ++i) EXPECT_EQ(out[i].m_strName, std::string(1, "abc"[i]) + ".txt");
+  }
+  // Bytes after the last announced record are not looked at.
+  EXPECT_TRUE(DecodeSnapshot(good + "trailing garbage", out));
+  EXPECT_EQ(out.size(), 3u);
+
+  // A later class tag that names no known class.
+  std::string badTag = good;
+  const std::size_t secondTag = good.find(std::string("\x01\x80", 2));
+  badTag[secondTag] = '\x02';
+  EXPECT_FALSE(DecodeSnapshot(badTag, out));
+  EXPECT_EQ(out.size(), 1u);
+
+  // Another schema.
+  std::string badSchema = good;
+  badSchema[4] = '\x01';
+  EXPECT_FALSE(DecodeSnapshot(badSchema, out));
+  EXPECT_TRUE(out.empty());
+
+  // A string length running past the end.
+  std::string longString = good.substr(0, 14) + std::string("\xFF\xFD\xFF", 3) + "short";
+  EXPECT_FALSE(DecodeSnapshot(longString, out));
+  // The wide-string marker is no form of ours.
+  EXPECT_FALSE(DecodeSnapshot(good.substr(0, 14) + std::string("\xFF\xFE\xFF\x01", 4) + "ab", out));
+}
+
+TEST(SnapshotFile, BrokenFilesFromDiskLoadAsFailures) {
+  Snapshot out = {Make("before", "/")};
+  // A count of 0xFFFFFFFF in a ten-byte file must not reserve memory for it.
+  EXPECT_EQ(LoadSnapshot(kDataDir + "/broken-huge-count.dat", out), 0);
+  EXPECT_TRUE(out.empty()) << "an opened file replaces what the array held";
+  EXPECT_LT(out.capacity(), 16u);
+  EXPECT_EQ(LoadSnapshot(kDataDir + "/broken-truncated.dat", out), 0);
+  EXPECT_EQ(LoadSnapshot(kDataDir + "/broken-other-class.dat", out), 0);
+  EXPECT_TRUE(out.empty());
+  ASSERT_EQ(LoadSnapshot(kDataDir + "/one-record.dat", out), 1);
+  EXPECT_EQ(out.at(0), Make("a.txt", "C:\\W\\"));
+
+  TempDir dir;
+  const std::string countOnly = dir.Write("count.dat", std::string("\x05\x00", 2));
+  EXPECT_EQ(LoadSnapshot(countOnly, out), 0);
+}
+
+TEST(SnapshotFile, MissingOrHeldFilesAndTheirMessages) {
+  TempDir dir;
+  RecordingUi ui;
+  const std::string path = dir / "test2.dat";
+  Snapshot kept = {Make("kept", "/")};
+  EXPECT_EQ(LoadSnapshot(path, kept), 0);
+  EXPECT_EQ(kept.size(), 1u) << "a file that cannot be opened leaves the array unchanged";
+  EXPECT_EQ(DeleteSnapshotFile(path), 0);
+
+  ASSERT_EQ(SaveSnapshot(path, kept, ui), 1);
+  {
+    platform::LockedFile other;
+    ASSERT_TRUE(other.Open(path, platform::LockedFile::Mode::ReadExisting));
+    Snapshot out;
+    EXPECT_EQ(LoadSnapshot(path, out), 0);
+    EXPECT_TRUE(ui.messages.empty()) << "a held file fails the load silently";
+    EXPECT_EQ(SaveSnapshot(path, {}, ui), 0);
+    EXPECT_EQ(ui.messages, std::vector<std::string>{msg::kCannotWriteFile});
+    EXPECT_EQ(DeleteSnapshotFile(path), 0);
+  }
+  Snapshot out;
+  EXPECT_EQ(LoadSnapshot(path, out), 1);
+  EXPECT_EQ(out, kept) << "the refused save left the older file whole";
+
+  // A full disk in the middle of the save: the older file stays whole and the user hears of it.
+  platform::SetWriteFailureAfterBytesForTest(10);
+  EXPECT_EQ(SaveSnapshot(path, Snapshot(1000, Make("new", "/n/")), ui), 0);
+  platform::SetWriteFailureAfterBytesForTest(-1);
+  EXPECT_EQ(ui.messages.size(), 2u);
+  EXPECT_EQ(LoadSnapshot(path, out), 1);
+  EXPECT_EQ(out, kept);
+
+  EXPECT_EQ(DeleteSnapshotFile(path), 1);
+  EXPECT_EQ(LoadSnapshot(path, out), 0);
+}
