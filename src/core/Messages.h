@@ -7,4 +7,14 @@ inline constexpr const char* kDiskNotReady = "ディスクの準備ができて�
 inline constexpr const char* kError = "エラー";
 inline constexpr const char* kCannotWriteFile = "ファイルに書き込みできません。";
 
+// Start and the monitoring session.
+inline constexpr const char* kFolderSizeTitle = "フォルダ容量確認中..";
+inline constexpr const char* kFolderSizeText =
+    "フォルダ容量を確認しています...\n\nしばらくお待ちください。中断は Cancelボタン押下か、ESCキーを押下してください。";
+inline constexpr const char* kFolderTooLarge = "このフォルダのサイズが大き過ぎます。続けますか？";
+inline constexpr const char* kCheckFolders = "監視先とバックアップ先を確認してください";
+inline constexpr const char* kWatchLimitReached =
+    "フォルダの変更通知の上限に達しました。監視レベルの間隔ごとにフォルダ全体を確認します。\n"
+    "上限は sysctl fs.inotify.max_user_watches で増やせます。";
+
 }  // namespace talvenor::msg
