@@ -1,0 +1,104 @@
+#include "app/SettingsStore.h"
+
+#include <QSettings>
+#include <QStandardPaths>
+#include <QString>
+
+namespace talvenor {
+namespace {
+
+const char* const kGroup = "Settings";
+
+bool IsValidUtf8(const std::string& s) {
+  const QByteArray bytes = QByteArray::fromStdString(s);
+  return QString::fromUtf8(bytes).toUtf8() == bytes;
+}
+
+// Paths are bytes. Valid UTF-8 is stored as text so the file stays editable by hand; any
+// other name is stored as a byte array so that no byte is lost.
+QVariant PathValue(const std::string& path) {
+  if (IsValidUtf8(path)) return QString::fromStdString(path);
+  return QByteArray::fromStdString(path);
+}
+
+std::string ReadPath(const QSettings& s, const char* key, const std::string& fallback) {
+  const QVariant v = s.value(key);
+  if (!v.isValid()) return fallback;
+  if (v.typeId() == QMetaType::QByteArray) return v.toByteArray().toStdString();
+  if (v.canConvert<QString>()) return v.toString().toStdString();
+  return fallback;
+}
+
+int ReadInt(const QSettings& s, const char* key, int fallback) {
+  bool ok = false;
+  const int value = s.value(key, fallback).toInt(&ok);
+  return ok ? value : fallback;
+}
+
+}  // namespace
+
+SettingsStore::SettingsStore(std::string applicationName) : m_applicationName(std::move(applicationName)) {}
+
+std::string SettingsStore::FilePath() const {
+  // GenericConfigLocation honours XDG_CONFIG_HOME and falls back to ~/.config.
+  const QString base = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
+  return (base + "/QUORVATH/Q7/" + QString::fromStdString(m_applicationName) + ".ini").toStdString();
+}
+
+Settings SettingsStore::Load() const {
+  QSettings s(QString::fromStdString(FilePath()), QSettings::IniFormat);
+  s.beginGroup(kGroup);
+  Settings d;  // defaults
+  Settings out;
+  out.DIR1 = ReadPath(s, "DIR1", d.DIR1);
+  out.DIR2 = ReadPath(s, "DIR2", d.DIR2);
+  out.LEFT = ReadInt(s, "LEFT", d.LEFT);
+  out.TOP = ReadInt(s, "TOP", d.TOP);
+  out.RIGHT = ReadInt(s, "RIGHT", d.RIGHT);
+  out.BOTTOM = ReadInt(s, "BOTTOM", d.BOTTOM);
+  out.LEVEL = ReadInt(s, "LEVEL", d.LEVEL);
+  out.LOGSZ = ReadInt(s, "LOGSZ", d.LOGSZ);
+  out.BAKSZ = ReadInt(s, "BAKSZ", d.BAKSZ);
+  out.FIRST = ReadInt(s, "FIRST", d.FIRST);
+  out.COLUMNX1 = ReadInt(s, "COLUMNX1", d.COLUMNX1);
+  out.COLUMNX2 = ReadInt(s, "COLUMNX2", d.COLUMNX2);
+  out.COLUMNX3 = ReadInt(s, "COLUMNX3", d.COLUMNX3);
+  return out;
+}
+
+void SettingsStore::Save(const Settings& v) const {
+  QSettings s(QString::fromStdString(FilePath()), QSettings::IniFormat);
+  s.beginGroup(kGroup);
+  s.setValue("DIR1", PathValue(v.DIR1));
+  s.setValue("DIR2", PathValue(v.DIR2));
+  s.setValue("LEFT", v.LEFT);
+  s.setValue("TOP", v.TOP);
+  s.setValue("RIGHT", v.RIGHT);
+  s.setValue("BOTTOM", v.BOTTOM);
+  s.setValue("LEVEL", v.LEVEL);
+  s.setValue("LOGSZ", v.LOGSZ);
+  s.setValue("BAKSZ", v.BAKSZ);
+  s.setValue("FIRST", v.FIRST);
+  s.setValue("COLUMNX1", v.COLUMNX1);
+  s.setValue("COLUMNX2", v.COLUMNX2);
+  s.setValue("COLUMNX3", v.COLUMNX3);
+  s.endGroup();
+  s.sync();  // a failed write goes unnoticed, as a failed profile write always did
+}
+
+std::pair<int, int> SettingsStore::LoadProgressPosition() const {
+  QSettings s(QString::fromStdString(FilePath()), QSettings::IniFormat);
+  s.beginGroup(kGroup);
+  return {ReadInt(s, "X", -1), ReadInt(s, "Y", -1)};
+}
+
+void SettingsStore::SaveProgressPosition(int x, int y) const {
+  QSettings s(QString::fromStdString(FilePath()), QSettings::IniFormat);
+  s.beginGroup(kGroup);
+  s.setValue("X", x);
+  s.setValue("Y", y);
+  s.endGroup();
+  s.sync();
+}
+
+}  // namespace talvenor
