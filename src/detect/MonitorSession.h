@@ -1,6 +1,7 @@
 #pragma once
 // A monitoring session: Start's checks, the watcher thread and the tick that runs passes.
 #include <atomic>
+#include <memory>
 #include <string>
 
 #include "core/AppPaths.h"
@@ -11,17 +12,25 @@
 namespace talvenor {
 
 class BackupStore;
+class ChangeDetector;
 class ChangeLog;
+class FolderScanner;
+class WatcherThread;
 
 // Raised by the watcher thread, tested and cleared by the tick.
 extern std::atomic<int> g_changeSeen;
 // 1 while a session runs; read by the tray menu.
 extern std::atomic<int> g_monitoring;
 
+// A watched tree above this many bytes makes Start ask before going on.
+inline constexpr long long kLargeFolderBytes = 10'000'000;
+
 class MonitorSession {
  public:
   MonitorSession(Settings& settings, const AppPaths& paths, UiPort& ui, SessionHost& host);
   ~MonitorSession();
+  MonitorSession(const MonitorSession&) = delete;
+  MonitorSession& operator=(const MonitorSession&) = delete;
 
   void StartMonitoring();
   void StopMonitoring();
@@ -33,9 +42,36 @@ class MonitorSession {
   // True while Start is checking; a second Start or a Quit is then refused quietly.
   bool IsStarting() const;
   bool IsPassRunning() const;
+  // True between a successful Start and the next Stop.
+  bool IsRunning() const;
+
+  // The folder tests of Start: 1 when both folders may be used, 0 after
+  // "監視先とバックアップ先を確認してください" (and CheckFolderPair's own message, if it refused).
+  int CheckStartFolders();
+  // Where nobody can cancel the size walk (a terminal), test the folders before walking.
+  void SetFolderChecksFirst(bool first) { m_checksFirst = first; }
 
   BackupStore& Backup();
   ChangeLog& Log();
+  ChangeDetector& Detector();
+
+ private:
+  enum class State { Stopped, Checking, Running };
+
+  bool RunStartChecks();
+
+  Settings& m_settings;
+  const AppPaths& m_paths;
+  UiPort& m_ui;
+  SessionHost& m_host;
+  std::unique_ptr<FolderScanner> m_scanner;
+  std::unique_ptr<BackupStore> m_backup;
+  std::unique_ptr<ChangeLog> m_log;
+  std::unique_ptr<ChangeDetector> m_detector;
+  std::unique_ptr<WatcherThread> m_watcher;
+  State m_state = State::Stopped;
+  bool m_checksFirst = false;
+  bool m_limitNoticeShown = false;
 };
 
 }  // namespace talvenor

@@ -1,0 +1,79 @@
+#include "app/Headless.h"
+
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "app/CommandLine.h"
+#include "app/MonitorApp.h"
+#include "app/SettingsStore.h"
+#include "app/TerminalHost.h"
+#include "app/TerminalUi.h"
+#include "changelog/ChangeLog.h"
+#include "core/AppPaths.h"
+#include "detect/MonitorSession.h"
+#include "platform/FileSystem.h"
+#include "platform/InstanceLock.h"
+#include "platform/TerminationSignals.h"
+
+namespace talvenor {
+namespace {
+
+int RunSession(const CommandLine& command, Settings& settings) {
+  const AppPaths paths = AppPaths::InFolder(platform::CurrentDirectory());
+  // Blocked before the watcher thread exists, so only the main thread's wait ever takes them.
+  platform::BlockTerminationSignals();
+  TerminalUi ui;
+  TerminalHost host;
+  MonitorSession session(settings, paths, ui, host);
+  // Nobody can cancel a walk here: a refused folder (the default "/" among them) is never walked.
+  session.SetFolderChecksFirst(true);
+
+  if (command.once) {
+    if (session.CheckStartFolders() == 0) return kExitStartRefused;
+    session.DetectChanges(std::string(settings.DIR1), 1);
+    session.Log().Close();
+    return kExitDone;
+  }
+
+  session.StartMonitoring();
+  if (!session.IsRunning()) return kExitStartRefused;
+  host.Run([&session] { session.OnMonitorTick(); });
+  session.Log().Close();
+  session.StopWatcher();
+  host.KillTimer();
+  return kExitDone;
+}
+
+}  // namespace
+
+int RunHeadless(int argc, char** argv) {
+  const std::vector<std::string> args(argv + (argc > 0 ? 1 : 0), argv + argc);
+  CommandLine command;
+  std::string error;
+  if (!ParseCommandLine(args, command, error)) {
+    std::cerr << "talvenor: " << error << "\n" << UsageText();
+    return kExitUsage;
+  }
+  if (command.help) {
+    std::cout << UsageText();
+    return kExitDone;
+  }
+  if (command.version) {
+    std::cout << VersionText();
+    return kExitDone;
+  }
+
+  // Same guard as the windowed program, which ends silently; the status tells a script.
+  platform::InstanceLock guard;
+  if (!guard.Acquire(CMonitorApp::kMutexName)) return kExitOtherInstance;
+
+  // The settings file is read, never written: --watch and --backup hold for this run only.
+  const SettingsStore store(CMonitorApp::ApplicationNameFrom(argc > 0 && argv[0] ? argv[0] : "talvenor"));
+  Settings settings = store.Load();
+  if (command.watch) settings.DIR1 = *command.watch;
+  if (command.backup) settings.DIR2 = *command.backup;
+  return RunSession(command, settings);
+}
+
+}  // namespace talvenor

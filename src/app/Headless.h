@@ -1,0 +1,18 @@
+#pragma once
+// The headless mode: the engine behind a terminal instead of windows.
+namespace talvenor {
+
+// Exit statuses of the terminal program.
+enum HeadlessStatus : int {
+  kExitDone = 0,
+  kExitLogUnusable = 1,  // the change log could be neither opened nor created
+  kExitUsage = 2,
+  kExitStartRefused = 3,
+  kExitOtherInstance = 4,
+};
+
+// Runs `talvenor --headless [--once] [--watch DIR] [--backup DIR]`, `--help` or `--version`
+// and returns the exit status. main() hands over when IsTerminalCommandLine() says so.
+int RunHeadless(int argc, char** argv);
+
+}  // namespace talvenor

@@ -1,0 +1,31 @@
+#pragma once
+// The session host of the headless mode: the monitoring timer runs on the main thread, which
+// otherwise waits for SIGINT or SIGTERM. There are no controls and no tray.
+#include <chrono>
+#include <functional>
+
+#include "detect/SessionHost.h"
+
+namespace talvenor {
+
+class TerminalHost : public SessionHost {
+ public:
+  void StartTimer(int milliseconds) override;
+  void KillTimer() override { m_interval = std::chrono::milliseconds(0); }
+  void PullFolderTexts() override {}
+  void SetRunningControls(bool) override {}
+  void HideToTray() override {}
+
+  bool TimerRunning() const { return m_interval.count() > 0; }
+
+  // Calls tick at every timer expiry until SIGINT or SIGTERM arrives; returns that signal.
+  // The signals must have been blocked before any thread was started.
+  int Run(const std::function<void()>& tick);
+
+ private:
+  using Clock = std::chrono::steady_clock;
+  std::chrono::milliseconds m_interval{0};
+  Clock::time_point m_next{};
+};
+
+}  // namespace talvenor

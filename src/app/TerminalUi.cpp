@@ -1,0 +1,44 @@
+#include "app/TerminalUi.h"
+
+#include <cstdlib>
+
+namespace talvenor {
+namespace {
+
+void PrintLine(std::FILE* stream, const std::string& prefix, const std::string& text) {
+  std::string line = prefix + text;
+  if (line.empty() || line.back() != '\n') line += '\n';
+  std::fwrite(line.data(), 1, line.size(), stream);
+  std::fflush(stream);
+}
+
+}  // namespace
+
+void TerminalUi::ShowMessage(const std::string& text, MessageIcon) { PrintLine(m_err, "talvenor: ", text); }
+
+bool TerminalUi::AskOkCancel(const std::string& text, MessageIcon) {
+  PrintLine(m_err, "talvenor: ", text);
+  return true;
+}
+
+void TerminalUi::InsertRow(int, const std::string&, const std::string&, const std::string&) { ++m_rows; }
+
+void TerminalUi::DeleteRow(int) {
+  if (m_rows > 0) --m_rows;
+}
+
+void TerminalUi::LogLineWritten(const std::string& line) {
+  // The log's own line end ("\r\n" or "\n") is not the terminal's.
+  std::string text = line;
+  while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
+  PrintLine(m_out, "", text);
+}
+
+void TerminalUi::Terminate(int status) {
+  std::fflush(m_out);
+  std::fflush(m_err);
+  // No destructors: the watcher thread may still be running, and nothing is to be saved.
+  std::_Exit(status);
+}
+
+}  // namespace talvenor

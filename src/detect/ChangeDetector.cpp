@@ -1,0 +1,111 @@
+#include "detect/ChangeDetector.h"
+
+#include <utility>
+#include <vector>
+
+#include "backup/BackupStore.h"
+#include "changelog/ChangeLog.h"
+#include "detect/FolderScanner.h"
+#include "detect/SnapshotFile.h"
+#include "detect/SnapshotIndex.h"
+
+namespace talvenor {
+namespace {
+
+constexpr const char* kEndMarker = "<END>";
+constexpr const char* kStartMarker = "<START>";
+
+class RunningFlag {
+ public:
+  explicit RunningFlag(bool& flag) : m_flag(flag) { m_flag = true; }
+  ~RunningFlag() { m_flag = false; }
+  RunningFlag(const RunningFlag&) = delete;
+  RunningFlag& operator=(const RunningFlag&) = delete;
+
+ private:
+  bool& m_flag;
+};
+
+}  // namespace
+
+ChangeDetector::ChangeDetector(const AppPaths& paths, FolderScanner& scanner, BackupStore& backup, ChangeLog& log,
+                               UiPort& ui)
+    : m_paths(paths), m_scanner(scanner), m_backup(backup), m_log(log), m_ui(ui) {}
+
+void ChangeDetector::DetectChanges(const std::string& path, int mode) {
+  // Message boxes of a pass run nested loops that deliver ticks; a second pass would share
+  // the two snapshots with this one.
+  if (m_running) return;
+  RunningFlag running(m_running);
+  m_lastChanges = 0;
+
+  // A damaged file leaves only the records read before the damage: those are compared.
+  LoadSnapshot(m_paths.g_snapshotPath, g_currentSnapshot);
+  // Moving is the copy-then-clear of the previous snapshot without holding the tree twice.
+  ClearPreviousSnapshot();
+  g_previousSnapshot = std::move(g_currentSnapshot);
+  ClearCurrentSnapshot();
+
+  std::string folder = path;
+  if (folder.empty() || folder.back() != '/') folder += '/';
+  m_scanner.SetLevelPath(0, folder);
+  m_scanner.ScanFolder(0, g_currentSnapshot);  // a partial scan is compared and saved as it is
+
+  bool save = true;
+  if (mode == 1) save = CompareAndBackUp();
+  if (save) SaveSnapshot(m_paths.g_snapshotPath, g_currentSnapshot, m_ui);
+
+  ClearCurrentSnapshot();
+  ClearPreviousSnapshot();
+}
+
+bool ChangeDetector::CompareAndBackUp() {
+  bool generationStarted = false;
+  bool endMarkerWritten = false;
+  std::string destination;
+  std::string generationName;
+  std::vector<std::size_t> notCopied;
+
+  {
+    const SnapshotIndex previous(g_previousSnapshot);
+    for (std::size_t i = 0; i < g_currentSnapshot.size(); ++i) {
+      const CElement& record = g_currentSnapshot[i];
+      if (previous.Contains(record)) continue;
+      ++m_lastChanges;
+      const std::string& recordFolder = record.m_strFolder.str();
+      if (m_backup.BackupFile(recordFolder, record.m_strName, generationStarted ? 1 : 0, destination,
+                              generationName) == 0) {
+        notCopied.push_back(i);
+      }
+      if (!endMarkerWritten) {
+        m_log.LogPassMarker(generationName, kEndMarker);
+        m_backup.PruneGenerations();
+      }
+      m_log.LogChange(record.m_strName, recordFolder, destination);
+      generationStarted = true;
+      endMarkerWritten = true;
+    }
+  }
+  if (!endMarkerWritten) return true;
+  m_log.LogPassMarker(generationName, kStartMarker);
+
+  // A copy that failed is left out of the saved scan, so the file counts as a change again
+  // at the next pass instead of never being copied.
+  if (!notCopied.empty()) {
+    std::size_t kept = 0;
+    std::size_t next = 0;
+    for (std::size_t i = 0; i < g_currentSnapshot.size(); ++i) {
+      if (next < notCopied.size() && notCopied[next] == i) {
+        ++next;
+        continue;
+      }
+      if (kept != i) g_currentSnapshot[kept] = std::move(g_currentSnapshot[i]);
+      ++kept;
+    }
+    g_currentSnapshot.resize(kept);
+  }
+  // The snapshot must never claim a copy that a power cut could still take away.
+  return m_backup.FlushCopies();
+}
+
+}  // namespace talvenor

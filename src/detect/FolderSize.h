@@ -1,0 +1,22 @@
+#pragma once
+// The size pre-check of Start: the total of the file sizes below a folder, with the progress
+// window stepped once per summed subfolder and Cancel or Esc noticed between subfolders.
+#include <cstdint>
+#include <string>
+
+#include "core/UiPort.h"
+
+namespace talvenor {
+
+// The bar restarts after this many folders.
+inline constexpr int kFolderCounterLimit = 20000;
+
+// Bytes below folder (low 32 bits of each file's size), or -1 when the user cancelled.
+// A folder that cannot be listed counts 0.
+std::int64_t GetFolderSize(const std::string& folder, UiPort& ui);
+
+// The process-wide folder counter; it carries over from one Start to the next.
+int FolderCounter();
+void SetFolderCounterForTest(int value);
+
+}  // namespace talvenor

@@ -1,0 +1,145 @@
+#include "detect/MonitorSession.h"
+
+#include <algorithm>
+#include <climits>
+
+#include "backup/BackupStore.h"
+#include "changelog/ChangeLog.h"
+#include "core/Messages.h"
+#include "detect/ChangeDetector.h"
+#include "detect/FolderScanner.h"
+#include "detect/FolderSize.h"
+#include "detect/WatcherThread.h"
+#include "platform/FileSystem.h"
+
+namespace talvenor {
+
+std::atomic<int> g_changeSeen{0};
+std::atomic<int> g_monitoring{0};
+
+namespace {
+
+// The progress window of Start stays open until Start returns, on every path.
+class ProgressWindow {
+ public:
+  explicit ProgressWindow(UiPort& ui) : m_ui(ui) {
+    m_ui.ProgressOpen(msg::kFolderSizeTitle, msg::kFolderSizeText, 0, 20000, 1);
+  }
+  ~ProgressWindow() { m_ui.ProgressClose(); }
+  ProgressWindow(const ProgressWindow&) = delete;
+  ProgressWindow& operator=(const ProgressWindow&) = delete;
+
+ private:
+  UiPort& m_ui;
+};
+
+// The exact-path lookup of Start: a text ending in "/" finds nothing, like a drive root.
+// Something that is not a folder cannot be watched or receive copies either.
+bool FolderPresent(const std::string& path) {
+  return !path.empty() && path.back() != '/' && platform::PathExists(path) && platform::IsFolder(path);
+}
+
+int TimerMilliseconds(int level) {
+  // A stored LEVEL is used as it stands; only values no timer can take are bounded.
+  return static_cast<int>(std::clamp<long long>(static_cast<long long>(level) * 1000, 1000, INT_MAX));
+}
+
+}  // namespace
+
+MonitorSession::MonitorSession(Settings& settings, const AppPaths& paths, UiPort& ui, SessionHost& host)
+    : m_settings(settings),
+      m_paths(paths),
+      m_ui(ui),
+      m_host(host),
+      m_scanner(std::make_unique<FolderScanner>(ui)),
+      m_backup(std::make_unique<BackupStore>(settings, ui)),
+      m_log(std::make_unique<ChangeLog>(paths, settings, ui)),
+      m_detector(std::make_unique<ChangeDetector>(paths, *m_scanner, *m_backup, *m_log, ui)),
+      m_watcher(std::make_unique<WatcherThread>()) {}
+
+MonitorSession::~MonitorSession() { StopWatcher(); }
+
+BackupStore& MonitorSession::Backup() { return *m_backup; }
+ChangeLog& MonitorSession::Log() { return *m_log; }
+ChangeDetector& MonitorSession::Detector() { return *m_detector; }
+
+bool MonitorSession::IsStarting() const { return m_state == State::Checking; }
+bool MonitorSession::IsPassRunning() const { return m_detector->IsRunning(); }
+bool MonitorSession::IsRunning() const { return m_state == State::Running; }
+
+void MonitorSession::DetectChanges(const std::string& path, int mode) { m_detector->DetectChanges(path, mode); }
+
+int MonitorSession::CheckStartFolders() {
+  const std::string& watch = m_settings.DIR1;
+  const std::string& backup = m_settings.DIR2;
+  const bool accepted = !watch.empty() && !backup.empty() && m_backup->CheckFolderPair(watch, backup) != 0 &&
+                        FolderPresent(watch) && FolderPresent(backup);
+  if (!accepted) m_ui.ShowMessage(msg::kCheckFolders);
+  return accepted ? 1 : 0;
+}
+
+bool MonitorSession::RunStartChecks() {
+  if (m_checksFirst && CheckStartFolders() == 0) return false;
+  const std::int64_t size = GetFolderSize(m_settings.DIR1, m_ui);
+  if (size < 0) return false;
+  if (size > kLargeFolderBytes && !m_ui.AskOkCancel(msg::kFolderTooLarge, MessageIcon::Warning)) return false;
+  return m_checksFirst || CheckStartFolders() != 0;
+}
+
+void MonitorSession::StartMonitoring() {
+  // The progress window pumps messages, so Start can be chosen again while it checks.
+  if (m_state != State::Stopped) return;
+  m_host.PullFolderTexts();
+  m_state = State::Checking;
+  ProgressWindow progress(m_ui);
+  if (!RunStartChecks()) {
+    m_state = State::Stopped;
+    return;
+  }
+  m_host.SetRunningControls(true);
+  if (m_settings.FIRST == 0) DetectChanges(std::string(m_settings.DIR1), 0);
+  m_host.StartTimer(TimerMilliseconds(m_settings.LEVEL));
+  StartWatcher(m_settings.DIR1);
+  m_host.HideToTray();
+  m_state = State::Running;
+}
+
+void MonitorSession::StopMonitoring() {
+  if (m_state != State::Running) return;
+  m_host.SetRunningControls(false);
+  StopWatcher();
+  m_host.KillTimer();
+  m_state = State::Stopped;
+}
+
+int MonitorSession::StartWatcher(const std::string& folder) {
+  m_limitNoticeShown = false;
+  // A watcher that cannot be set up is not reported: the session runs and sees nothing.
+  m_watcher->Start(folder, g_changeSeen);
+  g_monitoring = 1;
+  return 0;
+}
+
+int MonitorSession::StopWatcher() {
+  m_watcher->Stop();
+  g_monitoring = 0;
+  return 0;
+}
+
+void MonitorSession::OnMonitorTick() {
+  // A tick from a message box's loop inside a pass leaves the flag for a later tick.
+  if (m_detector->IsRunning()) return;
+  if (m_watcher->PollingMode()) {
+    g_changeSeen = 1;
+    if (!m_limitNoticeShown) {
+      m_limitNoticeShown = true;
+      m_ui.ShowMessage(msg::kWatchLimitReached, MessageIcon::Warning);
+    }
+  }
+  int seen = 1;
+  if (!g_changeSeen.compare_exchange_strong(seen, 0)) return;
+  m_host.PullFolderTexts();
+  DetectChanges(std::string(m_settings.DIR1), 1);
+}
+
+}  // namespace talvenor

@@ -1,0 +1,51 @@
+#include "detect/SnapshotIndex.h"
+
+#include <functional>
+#include <string_view>
+
+namespace talvenor {
+namespace {
+
+std::uint64_t Mix(std::uint64_t h, std::uint64_t v) {
+  h ^= v + 0x9e3779b97f4a7c15ULL + (h << 6) + (h >> 2);
+  return h;
+}
+
+bool SameFile(const CElement& a, const CElement& b) {
+  return a.m_dwSize == b.m_dwSize && a.m_ftWrite == b.m_ftWrite && a.m_strName == b.m_strName &&
+         (a.m_strFolder.SameObject(b.m_strFolder) || a.m_strFolder.str() == b.m_strFolder.str());
+}
+
+}  // namespace
+
+SnapshotIndex::SnapshotIndex(const Snapshot& snapshot) : m_snapshot(snapshot) {
+  std::size_t capacity = 16;
+  while (capacity < snapshot.size() * 2) capacity *= 2;
+  m_slots.assign(capacity, 0);
+  m_mask = capacity - 1;
+  for (std::size_t i = 0; i < snapshot.size(); ++i) {
+    std::uint64_t slot = Hash(snapshot[i]) & m_mask;
+    while (m_slots[slot] != 0) slot = (slot + 1) & m_mask;
+    m_slots[slot] = static_cast<std::uint32_t>(i + 1);
+  }
+}
+
+std::uint64_t SnapshotIndex::Hash(const CElement& record) const {
+  const std::string& folder = record.m_strFolder.str();
+  if (&folder != m_lastFolder) {
+    m_lastFolder = &folder;
+    m_lastFolderHash = std::hash<std::string_view>{}(folder);
+  }
+  std::uint64_t h = Mix(m_lastFolderHash, std::hash<std::string_view>{}(record.m_strName));
+  h = Mix(h, record.m_dwSize);
+  return Mix(h, record.m_ftWrite);
+}
+
+bool SnapshotIndex::Contains(const CElement& record) const {
+  for (std::uint64_t slot = Hash(record) & m_mask; m_slots[slot] != 0; slot = (slot + 1) & m_mask) {
+    if (SameFile(m_snapshot[m_slots[slot] - 1], record)) return true;
+  }
+  return false;
+}
+
+}  // namespace talvenor

@@ -1,0 +1,36 @@
+#pragma once
+// The watcher thread of a session: it blocks on the change notification of the watched tree
+// and only raises the change flag. Stop wakes it and joins it before returning.
+#include <atomic>
+#include <string>
+#include <thread>
+
+#include "platform/InotifyWatcher.h"
+
+namespace talvenor {
+
+class WatcherThread {
+ public:
+  WatcherThread() = default;
+  ~WatcherThread() { Stop(); }
+  WatcherThread(const WatcherThread&) = delete;
+  WatcherThread& operator=(const WatcherThread&) = delete;
+
+  // Watches the tree below folder and starts the thread that raises flag on every change.
+  // False when no notification could be set up (the session then sees nothing, unless the
+  // watcher fell back to polling mode).
+  bool Start(const std::string& folder, std::atomic<int>& flag);
+  void Stop();
+  bool IsRunning() const { return m_thread.joinable(); }
+
+  // True when the watch limit was met: every tick must run a pass.
+  bool PollingMode() const { return m_watcher.PollingMode(); }
+
+ private:
+  void Run(std::atomic<int>& flag);
+
+  platform::InotifyWatcher m_watcher;
+  std::thread m_thread;
+};
+
+}  // namespace talvenor

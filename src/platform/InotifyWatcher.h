@@ -1,0 +1,66 @@
+#pragma once
+// Change notification for a whole folder tree: one inotify watch per folder, and an eventfd
+// beside it so that another thread can wake a blocked Step. Reports file-name, size and
+// write-time changes only; folder events just add, move or drop watches.
+#include <atomic>
+#include <cstddef>
+#include <map>
+#include <string>
+
+namespace talvenor::platform {
+
+class InotifyWatcher {
+ public:
+  enum class StepResult {
+    Nothing,  // timed out, or only events that raise nothing
+    Changed,  // something a pass must look at
+    Stopped,  // RequestStop was called
+    Failed,   // the watcher could not be set up; nothing will ever be seen
+  };
+
+  InotifyWatcher() = default;
+  ~InotifyWatcher();
+  InotifyWatcher(const InotifyWatcher&) = delete;
+  InotifyWatcher& operator=(const InotifyWatcher&) = delete;
+
+  // Watches root and every folder below it. False when no inotify instance could be made.
+  // A watch limit met on the way switches to polling mode instead of failing.
+  bool Open(const std::string& root);
+  // Waits up to timeoutMs (-1: no limit) and handles one batch of events.
+  StepResult Step(int timeoutMs);
+  // Any thread: wakes the Step in progress, or the next one, with Stopped.
+  void RequestStop();
+  void Close();
+
+  // Set when a watch could not be added for the per-user limit: every tick must then run a pass.
+  bool PollingMode() const { return m_pollingMode.load(); }
+  std::size_t WatchCount() const { return m_paths.size(); }
+
+  // Simulates a kernel queue overflow on the next Step (the one fault a test cannot cause).
+  void InjectOverflowForTest() { m_fakeOverflow = true; }
+  // Makes every later watch fail as if the per-user limit had been reached.
+  void SimulateWatchLimitForTest() { m_fakeLimit = true; }
+
+ private:
+  // Adds watches to folder and all folders below it; true when a file was met on the way.
+  bool WatchTree(const std::string& folder);
+  int AddWatch(const std::string& folder);
+  void RenameWatches(const std::string& from, const std::string& to);
+  void DropWatches(const std::string& prefix);
+  bool HandleBatch(const char* data, long length);
+  bool RecoverRoot();
+
+  int m_inotifyFd = -1;
+  int m_wakeFd = -1;
+  int m_rootWd = -1;
+  bool m_rootLost = false;
+  std::string m_root;
+  std::map<int, std::string> m_paths;           // watch -> folder path (no trailing "/")
+  std::map<std::string, int> m_wds;             // folder path -> watch
+  std::map<unsigned, std::string> m_movedFrom;  // rename cookie -> folder that left
+  std::atomic<bool> m_pollingMode{false};
+  bool m_fakeOverflow = false;
+  bool m_fakeLimit = false;
+};
+
+}  // namespace talvenor::platform

@@ -1,0 +1,13 @@
+#pragma once
+// SIGINT and SIGTERM taken as events instead of handlers, so a program can finish what it is
+// doing before it ends: block them first, then wait for them where it suits.
+namespace talvenor::platform {
+
+// Blocks SIGINT and SIGTERM in the calling thread and in every thread it starts afterwards.
+void BlockTerminationSignals();
+
+// Waits up to timeoutMs (-1: no limit) for a blocked SIGINT or SIGTERM. Returns the signal
+// number, or 0 when the time ran out.
+int WaitForTerminationSignal(int timeoutMs);
+
+}  // namespace talvenor::platform
