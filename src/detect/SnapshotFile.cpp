@@ -18,29 +18,42 @@ constexpr std::uint32_t kLongCount = 0xFFFF;
 // time and an empty folder. No count may promise more records than the bytes left can hold.
 constexpr std::size_t kSmallestRecordBytes = 2 + 1 + 1 + 4 + 8 + 1;
 
-void PutU16(std::string& out, std::uint16_t v) {
-  out.push_back(static_cast<char>(v & 0xFF));
-  out.push_back(static_cast<char>(v >> 8));
-}
-
-void PutU32(std::string& out, std::uint32_t v) {
-  for (int i = 0; i < 4; ++i) out.push_back(static_cast<char>((v >> (8 * i)) & 0xFF));
-}
-
-void PutString(std::string& out, const std::string& s) {
-  const std::size_t len = s.size();
-  if (len < 0xFF) {
-    out.push_back(static_cast<char>(len));
-  } else if (len < 0xFFFE) {
-    out.push_back(static_cast<char>(0xFF));
-    PutU16(out, static_cast<std::uint16_t>(len));
-  } else {
-    out.push_back(static_cast<char>(0xFF));
-    PutU16(out, 0xFFFF);
-    PutU32(out, static_cast<std::uint32_t>(len));
+// Writes into a buffer sized beforehand: a million records must not pay for growth.
+class Writer {
+ public:
+  explicit Writer(std::string& out) : m_p(out.data()) {}
+  void U16(std::uint16_t v) {
+    *m_p++ = static_cast<char>(v & 0xFF);
+    *m_p++ = static_cast<char>(v >> 8);
   }
-  out.append(s);
-}
+  void U32(std::uint32_t v) {
+    for (int i = 0; i < 4; ++i) *m_p++ = static_cast<char>((v >> (8 * i)) & 0xFF);
+  }
+  void Raw(const char* data, std::size_t n) {
+    std::memcpy(m_p, data, n);
+    m_p += n;
+  }
+  void String(const std::string& s) {
+    const std::size_t len = s.size();
+    if (len < 0xFF) {
+      *m_p++ = static_cast<char>(len);
+    } else if (len < 0xFFFE) {
+      *m_p++ = static_cast<char>(0xFF);
+      U16(static_cast<std::uint16_t>(len));
+    } else {
+      *m_p++ = static_cast<char>(0xFF);
+      U16(0xFFFF);
+      U32(static_cast<std::uint32_t>(len));
+    }
+    Raw(s.data(), len);
+  }
+  static std::size_t StringBytes(const std::string& s) {
+    return s.size() + (s.size() < 0xFF ? 1 : s.size() < 0xFFFE ? 3 : 7);
+  }
+
+ private:
+  char* m_p;
+};
 
 // Reads little-endian values from a byte string; every read checks what is left.
 class Reader {
@@ -128,32 +141,39 @@ bool ReadClassTag(Reader& in, bool first) {
 }  // namespace
 
 std::string EncodeSnapshot(const Snapshot& snapshot) {
-  std::string out;
-  out.reserve(6 + snapshot.size() * 64);
   const std::size_t n = snapshot.size();
+  const std::size_t nameLength = std::strlen(CElement::kClassName);
+  std::size_t total = n < kLongCount ? 2 : 6;
+  for (const CElement& e : snapshot)
+    total += 2 + Writer::StringBytes(e.m_strStamp) + Writer::StringBytes(e.m_strName) + 12 +
+             Writer::StringBytes(e.m_strFolder.str());
+  if (n > 0) total += 4 + nameLength;
+
+  std::string out(total, '\0');
+  Writer w(out);
   if (n < kLongCount) {
-    PutU16(out, static_cast<std::uint16_t>(n));
+    w.U16(static_cast<std::uint16_t>(n));
   } else {
-    PutU16(out, kLongCount);
-    PutU32(out, static_cast<std::uint32_t>(n));
+    w.U16(kLongCount);
+    w.U32(static_cast<std::uint32_t>(n));
   }
   bool first = true;
   for (const CElement& e : snapshot) {
     if (first) {
-      PutU16(out, kNewClassTag);
-      PutU16(out, CElement::kSchema);
-      PutU16(out, static_cast<std::uint16_t>(std::strlen(CElement::kClassName)));
-      out.append(CElement::kClassName);
+      w.U16(kNewClassTag);
+      w.U16(CElement::kSchema);
+      w.U16(static_cast<std::uint16_t>(nameLength));
+      w.Raw(CElement::kClassName, nameLength);
       first = false;
     } else {
-      PutU16(out, kFirstClassReference);
+      w.U16(kFirstClassReference);
     }
-    PutString(out, e.m_strStamp);
-    PutString(out, e.m_strName);
-    PutU32(out, e.m_dwSize);
-    PutU32(out, static_cast<std::uint32_t>(e.m_ftWrite & 0xFFFFFFFFu));
-    PutU32(out, static_cast<std::uint32_t>(e.m_ftWrite >> 32));
-    PutString(out, e.m_strFolder.str());
+    w.String(e.m_strStamp);
+    w.String(e.m_strName);
+    w.U32(e.m_dwSize);
+    w.U32(static_cast<std::uint32_t>(e.m_ftWrite & 0xFFFFFFFFu));
+    w.U32(static_cast<std::uint32_t>(e.m_ftWrite >> 32));
+    w.String(e.m_strFolder.str());
   }
   return out;
 }
