@@ -176,3 +176,21 @@ TEST(SnapshotFile, MissingOrHeldFilesAndTheirMessages) {
   EXPECT_EQ(DeleteSnapshotFile(path), 1);
   EXPECT_EQ(LoadSnapshot(path, out), 0);
 }
+
+TEST(SnapshotFile, RandomDamageNeverCrashesOrInventsRecords) {
+  Snapshot original;
+  for (int i = 0; i < 40; ++i) original.push_back(Make("n" + std::to_string(i), "/f" + std::to_string(i % 3) + "/"));
+  const std::string good = EncodeSnapshot(original);
+  std::uint32_t seed = 12345;
+  auto next = [&seed] { return seed = seed * 1103515245u + 12345u; };
+  for (int round = 0; round < 20000; ++round) {
+    std::string bad = good;
+    const int flips = 1 + static_cast<int>(next() % 4);
+    for (int f = 0; f < flips; ++f) bad[next() % bad.size()] = static_cast<char>(next() >> 16);
+    if (next() % 3 == 0) bad.resize(next() % bad.size());
+    Snapshot out;
+    DecodeSnapshot(bad, out);
+    // Whatever was read came from the bytes: never more records than they can hold.
+    EXPECT_LE(out.size() * 17, bad.size()) << round;
+  }
+}
