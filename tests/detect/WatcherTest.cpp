@@ -1,0 +1,146 @@
+// The inotify watcher, one step at a time, on real folders; and the thread around it.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <thread>
+
+#include "detect/WatcherThread.h"
+#include "platform/InotifyWatcher.h"
+#include "support/TempDir.h"
+
+namespace talvenor {
+namespace {
+
+namespace fs = std::filesystem;
+using platform::InotifyWatcher;
+using Result = InotifyWatcher::StepResult;
+
+class WatcherTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    tree.MakeFolder("sub/deep");
+    tree.Write("sub/a.txt", "a");
+    ASSERT_TRUE(watcher.Open(tree.path()));
+  }
+  // Events are queued when the system call returns, so a short wait finds them all.
+  Result Step() { return watcher.Step(200); }
+
+  test::TempDir tree;
+  test::TempDir outside;
+  InotifyWatcher watcher;
+};
+
+TEST_F(WatcherTest, FileChangesAnywhereInTheTreeAreSeen) {
+  EXPECT_EQ(Step(), Result::Nothing);
+  tree.Write("new.txt", "x");
+  EXPECT_EQ(Step(), Result::Changed);
+  tree.Write("sub/deep/b.txt", "b");
+  EXPECT_EQ(Step(), Result::Changed);
+  test::SetWriteTime(tree / "sub/a.txt", 1'000'000'000);
+  EXPECT_EQ(Step(), Result::Changed);
+  fs::rename(tree / "sub/a.txt", tree / "sub/A.txt");
+  EXPECT_EQ(Step(), Result::Changed);
+  fs::remove(tree / "sub/A.txt");
+  EXPECT_EQ(Step(), Result::Changed);
+  EXPECT_EQ(Step(), Result::Nothing);
+}
+
+TEST_F(WatcherTest, FolderEventsRaiseNothingButNewFoldersAreWatched) {
+  tree.MakeFolder("empty");
+  EXPECT_EQ(Step(), Result::Nothing);
+  fs::rename(tree / "sub", tree / "renamed");
+  EXPECT_EQ(Step(), Result::Nothing);
+  // The watches followed the rename: a file below the renamed folder is still seen.
+  tree.Write("renamed/deep/c.txt", "c");
+  EXPECT_EQ(Step(), Result::Changed);
+  tree.Write("empty/d.txt", "d");
+  EXPECT_EQ(Step(), Result::Changed);
+  fs::remove_all(tree / "empty");
+  Step();
+  fs::remove(tree / "renamed/deep/c.txt");
+  EXPECT_EQ(Step(), Result::Changed);
+}
+
+TEST_F(WatcherTest, AFolderArrivingWithFilesRaisesTheFlagAndIsWatched) {
+  outside.Write("moved/inner/e.txt", "e");
+  fs::rename(outside / "moved", tree / "moved");
+  EXPECT_EQ(Step(), Result::Changed);
+  tree.Write("moved/inner/f.txt", "f");
+  EXPECT_EQ(Step(), Result::Changed);
+  // Moved out: whatever happens to it there is not ours.
+  fs::rename(tree / "moved", outside / "back");
+  Step();
+  outside.Write("back/inner/g.txt", "g");
+  EXPECT_EQ(Step(), Result::Nothing);
+}
+
+TEST_F(WatcherTest, OverflowMeansRescan) {
+  watcher.InjectOverflowForTest();
+  EXPECT_EQ(Step(), Result::Changed);
+  EXPECT_FALSE(watcher.PollingMode());
+}
+
+TEST_F(WatcherTest, ABurstPastTheQueueLimitIsOneChangeAndDrainsTheQueue) {
+  // More events than the default queue holds (16384) between two steps.
+  for (int i = 0; i < 9000; ++i) {
+    const std::string name = tree / ("burst" + std::to_string(i));
+    std::FILE* f = std::fopen(name.c_str(), "w");
+    ASSERT_NE(f, nullptr);
+    std::fclose(f);
+  }
+  EXPECT_EQ(Step(), Result::Changed);
+  EXPECT_EQ(Step(), Result::Nothing);
+}
+
+TEST_F(WatcherTest, WatchLimitSwitchesToPollingMode) {
+  watcher.SimulateWatchLimitForTest();
+  tree.MakeFolder("more");
+  Step();
+  EXPECT_TRUE(watcher.PollingMode());
+}
+
+TEST_F(WatcherTest, StopWakesABlockedStep) {
+  std::thread stopper([this] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    watcher.RequestStop();
+  });
+  EXPECT_EQ(watcher.Step(-1), Result::Stopped);
+  stopper.join();
+  EXPECT_EQ(Step(), Result::Stopped);
+}
+
+TEST_F(WatcherTest, AWatchedFolderThatVanishesIsWatchedAgainWhenItReturns) {
+  fs::remove_all(tree.path());
+  Step();
+  EXPECT_EQ(Step(), Result::Nothing);
+  tree.Write("sub/back.txt", "back");
+  // The watcher looks for the folder's return about once a second.
+  Result seen = Result::Nothing;
+  for (int i = 0; i < 5 && seen != Result::Changed; ++i) seen = watcher.Step(1500);
+  EXPECT_EQ(seen, Result::Changed);
+  tree.Write("sub/later.txt", "later");
+  EXPECT_EQ(Step(), Result::Changed);
+}
+
+TEST(WatcherThreadTest, RaisesTheFlagAndStopsCleanly) {
+  test::TempDir tree;
+  std::atomic<int> flag{0};
+  WatcherThread thread;
+  ASSERT_TRUE(thread.Start(tree.path(), flag));
+  EXPECT_TRUE(thread.IsRunning());
+  tree.Write("x.txt", "x");
+  for (int i = 0; i < 200 && flag.load() == 0; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  EXPECT_EQ(flag.load(), 1);
+  thread.Stop();
+  EXPECT_FALSE(thread.IsRunning());
+  flag = 0;
+  tree.Write("y.txt", "y");
+  std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  EXPECT_EQ(flag.load(), 0);
+}
+
+}  // namespace
+}  // namespace talvenor
