@@ -1,6 +1,7 @@
 #pragma once
 // The backup folder: generation folders and the copies in them, the limit on their number
 // and the removal of old ones. The only code that writes into the user's backup folder.
+#include <set>
 #include <string>
 
 #include "core/Settings.h"
@@ -38,8 +39,16 @@ class BackupStore {
   std::string m_strRemovePath;
 
  private:
+  // Makes the pass's generation folder; false when none could be made.
+  bool MakeGeneration(std::string& generationName);
+  // The oldest generation not in passedOver, when there are more than BAKSZ (all counted).
+  int FindOldest(std::string& oldestName, const std::set<std::string>& passedOver) const;
+  int EmptyLevel(const std::string& folder, bool listedByParent);
+  std::string InBackupFolder(const std::string& name) const;
+
   const Settings& m_settings;
   UiPort& m_ui;
+  bool m_copiedSinceFlush = false;
 };
 
 }  // namespace talvenor

@@ -17,4 +17,19 @@ inline constexpr const char* kWatchLimitReached =
     "フォルダの変更通知の上限に達しました。監視レベルの間隔ごとにフォルダ全体を確認します。\n"
     "上限は sysctl fs.inotify.max_user_watches で増やせます。";
 
+// The backup folder.
+inline constexpr const char* kSameFolders = "監視先とバックアップ先が同じディレクトリです(ヘルプの3.8参照下さい)";
+inline constexpr const char* kCannotRemoveFolder = "ディレクトリの削除ができません";  // + path
+// old path + kRenamedMiddle + new path + kRenamedTail
+inline constexpr const char* kRenamedMiddle = "は\n";
+inline constexpr const char* kRenamedTail = "に名称変更しました自分で削除してください";
+// kNotRenamedHead + path + kNotRenamedTail
+inline constexpr const char* kNotRenamedHead = "削除できなかった";
+inline constexpr const char* kNotRenamedTail = "は自分で削除してください";
+
+// The change log.
+inline constexpr const char* kLogSizeControl = "ログファイルのサイズ制御ができません　自分で管理してください";
+inline constexpr const char* kDiskFullFormat = "%1 へのｱｸｾｽ中にﾃﾞｨｽｸがいっぱいになりました。";  // %1: path
+inline constexpr const char* kLogCannotOpen = "ログファイルを開くことも作ることもできません\n";  // + path
+
 }  // namespace talvenor::msg

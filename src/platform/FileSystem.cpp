@@ -96,4 +96,23 @@ std::string ParentFolder(const std::string& path) {
   return path.substr(0, slash);
 }
 
+bool ReadAt(int fd, std::int64_t offset, std::size_t length, std::string& out) {
+  out.resize(length);
+  std::size_t got = 0;
+  while (got < length) {
+    const ssize_t n = ::pread(fd, out.data() + got, length - got, static_cast<off_t>(offset + got));
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      out.clear();
+      return false;
+    }
+    if (n == 0) break;
+    got += static_cast<std::size_t>(n);
+  }
+  out.resize(got);
+  return true;
+}
+
+bool TruncateTo(int fd, std::int64_t length) { return ::ftruncate(fd, static_cast<off_t>(length)) == 0; }
+
 }  // namespace talvenor::platform

@@ -49,4 +49,9 @@ bool SyncFileSystemOf(const std::string& path);
 // The folder part of a path, without trailing "/" (".", when it has none).
 std::string ParentFolder(const std::string& path);
 
+// Up to length bytes of an open file from offset (fewer at its end); false with errno.
+bool ReadAt(int fd, std::int64_t offset, std::size_t length, std::string& out);
+// Cuts an open file to length bytes.
+bool TruncateTo(int fd, std::int64_t length);
+
 }  // namespace talvenor::platform
