@@ -1,0 +1,257 @@
+#include "ui/CMonitorDlg.h"
+
+#include <QAction>
+#include <QEventLoop>
+#include <QFile>
+#include <QGuiApplication>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QScreen>
+#include <QTreeWidget>
+
+#include "app/SettingsStore.h"
+#include "detect/MonitorSession.h"
+#include "platform/FileSystem.h"
+#include "ui/CProgressWnd.h"
+#include "ui/CSplashWnd.h"
+#include "ui/DialogUnits.h"
+#include "ui/TrayIcon.h"
+
+namespace talvenor::ui {
+namespace {
+
+struct ButtonSpec {
+  int id;
+  const char* text;
+  int x, y, w, h;
+};
+
+// Template 102, in tab order.
+constexpr ButtonSpec kTopButtons[] = {{1002, "参照(&D)..", 255, 5, 30, 15}, {1009, "ヘルプ(&H)..", 288, 5, 40, 14}};
+constexpr ButtonSpec kBackupBrowse = {1003, "参照(&E)..", 255, 30, 30, 15};
+constexpr ButtonSpec kBottomButtons[] = {{1008, "開始(&A)", 6, 155, 50, 14},        {1007, "停止(&B)", 61, 155, 50, 14},
+                                         {1006, "詳細設定(&M)..", 116, 155, 50, 14}, {1010, "ログ表示(&L)..", 171, 155, 46, 14},
+                                         {1, "閉じる(&C)", 221, 155, 50, 14},        {2, "終了(&Q)", 276, 155, 50, 14}};
+// Test commands that nothing in the window shows.
+constexpr ButtonSpec kHiddenButtons[] = {{1014, "書き込みtest", 290, 30, 15, 10},
+                                         {1015, "読み込みtest", 305, 30, 15, 10},
+                                         {1016, "読み込み2", 295, 35, 15, 10}};
+
+const char* const kBytesProperty = "talvenorBytes";
+
+}  // namespace
+
+const char* CMonitorDlg::ToolTipText(int id) {
+  switch (id) {
+    case 1008: return "監視をスタートします";
+    case 1007: return "監視をストップします";
+    case 1006: return "ログサイズ、監視レベルの設定等を行います";
+    case 1010: return "ログを表示します";
+    case 1: return "画面を閉じます";
+    case 2: return "アプリケーションを終了します";
+    case 1002: return "監視先を設定します";
+    case 1003: return "バックアップ先の設定します";
+    case 1009: return "ヘルプを表示します";
+    default: return nullptr;
+  }
+}
+
+CMonitorDlg::CMonitorDlg(SettingsStore& store, std::vector<std::string> args, std::unique_ptr<TrayIcon> tray)
+    : QDialog(nullptr, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
+      m_store(store),
+      m_args(std::move(args)),
+      m_settings(store.Load()),
+      m_tray(std::move(tray)),
+      m_hIcon(QStringLiteral(":/icon128.png")) {
+  BuildControls();
+  if (m_tray) m_tray->onNotify = [this](int iconId, int mouseMessage) { OnTrayNotify(iconId, mouseMessage); };
+  m_timer.setTimerType(Qt::CoarseTimer);
+  connect(&m_timer, &QTimer::timeout, this, [this] {
+    if (m_session) m_session->OnMonitorTick();
+  });
+}
+
+CMonitorDlg::~CMonitorDlg() {
+  m_timer.stop();
+  m_progress.reset();
+  m_session.reset();
+  // The icon lives exactly as long as the window.
+  if (m_tray) m_tray->Remove();
+}
+
+void CMonitorDlg::BuildControls() {
+  setWindowTitle(QStringLiteral("Talvenor"));
+  setFont(DialogFont());
+  const DialogUnits units(font());
+  setFixedSize(units.X(334), units.Y(175));
+
+  auto label = [&](const char* text, QRect rect) {
+    auto* widget = new QLabel(QString::fromUtf8(text), this);
+    widget->setGeometry(rect);
+  };
+  auto button = [&](const ButtonSpec& spec) {
+    auto* widget = new QPushButton(QString::fromUtf8(spec.text), this);
+    widget->setObjectName(QString::number(spec.id));
+    widget->setGeometry(units.Rect(spec.x, spec.y, spec.w, spec.h));
+    if (const char* tip = ToolTipText(spec.id)) widget->setToolTip(QString::fromUtf8(tip));
+    connect(widget, &QPushButton::clicked, this, [this, id = spec.id] { OnCommand(id); });
+    return widget;
+  };
+  auto edit = [&](int id, int y) {
+    auto* widget = new QLineEdit(this);
+    widget->setObjectName(QString::number(id));
+    widget->setGeometry(units.Rect(51, y, 200, 15));
+    return widget;
+  };
+
+  label("監視フォルダ:", units.Rect(4, 5, 44, 8));
+  m_editWatchDir = edit(1000, 5);
+  for (const ButtonSpec& spec : kTopButtons) button(spec);
+  label("バックアップ先", units.Rect(4, 32, 46, 8));
+  m_editBackupDir = edit(1001, 30);
+  button(kBackupBrowse);
+
+  m_list = new QTreeWidget(this);
+  m_list->setObjectName(QStringLiteral("1017"));
+  m_list->setGeometry(units.Rect(7, 50, 320, 100));
+  m_list->setRootIsDecorated(false);
+  m_list->setUniformRowHeights(true);
+  m_list->setColumnCount(3);
+  m_list->header()->setStretchLastSection(false);
+  m_list->header()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+  connect(m_list, &QTreeWidget::itemDoubleClicked, this, [this] { OnListDblClk(); });
+
+  for (const ButtonSpec& spec : kBottomButtons) button(spec)->setAutoDefault(false);
+  Button(1)->setDefault(true);
+  for (const ButtonSpec& spec : kHiddenButtons) button(spec)->hide();
+  m_listBox = new QListWidget(this);
+  m_listBox->setObjectName(QStringLiteral("1004"));
+  m_listBox->setGeometry(units.Rect(300, 35, 20, 10));
+  m_listBox->setSortingEnabled(true);
+  m_listBox->hide();
+
+  // Linux windows have no system menu to carry the about item; the window's context menu does.
+  auto* about = new QAction(QStringLiteral("Talvenor のﾊﾞｰｼﾞｮﾝ情報(&A)..."), this);
+  about->setObjectName(QString::number(kAboutCommand));
+  connect(about, &QAction::triggered, this, [this] { OnCommand(kAboutCommand); });
+  addAction(about);
+  setContextMenuPolicy(Qt::ActionsContextMenu);
+}
+
+QPushButton* CMonitorDlg::Button(int id) const { return findChild<QPushButton*>(QString::number(id)); }
+
+void CMonitorDlg::OnInitDialog() {
+  m_bInitialising = true;
+  PushFolderTexts();
+  setWindowIcon(m_hIcon);
+  Button(1007)->setEnabled(false);
+  Button(1008)->setEnabled(true);
+  m_paths = AppPaths::InFolder(platform::CurrentDirectory());
+  m_session = std::make_unique<MonitorSession>(m_settings, m_paths, *this, *this);
+  SetUpColumns();
+  PlaceAtSavedPosition();
+  m_nInsertRow = 0;
+  CheckAutoStart();
+  if (m_bAutoStart) m_session->StartMonitoring();
+  CSplashWnd::ShowSplash(3000, CSplashWnd::kBitmapId, this);
+  m_bInitialising = false;
+  if (!m_bHiddenByInit) show();
+}
+
+int CMonitorDlg::RunModal() {
+  OnInitDialog();
+  if (!m_bQuitting) {
+    QEventLoop loop;
+    connect(this, &QDialog::finished, &loop, &QEventLoop::quit);
+    loop.exec();
+  }
+  return result();
+}
+
+void CMonitorDlg::SetUpColumns() {
+  int* widths[3] = {&m_settings.COLUMNX1, &m_settings.COLUMNX2, &m_settings.COLUMNX3};
+  // A negative width comes only from a damaged file: start again from the computed widths.
+  if (m_settings.COLUMNX1 == 0 || *widths[0] < 0 || *widths[1] < 0 || *widths[2] < 0) {
+    const int w = m_list->width();
+    *widths[0] = w / 7;
+    *widths[1] = 3 * w / 7;
+    *widths[2] = 3 * w / 7;
+  }
+  m_list->setHeaderLabels({QStringLiteral("ファイル名"), QStringLiteral("パス"), QStringLiteral("バックアップ先")});
+  for (int column = 0; column < 3; ++column) m_list->setColumnWidth(column, *widths[column]);
+}
+
+void CMonitorDlg::PlaceAtSavedPosition() {
+  if (m_settings.RIGHT == 0) return;
+  // The size is the template's; a saved position is used only if the title bar would be on a
+  // screen, so a window saved on a monitor that has gone still opens where it can be reached.
+  const QRect titleBar(m_settings.LEFT, m_settings.TOP, width(), 20);
+  for (const QScreen* screen : QGuiApplication::screens()) {
+    const QRect visible = screen->availableGeometry().intersected(titleBar);
+    if (visible.width() >= 40 && visible.height() >= 10) {
+      move(m_settings.LEFT, m_settings.TOP);
+      return;
+    }
+  }
+}
+
+void CMonitorDlg::showEvent(QShowEvent* event) {
+  m_bEverShown = true;
+  QDialog::showEvent(event);
+}
+
+// The fields show the folder texts decoded for display, but keep the bytes they were given:
+// a name that is not valid UTF-8 reaches Start unchanged unless the user edits it.
+void CMonitorDlg::PushFolderTexts() {
+  const std::pair<QLineEdit*, const std::string*> fields[] = {{m_editWatchDir, &m_settings.DIR1},
+                                                                {m_editBackupDir, &m_settings.DIR2}};
+  for (const auto& [edit, text] : fields) {
+    const QByteArray bytes = QByteArray::fromStdString(*text);
+    edit->setProperty(kBytesProperty, bytes);
+    edit->setText(QFile::decodeName(bytes));
+  }
+}
+
+void CMonitorDlg::PullFolderTexts() {
+  const std::pair<QLineEdit*, std::string*> fields[] = {{m_editWatchDir, &m_settings.DIR1},
+                                                        {m_editBackupDir, &m_settings.DIR2}};
+  for (const auto& [edit, text] : fields) {
+    const QByteArray bytes = edit->property(kBytesProperty).toByteArray();
+    *text = edit->text() == QFile::decodeName(bytes) ? bytes.toStdString() : QFile::encodeName(edit->text()).toStdString();
+  }
+}
+
+void CMonitorDlg::SetRunningControls(bool running) {
+  for (int id : {1008, 1002, 1003, 1006}) Button(id)->setEnabled(!running);
+  m_editWatchDir->setEnabled(!running);
+  m_editBackupDir->setEnabled(!running);
+  Button(1007)->setEnabled(running);
+  if (!running) Button(1008)->setFocus();
+}
+
+void CMonitorDlg::OnCommand(int id) {
+  switch (id) {
+    case 1002: OnBrowseWatchDir(); break;
+    case 1003: OnBrowseBackupDir(); break;
+    case 1008:
+    case kTrayStart: if (m_session) m_session->StartMonitoring(); break;
+    case 1007:
+    case kTrayStop: if (m_session) m_session->StopMonitoring(); break;
+    case 1006: OnDetailedSettings(); break;
+    case 1009: OnHelp(); break;
+    case 1010: OnShowLog(); break;
+    case 1014: OnWriteTest(); break;
+    case 1015: OnReadTest(); break;
+    case 1016: OnReadSnapshotTest(); break;
+    case 1: HideToTray(); break;
+    case 2:
+    case kTrayQuit: OnQuit(); break;
+    case kAboutCommand: OnAbout(); break;
+    default: break;
+  }
+}
+
+}  // namespace talvenor::ui

@@ -1,0 +1,118 @@
+// The main window's own commands: the folder pickers, settings, help, about, Close and Quit.
+#include <QDesktopServices>
+#include <QDir>
+#include <QTreeWidget>
+#include <QUrl>
+
+#include "app/SettingsStore.h"
+#include "backup/BackupStore.h"
+#include "changelog/ChangeLog.h"
+#include "detect/MonitorSession.h"
+#include "detect/SnapshotFile.h"
+#include "ui/CAboutDlg.h"
+#include "ui/CMonitorDlg.h"
+#include "ui/CSettingsDlg.h"
+#include "ui/FileDialogs.h"
+
+namespace talvenor::ui {
+namespace {
+
+// The root stands where the other system offers its drive root.
+constexpr const char* kDefaultFolder = "/";
+
+}  // namespace
+
+void CMonitorDlg::OnBrowseWatchDir() {
+  PullFolderTexts();
+  const std::string initial = m_settings.DIR1.empty() ? kDefaultFolder : m_settings.DIR1;
+  std::string result;
+  for (;;) {
+    const std::string chosen = FileDialogs::BrowseForFolder(this, initial);
+    if (chosen.empty()) {
+      result = initial;
+      break;
+    }
+    if (m_session->Backup().CheckFolderPair(chosen, m_settings.DIR2)) {
+      result = chosen;
+      break;
+    }
+  }
+  // Another watched folder starts from an empty snapshot.
+  if (result != initial) DeleteSnapshotFile(m_paths.g_snapshotPath);
+  if (!result.empty()) m_settings.DIR1 = result;
+  PushFolderTexts();
+}
+
+void CMonitorDlg::OnBrowseBackupDir() {
+  PullFolderTexts();
+  const std::string initial = m_settings.DIR2.empty() ? kDefaultFolder : m_settings.DIR2;
+  std::string result;
+  for (;;) {
+    const std::string chosen = FileDialogs::BrowseForFolder(this, initial);
+    if (chosen.empty()) {
+      result = initial;
+      break;
+    }
+    if (m_session->Backup().CheckFolderPair(m_settings.DIR1, chosen)) {
+      result = chosen;
+      break;
+    }
+  }
+  if (!result.empty()) m_settings.DIR2 = result;
+  PushFolderTexts();
+}
+
+void CMonitorDlg::OnDetailedSettings() {
+  const int previousLogSize = m_settings.LOGSZ;
+  CSettingsDlg dialog(m_settings, this);
+  dialog.exec();
+  if (m_settings.LOGSZ != previousLogSize) m_session->Log().CopyLogForViewing(m_paths.g_logPath);
+}
+
+void CMonitorDlg::OnHelp() {
+  // Relative to the current directory at the time of the click.
+  QDesktopServices::openUrl(QUrl::fromLocalFile(QDir::current().absoluteFilePath(QStringLiteral("help/main.htm"))));
+}
+
+void CMonitorDlg::OnAbout() {
+  CAboutDlg about(this);
+  about.exec();
+}
+
+void CMonitorDlg::reject() { OnCommand(2); }
+
+void CMonitorDlg::OnQuit() {
+  // While Start is checking, its progress window owns the run; Quit is refused quietly.
+  if (m_bQuitting || (m_session && m_session->IsStarting())) return;
+  m_bQuitting = true;
+  if (m_session && m_session->Log().IsOpen()) m_session->Log().Close();
+  SaveSettings();
+  if (m_session) m_session->StopWatcher();
+  KillTimer();
+  QDialog::done(QDialog::Rejected);
+}
+
+void CMonitorDlg::SaveSettings() {
+  PullFolderTexts();
+  // A window that never showed (started hidden with "/S") keeps the position it was given.
+  if (m_bEverShown) {
+    const QRect frame = frameGeometry();
+    m_settings.LEFT = frame.left();
+    m_settings.TOP = frame.top();
+    m_settings.RIGHT = frame.left() + frame.width();
+    m_settings.BOTTOM = frame.top() + frame.height();
+  }
+  m_settings.COLUMNX1 = m_list->columnWidth(0);
+  m_settings.COLUMNX2 = m_list->columnWidth(1);
+  m_settings.COLUMNX3 = m_list->columnWidth(2);
+  m_store.Save(m_settings);
+}
+
+void CMonitorDlg::CheckAutoStart() {
+  // Only what follows the program name is searched, so the name itself never matches.
+  std::string commandLine;
+  for (const std::string& arg : m_args) commandLine += " " + arg;
+  m_bAutoStart = commandLine.find("/S") != std::string::npos;
+}
+
+}  // namespace talvenor::ui

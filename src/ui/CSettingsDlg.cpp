@@ -1,0 +1,158 @@
+#include "ui/CSettingsDlg.h"
+
+#include <QGroupBox>
+#include <QPushButton>
+#include <QRadioButton>
+
+#include "ui/DialogUnits.h"
+
+namespace talvenor::ui {
+namespace {
+
+struct RadioSpec {
+  int id;
+  const char* caption;
+  int x, y, w;
+  const char* tip;
+};
+
+// Template 135, in tab order. Each row is a group of three (the last of two) buttons.
+constexpr RadioSpec kRadios[CSettingsDlg::kRadioCount] = {
+    {1026, "1", 10, 15, 20, "ログファイルの最大サイズを100KBとします"},
+    {1027, "10", 46, 15, 24, "ログファイルの最大サイズを1MBとします"},
+    {1028, "100", 82, 15, 28, "ログファイルの最大サイズを10MBとします"},
+    {1029, "1", 10, 45, 20, "もっとも速い監視を行います"},
+    {1030, "10", 46, 45, 24, "中ぐらいのレベルの監視を行います"},
+    {1031, "100", 82, 45, 28, "もっとも遅い監視を行います"},
+    {1032, "10", 10, 75, 24, "バックアップ数を10に設定します"},
+    {1033, "100", 46, 75, 28, "バックアップ数を100に設定します"},
+    {1034, "1000", 82, 75, 32, "バックアップ数を1000に設定します"},
+    {1036, "する", 10, 105, 30, "最初のバックアップで、すべてのファイルをバックアップします"},
+    {1037, "しない", 65, 105, 36, "最初のバックアップで、変更されたファイルのみバックアップします"},
+};
+
+// First index and size of each row, and the stored value of each of its buttons.
+struct Row {
+  int first, count;
+  int values[3];
+};
+constexpr Row kRows[4] = {{0, 3, {100, 1000, 10000}}, {3, 3, {1, 10, 60}}, {6, 3, {10, 100, 1000}}, {9, 2, {1, 0, 0}}};
+
+const Row& RowOf(int index) {
+  for (const Row& row : kRows) {
+    if (index >= row.first && index < row.first + row.count) return row;
+  }
+  return kRows[0];
+}
+
+// The index in the row of the selected button; the first when none is.
+int Chosen(const std::array<int, CSettingsDlg::kRadioCount>& radio, const Row& row) {
+  for (int i = 0; i < row.count; ++i) {
+    if (radio[row.first + i] == 0) return i;
+  }
+  return 0;
+}
+
+void Select(std::array<int, CSettingsDlg::kRadioCount>& radio, const Row& row, int chosen) {
+  for (int i = 0; i < row.count; ++i) radio[row.first + i] = i == chosen ? 0 : -1;
+}
+
+// A value that matches no button of its row selects the first one.
+int ButtonFor(const Row& row, int value) {
+  for (int i = 0; i < row.count; ++i) {
+    if (row.values[i] == value) return i;
+  }
+  return 0;
+}
+
+}  // namespace
+
+const std::array<int, CSettingsDlg::kRadioCount> CSettingsDlg::kRadioIds = {1026, 1027, 1028, 1029, 1030, 1031,
+                                                                             1032, 1033, 1034, 1036, 1037};
+
+const char* CSettingsDlg::ToolTipText(int id) {
+  for (const RadioSpec& spec : kRadios) {
+    if (spec.id == id) return spec.tip;
+  }
+  if (id == 1) return "変更内容を有効にします";
+  if (id == 2) return "変更内容をキャンセルします";
+  return nullptr;
+}
+
+CSettingsDlg::CSettingsDlg(Settings& settings, QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
+      m_settings(settings) {
+  setWindowTitle(QStringLiteral("詳細設定"));
+  setFont(DialogFont());
+  const DialogUnits units(font());
+  setFixedSize(units.X(204), units.Y(136));
+
+  Select(m_nRadio, kRows[0], ButtonFor(kRows[0], settings.LOGSZ));
+  Select(m_nRadio, kRows[1], ButtonFor(kRows[1], settings.LEVEL));
+  Select(m_nRadio, kRows[2], ButtonFor(kRows[2], settings.BAKSZ));
+  Select(m_nRadio, kRows[3], settings.FIRST == 1 ? 0 : 1);
+
+  // Created in tab order: OK, Cancel, then the buttons row by row.
+  auto* ok = new QPushButton(QStringLiteral("OK"), this);
+  ok->setObjectName(QStringLiteral("1"));
+  ok->setGeometry(units.Rect(150, 10, 50, 14));
+  ok->setDefault(true);
+  auto* cancel = new QPushButton(QStringLiteral("ｷｬﾝｾﾙ"), this);
+  cancel->setObjectName(QStringLiteral("2"));
+  cancel->setGeometry(units.Rect(150, 30, 50, 14));
+  for (auto* button : {ok, cancel}) button->setToolTip(QString::fromUtf8(ToolTipText(button->objectName().toInt())));
+  connect(ok, &QPushButton::clicked, this, &CSettingsDlg::accept);
+  connect(cancel, &QPushButton::clicked, this, &CSettingsDlg::reject);
+
+  const struct {
+    int id;
+    const char* caption;
+    int y;
+  } groups[] = {{1025, "ログの長さ", 5}, {1024, "監視レベル", 35}, {1035, "バックアップ数", 65}, {1039, "初回バックアップ", 95}};
+  for (const auto& group : groups) {
+    auto* box = new QGroupBox(QString::fromUtf8(group.caption), this);
+    box->setObjectName(QString::number(group.id));
+    box->setGeometry(units.Rect(5, group.y, 135, 25));
+    box->setFocusPolicy(Qt::NoFocus);
+  }
+
+  QWidget* previous = cancel;
+  setTabOrder(ok, cancel);
+  for (int i = 0; i < kRadioCount; ++i) {
+    const RadioSpec& spec = kRadios[i];
+    auto* radio = new QRadioButton(QString::fromUtf8(spec.caption), this);
+    radio->setObjectName(QString::number(spec.id));
+    radio->setGeometry(units.Rect(spec.x, spec.y, spec.w, 10));
+    radio->setToolTip(QString::fromUtf8(spec.tip));
+    // Every button is a group of its own; the click handler keeps each row to one mark.
+    radio->setAutoExclusive(false);
+    radio->setFocusPolicy(Qt::StrongFocus);
+    radio->raise();
+    connect(radio, &QRadioButton::clicked, this, [this, i] { OnRadioClicked(i); });
+    setTabOrder(previous, radio);
+    previous = radio;
+    m_radio[i] = radio;
+  }
+  UpdateButtons();
+}
+
+void CSettingsDlg::OnRadioClicked(int index) {
+  const Row& row = RowOf(index);
+  Select(m_nRadio, row, index - row.first);
+  UpdateButtons();
+}
+
+void CSettingsDlg::UpdateButtons() {
+  for (int i = 0; i < kRadioCount; ++i) m_radio[i]->setChecked(m_nRadio[i] == 0);
+}
+
+void CSettingsDlg::accept() {
+  // Taken from the values the clicks kept, not read back from the buttons.
+  m_settings.LOGSZ = kRows[0].values[Chosen(m_nRadio, kRows[0])];
+  m_settings.LEVEL = kRows[1].values[Chosen(m_nRadio, kRows[1])];
+  m_settings.BAKSZ = kRows[2].values[Chosen(m_nRadio, kRows[2])];
+  m_settings.FIRST = m_nRadio[9] == 0 ? 1 : 0;
+  QDialog::accept();
+}
+
+}  // namespace talvenor::ui

@@ -1,0 +1,49 @@
+#include <QIcon>
+#include <QSystemTrayIcon>
+
+#include "ui/TrayIcon.h"
+
+namespace talvenor::ui {
+namespace {
+
+class SystemTrayIcon final : public TrayIcon {
+ public:
+  bool IsAvailable() const override { return QSystemTrayIcon::isSystemTrayAvailable(); }
+
+  void Add() override {
+    if (m_icon) return;
+    m_icon = std::make_unique<QSystemTrayIcon>(QIcon(QStringLiteral(":/icon128.png")));
+    QObject::connect(m_icon.get(), &QSystemTrayIcon::activated, [this](QSystemTrayIcon::ActivationReason reason) {
+      if (onNotify) onNotify(kIconId, MouseMessage(reason));
+    });
+    m_icon->show();
+  }
+
+  void Remove() override { m_icon.reset(); }
+  bool IsShown() const override { return m_icon != nullptr; }
+
+ private:
+  static int MouseMessage(QSystemTrayIcon::ActivationReason reason) {
+    switch (reason) {
+      case QSystemTrayIcon::Trigger:
+        return kLeftButtonDown;
+      case QSystemTrayIcon::Context:
+        return kRightButtonDown;
+      case QSystemTrayIcon::DoubleClick:
+        return kLeftButtonDoubleClick;
+      case QSystemTrayIcon::MiddleClick:
+        return kMiddleButtonDown;
+      case QSystemTrayIcon::Unknown:
+        break;
+    }
+    return 0;
+  }
+
+  std::unique_ptr<QSystemTrayIcon> m_icon;
+};
+
+}  // namespace
+
+std::unique_ptr<TrayIcon> MakeSystemTrayIcon() { return std::make_unique<SystemTrayIcon>(); }
+
+}  // namespace talvenor::ui
