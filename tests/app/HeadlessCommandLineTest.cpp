@@ -1,0 +1,100 @@
+// The terminal command line, the terminal user interface and the statuses that need no engine.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+
+#include "app/CommandLine.h"
+#include "app/Headless.h"
+#include "app/TerminalUi.h"
+#include "support/TempDir.h"
+
+namespace talvenor {
+namespace {
+
+CommandLine Parsed(const std::vector<std::string>& args) {
+  CommandLine line;
+  std::string error;
+  EXPECT_TRUE(ParseCommandLine(args, line, error)) << error;
+  return line;
+}
+
+std::string ErrorFor(const std::vector<std::string>& args) {
+  CommandLine line;
+  std::string error;
+  EXPECT_FALSE(ParseCommandLine(args, line, error));
+  return error;
+}
+
+TEST(HeadlessCommandLine, TakesTheOptionsInEitherForm) {
+  const CommandLine line = Parsed({"--headless", "--once", "--watch", "/w dir", "--backup=/b=x"});
+  EXPECT_TRUE(line.headless);
+  EXPECT_TRUE(line.once);
+  EXPECT_EQ(line.watch, "/w dir");
+  EXPECT_EQ(line.backup, "/b=x");
+  EXPECT_FALSE(Parsed({"--headless"}).watch.has_value());
+  EXPECT_TRUE(Parsed({"--help"}).help);
+  EXPECT_TRUE(Parsed({"--version"}).version);
+}
+
+TEST(HeadlessCommandLine, RefusesWhatItDoesNotKnow) {
+  EXPECT_NE(ErrorFor({"--headless", "--watch"}).find("--watch"), std::string::npos);
+  EXPECT_NE(ErrorFor({"--headless", "/S"}).find("/S"), std::string::npos);
+  EXPECT_NE(ErrorFor({"--once"}).find("--headless"), std::string::npos);
+  EXPECT_FALSE(ErrorFor({"--watch=/x"}).empty());
+}
+
+TEST(HeadlessCommandLine, OnlyOurOptionsLeaveTheWindowsAside) {
+  EXPECT_FALSE(IsTerminalCommandLine({}));
+  EXPECT_FALSE(IsTerminalCommandLine({"/S"}));
+  EXPECT_FALSE(IsTerminalCommandLine({"-Embedding"}));
+  EXPECT_TRUE(IsTerminalCommandLine({"/S", "--version"}));
+  EXPECT_TRUE(IsTerminalCommandLine({"--watch=/x"}));
+  EXPECT_TRUE(IsTerminalCommandLine({"--once"}));
+}
+
+int Run(std::vector<std::string> words) {
+  std::vector<char*> argv;
+  for (std::string& w : words) argv.push_back(w.data());
+  return RunHeadless(static_cast<int>(argv.size()), argv.data());
+}
+
+TEST(HeadlessCommandLine, HelpVersionAndUsageErrors) {
+  testing::internal::CaptureStdout();
+  EXPECT_EQ(Run({"talvenor", "--help"}), kExitDone);
+  EXPECT_NE(testing::internal::GetCapturedStdout().find("--headless [--once]"), std::string::npos);
+  testing::internal::CaptureStdout();
+  EXPECT_EQ(Run({"talvenor", "--version"}), kExitDone);
+  EXPECT_EQ(testing::internal::GetCapturedStdout(), "Talvenor Version 1.0\n");
+  testing::internal::CaptureStderr();
+  EXPECT_EQ(Run({"talvenor", "--headless", "--bogus"}), kExitUsage);
+  const std::string err = testing::internal::GetCapturedStderr();
+  EXPECT_EQ(err.rfind("talvenor: unexpected argument: --bogus\nUsage:", 0), 0u) << err;
+}
+
+TEST(HeadlessTerminalUi, MessagesGoToStandardErrorAndLogLinesToStandardOutput) {
+  test::TempDir dir;
+  std::FILE* out = std::fopen((dir / "out").c_str(), "w+");
+  std::FILE* err = std::fopen((dir / "err").c_str(), "w+");
+  ASSERT_TRUE(out && err);
+  {
+    TerminalUi ui(out, err);
+    ui.ShowMessage("監視先とバックアップ先を確認してください", MessageIcon::None);
+    EXPECT_TRUE(ui.AskOkCancel("このフォルダのサイズが大き過ぎます。続けますか？", MessageIcon::Warning));
+    ui.LogLineWritten("a.txt,/w/a.txt,/b/20240101000000.0/a.txt\r\n");
+    ui.InsertRow(0, "a", "b", "c");
+    ui.InsertRow(0, "a", "b", "c");
+    ui.DeleteRow(1);
+    EXPECT_EQ(ui.RowCount(), 1);
+    ui.ProgressPump(true);
+    EXPECT_FALSE(ui.ProgressCancelRequested());
+  }
+  std::fclose(out);
+  std::fclose(err);
+  EXPECT_EQ(test::ReadFile(dir / "err"),
+            "talvenor: 監視先とバックアップ先を確認してください\n"
+            "talvenor: このフォルダのサイズが大き過ぎます。続けますか？\n");
+  EXPECT_EQ(test::ReadFile(dir / "out"), "a.txt,/w/a.txt,/b/20240101000000.0/a.txt\n");
+}
+
+}  // namespace
+}  // namespace talvenor

@@ -1,0 +1,189 @@
+// `talvenor --headless` as a separate process on real folders: copies, log, snapshot, the
+// instance guard, refusals and the end by SIGTERM.
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <optional>
+#include <thread>
+
+#include "support/TempDir.h"
+
+namespace talvenor {
+namespace {
+
+namespace fs = std::filesystem;
+using Clock = std::chrono::steady_clock;
+using test::ReadFile;
+
+// A private home for the child: settings, runtime folder (instance lock) and current directory.
+class HeadlessEndToEndTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    const char* binary = std::getenv("TALVENOR_BINARY");
+    if (binary == nullptr || binary[0] == '\0') GTEST_SKIP() << "TALVENOR_BINARY is not set";
+    m_binary = binary;
+    watch = root.MakeFolder("watch");
+    backup = root.MakeFolder("backup");
+    home = root.MakeFolder("home");
+    root.MakeFolder("run");
+    root.Write("config/QUORVATH/Q7/talvenor.ini",
+               "[Settings]\nDIR1=" + watch + "\nDIR2=" + backup + "\nLEVEL=1\nFIRST=0\n");
+  }
+  void TearDown() override {
+    for (pid_t pid : m_children) {
+      ::kill(pid, SIGKILL);
+      ::waitpid(pid, nullptr, 0);
+    }
+  }
+
+  pid_t Spawn(const std::vector<std::string>& args, const std::string& name) {
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+      ::setenv("XDG_CONFIG_HOME", (root / "config").c_str(), 1);
+      ::setenv("XDG_RUNTIME_DIR", (root / "run").c_str(), 1);
+      if (::chdir(home.c_str()) != 0) ::_exit(127);
+      const int out = ::open((root / (name + ".out")).c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+      const int err = ::open((root / (name + ".err")).c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+      ::dup2(out, 1);
+      ::dup2(err, 2);
+      std::vector<char*> argv{m_binary.data()};
+      std::vector<std::string> words = args;
+      for (std::string& w : words) argv.push_back(w.data());
+      argv.push_back(nullptr);
+      ::execv(m_binary.c_str(), argv.data());
+      ::_exit(127);
+    }
+    m_children.push_back(pid);
+    return pid;
+  }
+
+  // The exit status, or nothing when the child did not end in time.
+  std::optional<int> WaitFor(pid_t pid, std::chrono::seconds limit = std::chrono::seconds(10)) {
+    const auto end = Clock::now() + limit;
+    while (Clock::now() < end) {
+      int status = 0;
+      if (::waitpid(pid, &status, WNOHANG) == pid) {
+        std::erase(m_children, pid);
+        return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+      }
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    return std::nullopt;
+  }
+
+  int RunToEnd(const std::vector<std::string>& args, const std::string& name) {
+    return WaitFor(Spawn(args, name)).value_or(-1);
+  }
+
+  // Generation folders holding a copy of this name.
+  std::vector<fs::path> CopiesOf(const std::string& name) const {
+    std::vector<fs::path> found;
+    for (const auto& generation : fs::directory_iterator(backup)) {
+      if (fs::exists(generation.path() / name)) found.push_back(generation.path() / name);
+    }
+    return found;
+  }
+
+  test::TempDir root;
+  std::string watch, backup, home;
+
+ private:
+  std::string m_binary;
+  std::vector<pid_t> m_children;
+};
+
+TEST_F(HeadlessEndToEndTest, CopiesChangedFilesLogsThemAndEndsCleanlyOnSigterm) {
+  std::ofstream(watch + "/existing.txt") << "there before Start";
+  const std::string settingsBefore = ReadFile(root / "config/QUORVATH/Q7/talvenor.ini");
+  const pid_t pid = Spawn({"--headless"}, "run");
+
+  // Save the file until its copy appears: the watcher is set up after the baseline, so the
+  // first saves may come before it.
+  bool copied = false;
+  for (int i = 0; i < 40 && !copied; ++i) {
+    std::ofstream(watch + "/report.txt") << "version " << i;
+    const auto end = Clock::now() + std::chrono::milliseconds(500);
+    while (!copied && Clock::now() < end) {
+      copied = !CopiesOf("report.txt").empty();
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+  }
+  ASSERT_TRUE(copied) << ReadFile(root / "run.err");
+  fs::create_directories(watch + "/sub");
+  std::ofstream(watch + "/sub/data.csv") << "1,2,3";
+  for (int i = 0; i < 150 && CopiesOf("data.csv").empty(); ++i) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  ASSERT_EQ(CopiesOf("data.csv").size(), 1u);
+  EXPECT_TRUE(CopiesOf("existing.txt").empty());  // FIRST 0: the baseline took it in
+
+  const fs::path copy = CopiesOf("data.csv")[0];
+  const std::string generation = copy.parent_path().filename().string();
+  EXPECT_EQ(generation.size(), 16u);
+  EXPECT_EQ(ReadFile(copy.string()), "1,2,3");
+
+  ASSERT_EQ(::kill(pid, SIGTERM), 0);
+  EXPECT_EQ(WaitFor(pid), 0);
+
+  const std::string log = ReadFile(home + "/log.csv");
+  const std::string line = "data.csv," + watch + "/sub/data.csv," + copy.string();
+  EXPECT_NE(log.find("<" + generation + ">"), std::string::npos);
+  EXPECT_NE(log.find(line), std::string::npos) << log;
+  // Each log line is echoed to standard output as it is written.
+  EXPECT_NE(ReadFile(root / "run.out").find(line + "\n"), std::string::npos);
+  const std::string snapshot = ReadFile(home + "/test2.dat");
+  EXPECT_NE(snapshot.find("data.csv"), std::string::npos);
+  EXPECT_NE(snapshot.find(watch + "/sub/"), std::string::npos);
+  EXPECT_EQ(ReadFile(root / "config/QUORVATH/Q7/talvenor.ini"), settingsBefore);
+}
+
+TEST_F(HeadlessEndToEndTest, ASecondInstanceEndsWithStatusFour) {
+  const pid_t first = Spawn({"--headless"}, "first");
+  // The first copy holds the guard once it has written its baseline.
+  for (int i = 0; i < 250 && !fs::exists(home + "/test2.dat"); ++i) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  EXPECT_EQ(RunToEnd({"--headless", "--once"}, "second"), 4);
+  EXPECT_EQ(ReadFile(root / "second.err"), "");
+  ::kill(first, SIGINT);
+  EXPECT_EQ(WaitFor(first), 0);
+}
+
+TEST_F(HeadlessEndToEndTest, ARefusedFolderEndsWithStatusThreeWithoutAWalk) {
+  EXPECT_EQ(RunToEnd({"--headless", "--watch", "/"}, "root"), 3);
+  EXPECT_EQ(ReadFile(root / "root.err"), "talvenor: 監視先とバックアップ先を確認してください\n");
+  EXPECT_EQ(RunToEnd({"--headless", "--once", "--backup", watch + "/inside"}, "inside"), 3);
+  EXPECT_FALSE(fs::exists(home + "/test2.dat"));
+}
+
+TEST_F(HeadlessEndToEndTest, OnceRunsOnePassAgainstTheSavedSnapshot) {
+  std::ofstream(watch + "/a.txt") << "a";
+  EXPECT_EQ(RunToEnd({"--headless", "--once"}, "once1"), 0);
+  ASSERT_EQ(CopiesOf("a.txt").size(), 1u);  // no snapshot yet: every file is new
+  EXPECT_EQ(RunToEnd({"--headless", "--once"}, "once2"), 0);
+  EXPECT_EQ(CopiesOf("a.txt").size(), 1u);
+  // --watch and --backup hold for this run only.
+  const std::string other = root.MakeFolder("other");
+  std::ofstream(other + "/b.txt") << "b";
+  const std::string otherBackup = root.MakeFolder("other-backup");
+  EXPECT_EQ(RunToEnd({"--headless", "--once", "--watch", other, "--backup=" + otherBackup}, "once3"), 0);
+  EXPECT_EQ(fs::distance(fs::directory_iterator(otherBackup), fs::directory_iterator()), 1);
+  // The pass's opening marker "<YYYYMMDDhhmmss.N>" comes first on standard output.
+  EXPECT_EQ(ReadFile(root / "once3.out").find("b.txt," + other + "/b.txt,"), 19u) << ReadFile(root / "once3.out");
+}
+
+TEST_F(HeadlessEndToEndTest, AUsageErrorEndsWithStatusTwo) {
+  EXPECT_EQ(RunToEnd({"--headless", "--watch"}, "usage"), 2);
+  EXPECT_NE(ReadFile(root / "usage.err").find("Usage:"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace talvenor

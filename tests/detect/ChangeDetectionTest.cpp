@@ -1,0 +1,170 @@
+// The change detection pass on real folders: what counts as a change, the order of its
+// records, damaged snapshot files, failing copies and a tick that arrives during a pass.
+#include <filesystem>
+#include <fstream>
+
+#include "detect/ChangeDetector.h"
+#include "detect/MonitorSessionFixture.h"
+#include "detect/Snapshot.h"
+#include "detect/SnapshotFile.h"
+
+namespace talvenor {
+namespace {
+
+namespace fs = std::filesystem;
+using test::ReadFile;
+using test::SetWriteTime;
+
+class ChangeDetectionTest : public test::MonitorSessionFixture {
+ protected:
+  void SetUp() override {
+    watch.Write("a.txt", "alpha");
+    watch.Write("sub/b.txt", "bravo");
+    watch.Write("sub/deep/c.txt", "charlie");
+    SetWriteTime(watch / "a.txt", 1'300'000'000);
+    SetWriteTime(watch / "sub/b.txt", 1'300'000'000);
+    session.DetectChanges(watch.path(), 0);
+  }
+  int Pass() {
+    session.DetectChanges(watch.path(), 1);
+    return session.Detector().LastChangeCount();
+  }
+
+  std::string& log = paths.g_logPath;
+};
+
+TEST_F(ChangeDetectionTest, ABaselineWritesTheSnapshotAndNothingElse) {
+  EXPECT_TRUE(fs::exists(paths.g_snapshotPath));
+  EXPECT_TRUE(Generations().empty());
+  EXPECT_TRUE(ui.rows.empty());
+  EXPECT_FALSE(fs::exists(log));
+  EXPECT_TRUE(g_currentSnapshot.empty());
+  EXPECT_TRUE(g_previousSnapshot.empty());
+  EXPECT_EQ(Pass(), 0);
+}
+
+TEST_F(ChangeDetectionTest, NewResizedRetimedRenamedAndMovedFilesAreChanges) {
+  const auto oneChange = [&](const std::string& copied) {
+    EXPECT_EQ(Pass(), 1) << copied;
+    ASSERT_FALSE(Generations().empty());
+    EXPECT_EQ(CopiesIn(Generations().back()), std::vector<std::string>{copied});
+  };
+  watch.Write("sub/new.txt", "new");
+  oneChange("new.txt");
+  watch.Write("a.txt", "alpha, longer");
+  oneChange("a.txt");
+  SetWriteTime(watch / "sub/b.txt", 1'300'000'777);  // same bytes, another time
+  oneChange("b.txt");
+  fs::rename(watch / "sub/new.txt", watch / "sub/renamed.txt");
+  oneChange("renamed.txt");
+  fs::rename(watch / "sub/renamed.txt", watch / "sub/RENAMED.txt");
+  oneChange("RENAMED.txt");
+  fs::rename(watch / "sub/RENAMED.txt", watch / "sub/deep/RENAMED.txt");
+  oneChange("RENAMED.txt");
+  EXPECT_EQ(ui.messages, std::vector<std::string>{});
+}
+
+TEST_F(ChangeDetectionTest, SameSizeSameTimeContentAttributesDeletionsAndFoldersAreNot) {
+  watch.Write("a.txt", "ALPHA");  // same size
+  SetWriteTime(watch / "a.txt", 1'300'000'000);
+  fs::permissions(watch / "sub/b.txt", fs::perms::owner_read);
+  fs::remove(watch / "sub/deep/c.txt");
+  watch.MakeFolder("sub/empty");
+  fs::remove_all(watch / "sub/deep");
+  EXPECT_EQ(Pass(), 0);
+  EXPECT_TRUE(Generations().empty());
+  EXPECT_TRUE(ui.rows.empty());
+}
+
+TEST_F(ChangeDetectionTest, ATrailingSlashGivesTheSameRecords) {
+  session.DetectChanges(watch.path() + "/", 1);
+  EXPECT_EQ(session.Detector().LastChangeCount(), 0);
+}
+
+TEST_F(ChangeDetectionTest, ThreeChangesShareOneGenerationBetweenTheTwoMarkers) {
+  watch.Write("x1", "1");
+  watch.Write("sub/x2", "2");
+  watch.Write("sub/deep/x3", "3");
+  ui.calls.clear();
+  EXPECT_EQ(Pass(), 3);
+  ASSERT_EQ(Generations().size(), 1u);
+  const std::string generation = Generations()[0];
+  EXPECT_EQ(CopiesIn(generation), (std::vector<std::string>{"x1", "x2", "x3"}));
+  // The end marker first, the changes in scan order, the start marker last.
+  ASSERT_EQ(ui.calls.size(), 5u);
+  EXPECT_EQ(ui.calls.front(), "insert:<END>");
+  EXPECT_EQ(ui.calls.back(), "insert:<START>");
+  EXPECT_EQ(ui.rows.front().path, "<" + generation + ">");
+  const std::string text = ReadFile(log);
+  const std::string marker = "<" + generation + ">";
+  EXPECT_EQ(text.find(marker), 0u);
+  EXPECT_EQ(text.rfind(marker) + marker.size(), text.find_last_not_of("\r\n") + 1);
+  EXPECT_NE(text.find("x1," + watch.path() + "/x1," + backup.path() + "/" + generation + "/x1"), std::string::npos);
+  EXPECT_EQ(ui.logLines.size(), 5u);
+}
+
+TEST_F(ChangeDetectionTest, PruningCountsTheGenerationThePassHasJustStarted) {
+  settings.BAKSZ = 1;
+  backup.MakeFolder("20000101000000.0");
+  watch.Write("x", "x");
+  EXPECT_EQ(Pass(), 1);
+  ASSERT_EQ(Generations().size(), 1u);
+  EXPECT_NE(Generations()[0], "20000101000000.0");
+}
+
+TEST_F(ChangeDetectionTest, WithoutASnapshotFileEveryFileIsAChange) {
+  ASSERT_TRUE(fs::remove(paths.g_snapshotPath));
+  EXPECT_EQ(Pass(), 3);
+  EXPECT_EQ(Pass(), 0);
+}
+
+TEST_F(ChangeDetectionTest, ADamagedSnapshotIsComparedOnlyWithTheRecordsReadBeforeTheDamage) {
+  Snapshot saved;
+  ASSERT_EQ(LoadSnapshot(paths.g_snapshotPath, saved), 1);
+  ASSERT_EQ(saved.size(), 3u);
+  fs::resize_file(paths.g_snapshotPath, fs::file_size(paths.g_snapshotPath) - 3);
+  EXPECT_EQ(Pass(), 1);
+  EXPECT_EQ(CopiesIn(Generations().back()), std::vector<std::string>{saved.back().m_strName});
+
+  std::ofstream(paths.g_snapshotPath, std::ios::trunc) << "garbage, not a snapshot at all";
+  EXPECT_EQ(Pass(), 3);
+  EXPECT_EQ(Pass(), 0);
+}
+
+TEST_F(ChangeDetectionTest, AFailedCopyIsTriedAgainAtTheNextPass) {
+  fs::remove_all(backup.path());
+  watch.Write("late.txt", "late");
+  EXPECT_EQ(Pass(), 1);
+  EXPECT_EQ(ui.rows.size(), 3u);  // logged although the copy failed
+  fs::create_directory(backup.path());
+  EXPECT_EQ(Pass(), 1);
+  ASSERT_EQ(Generations().size(), 1u);
+  EXPECT_EQ(CopiesIn(Generations()[0]), std::vector<std::string>{"late.txt"});
+  EXPECT_EQ(Pass(), 0);
+}
+
+TEST_F(ChangeDetectionTest, ATickDuringAPassDoesNothingAndLeavesTheFlag) {
+  int ticksDuringPass = 0;
+  ui.onInsertRow = [&] {
+    EXPECT_TRUE(session.IsPassRunning());
+    g_changeSeen = 1;
+    ++ticksDuringPass;
+    session.OnMonitorTick();
+    EXPECT_EQ(g_changeSeen.load(), 1);
+  };
+  watch.Write("one", "1");
+  watch.Write("two", "2");
+  EXPECT_EQ(Pass(), 2);
+  ui.onInsertRow = nullptr;
+  EXPECT_EQ(ticksDuringPass, 4);
+  EXPECT_EQ(Generations().size(), 1u);
+  EXPECT_EQ(ui.rows.size(), 4u);
+  EXPECT_FALSE(session.IsPassRunning());
+  // The change is handled by the next tick.
+  session.OnMonitorTick();
+  EXPECT_EQ(g_changeSeen.load(), 0);
+  EXPECT_EQ(session.Detector().LastChangeCount(), 0);
+}
+
+}  // namespace
+}  // namespace talvenor

@@ -1,0 +1,99 @@
+#pragma once
+// A monitoring session on real temporary folders: a watched tree, a backup folder and a
+// home folder for "log.csv" and "test2.dat", with the window replaced by a recording host.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "core/AppPaths.h"
+#include "core/Settings.h"
+#include "detect/MonitorSession.h"
+#include "detect/SessionHost.h"
+#include "support/RecordingUi.h"
+#include "support/TempDir.h"
+
+namespace talvenor::test {
+
+class RecordingHost : public SessionHost {
+ public:
+  std::vector<std::string> calls;
+  int timerMs = 0;
+  void StartTimer(int milliseconds) override {
+    timerMs = milliseconds;
+    calls.push_back("timer:" + std::to_string(milliseconds));
+  }
+  void KillTimer() override {
+    timerMs = 0;
+    calls.push_back("kill-timer");
+  }
+  void PullFolderTexts() override { calls.push_back("pull"); }
+  void SetRunningControls(bool running) override { calls.push_back(running ? "running" : "stopped"); }
+  void HideToTray() override { calls.push_back("hide"); }
+};
+
+// A recording user interface that can act in the middle of the engine's calls.
+class HookedUi : public RecordingUi {
+ public:
+  std::function<void()> onInsertRow;
+  std::function<void()> onPump;
+  void InsertRow(int index, const std::string& name, const std::string& path, const std::string& destination) override {
+    RecordingUi::InsertRow(index, name, path, destination);
+    if (onInsertRow) onInsertRow();
+  }
+  void ProgressPump(bool cancelOnEsc) override {
+    RecordingUi::ProgressPump(cancelOnEsc);
+    if (onPump) onPump();
+  }
+};
+
+class MonitorSessionFixture : public ::testing::Test {
+ protected:
+  MonitorSessionFixture() {
+    settings.DIR1 = watch.path();
+    settings.DIR2 = backup.path();
+    g_changeSeen = 0;
+  }
+
+  // The generation folders of the backup folder, oldest first.
+  std::vector<std::string> Generations() const {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(backup.path())) {
+      names.push_back(entry.path().filename().string());
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+  }
+  // The file names inside one generation folder, sorted.
+  std::vector<std::string> CopiesIn(const std::string& generation) const {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(backup / generation)) {
+      names.push_back(entry.path().filename().string());
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+  }
+  // Waits for the watcher thread to raise the change flag.
+  static bool WaitForFlag() {
+    for (int i = 0; i < 300 && g_changeSeen.load() == 0; ++i) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return g_changeSeen.load() == 1;
+  }
+
+  TempDir watch;
+  TempDir backup;
+  TempDir home;
+  Settings settings;
+  AppPaths paths = AppPaths::InFolder(home.path());
+  HookedUi ui;
+  RecordingHost host;
+  MonitorSession session{settings, paths, ui, host};
+};
+
+}  // namespace talvenor::test

@@ -1,0 +1,186 @@
+// Start, Stop and the tick of a monitoring session, with a real watcher thread.
+#include <filesystem>
+
+#include "core/Messages.h"
+#include "detect/ChangeDetector.h"
+#include "detect/FolderSize.h"
+#include "detect/MonitorSessionFixture.h"
+
+namespace talvenor {
+namespace {
+
+namespace fs = std::filesystem;
+
+class MonitorSessionTest : public test::MonitorSessionFixture {
+ protected:
+  void SetUp() override {
+    watch.Write("old.txt", "old");
+    watch.Write("sub/older.txt", "older");
+  }
+  // Fills the watched tree to exactly this many bytes with one sparse file.
+  void FillTo(std::uintmax_t bytes) {
+    fs::remove_all(watch / "sub");
+    fs::remove(watch / "old.txt");
+    watch.Write("sub/big.bin", "");
+    fs::resize_file(watch / "sub/big.bin", bytes);
+  }
+  void ExpectRefused() {
+    EXPECT_FALSE(session.IsRunning());
+    EXPECT_EQ(g_monitoring.load(), 0);
+    EXPECT_EQ(std::count(host.calls.begin(), host.calls.end(), "running"), 0);
+    EXPECT_EQ(host.timerMs, 0);
+    EXPECT_FALSE(ui.progressOpen);
+  }
+};
+
+TEST_F(MonitorSessionTest, StartRunsItsStepsInOrderAndStopUndoesThem) {
+  settings.LEVEL = 10;
+  session.StartMonitoring();
+  EXPECT_TRUE(session.IsRunning());
+  EXPECT_EQ(g_monitoring.load(), 1);
+  EXPECT_EQ(host.calls, (std::vector<std::string>{"pull", "running", "timer:10000", "hide"}));
+  EXPECT_EQ(ui.calls.front(), std::string("progress-open:") + msg::kFolderSizeTitle);
+  EXPECT_EQ(ui.calls.back(), "progress-close");
+  EXPECT_TRUE(fs::exists(paths.g_snapshotPath));  // FIRST 0: the baseline
+  host.calls.clear();
+  session.StopMonitoring();
+  EXPECT_EQ(host.calls, (std::vector<std::string>{"stopped", "kill-timer"}));
+  EXPECT_EQ(g_monitoring.load(), 0);
+  EXPECT_FALSE(session.IsRunning());
+}
+
+TEST_F(MonitorSessionTest, BadFolderPairsAreRefusedWithOneMessage) {
+  const std::vector<std::pair<std::string, std::string>> pairs = {
+      {watch.path(), ""},
+      {watch.path() + "/", backup.path()},
+      {watch.path(), backup.path() + "/"},
+      {watch.path(), backup / "missing"},
+      {watch / "old.txt", backup.path()},
+  };
+  for (const auto& [dir1, dir2] : pairs) {
+    settings.DIR1 = dir1;
+    settings.DIR2 = dir2;
+    ui.messages.clear();
+    session.StartMonitoring();
+    EXPECT_EQ(ui.messages, std::vector<std::string>{msg::kCheckFolders}) << dir1 << " | " << dir2;
+    ExpectRefused();
+  }
+  EXPECT_FALSE(fs::exists(paths.g_snapshotPath));
+}
+
+TEST_F(MonitorSessionTest, ABackupFolderInsideTheWatchedOneShowsBothMessages) {
+  settings.DIR2 = watch.MakeFolder("bk");
+  session.StartMonitoring();
+  ASSERT_EQ(ui.messages.size(), 2u);
+  EXPECT_EQ(ui.messages[1], msg::kCheckFolders);
+  ExpectRefused();
+}
+
+TEST_F(MonitorSessionTest, AnEmptyWatchedFolderIsRefusedBeforeAnyWalkWhenChecksComeFirst) {
+  session.SetFolderChecksFirst(true);
+  settings.DIR1 = "";
+  SetFolderCounterForTest(0);
+  session.StartMonitoring();
+  EXPECT_EQ(FolderCounter(), 0);
+  EXPECT_EQ(ui.messages, std::vector<std::string>{msg::kCheckFolders});
+  ExpectRefused();
+}
+
+TEST_F(MonitorSessionTest, TheSizeQuestionComesOnlyAboveTenMillionBytes) {
+  FillTo(10'000'000);
+  session.StartMonitoring();
+  EXPECT_TRUE(ui.messages.empty());
+  EXPECT_TRUE(session.IsRunning());
+  session.StopMonitoring();
+  host.calls.clear();
+
+  fs::resize_file(watch / "sub/big.bin", 10'000'001);
+  ui.answers.push_back(false);
+  session.StartMonitoring();
+  EXPECT_EQ(ui.messages, std::vector<std::string>{msg::kFolderTooLarge});
+  ExpectRefused();
+
+  ui.answers.push_back(true);
+  session.StartMonitoring();
+  EXPECT_TRUE(session.IsRunning());
+}
+
+TEST_F(MonitorSessionTest, ACancelledPreCheckEndsStartSilently) {
+  ui.cancelAfterPumps = 0;
+  session.StartMonitoring();
+  EXPECT_TRUE(ui.messages.empty());
+  ExpectRefused();
+}
+
+TEST_F(MonitorSessionTest, ASecondStartWhileCheckingIsRefusedQuietly) {
+  int nested = 0;
+  ui.onPump = [&] {
+    EXPECT_TRUE(session.IsStarting());
+    ++nested;
+    session.StartMonitoring();
+  };
+  session.StartMonitoring();
+  ui.onPump = nullptr;
+  EXPECT_EQ(nested, 1);
+  EXPECT_EQ(std::count(ui.calls.begin(), ui.calls.end(), "progress-close"), 1);
+  EXPECT_EQ(std::count(host.calls.begin(), host.calls.end(), "running"), 1);
+  EXPECT_TRUE(session.IsRunning());
+  EXPECT_FALSE(session.IsStarting());
+}
+
+TEST_F(MonitorSessionTest, FirstZeroNeverCopiesWhatExistedAtStart) {
+  session.StartMonitoring();
+  g_changeSeen = 1;
+  session.OnMonitorTick();
+  EXPECT_TRUE(Generations().empty());
+  watch.Write("sub/fresh.txt", "fresh");
+  ASSERT_TRUE(WaitForFlag());
+  session.OnMonitorTick();
+  EXPECT_EQ(g_changeSeen.load(), 0);
+  ASSERT_EQ(Generations().size(), 1u);
+  EXPECT_EQ(CopiesIn(Generations()[0]), std::vector<std::string>{"fresh.txt"});
+}
+
+TEST_F(MonitorSessionTest, FirstOneWithoutASnapshotCopiesEverythingAtTheFirstChange) {
+  settings.FIRST = 1;
+  session.StartMonitoring();
+  EXPECT_FALSE(fs::exists(paths.g_snapshotPath));
+  session.OnMonitorTick();  // nothing seen yet: no pass
+  EXPECT_FALSE(fs::exists(paths.g_snapshotPath));
+  watch.Write("new.txt", "new");
+  ASSERT_TRUE(WaitForFlag());
+  session.OnMonitorTick();
+  ASSERT_EQ(Generations().size(), 1u);
+  EXPECT_EQ(CopiesIn(Generations()[0]), (std::vector<std::string>{"new.txt", "old.txt", "older.txt"}));
+}
+
+TEST_F(MonitorSessionTest, AChangeSeenJustBeforeStopIsHandledInTheNextSession) {
+  settings.FIRST = 1;
+  session.DetectChanges(watch.path(), 0);
+  session.StartMonitoring();
+  watch.Write("sub/late.txt", "late");
+  ASSERT_TRUE(WaitForFlag());
+  session.StopMonitoring();
+  EXPECT_EQ(g_changeSeen.load(), 1);
+  EXPECT_TRUE(Generations().empty());
+  session.StartMonitoring();
+  session.OnMonitorTick();
+  ASSERT_EQ(Generations().size(), 1u);
+  EXPECT_EQ(CopiesIn(Generations()[0]), std::vector<std::string>{"late.txt"});
+}
+
+TEST_F(MonitorSessionTest, AWatchedFolderThatVanishesAndReturnsIsWatchedAgain) {
+  session.StartMonitoring();
+  fs::remove_all(watch.path());
+  ASSERT_TRUE(WaitForFlag());
+  session.OnMonitorTick();  // the scan reports the missing folder and the pass goes on
+  EXPECT_EQ(ui.messages, std::vector<std::string>{msg::kError});
+  watch.Write("again.txt", "again");
+  ASSERT_TRUE(WaitForFlag());
+  session.OnMonitorTick();
+  ASSERT_EQ(Generations().size(), 1u);
+  EXPECT_EQ(CopiesIn(Generations()[0]), std::vector<std::string>{"again.txt"});
+}
+
+}  // namespace
+}  // namespace talvenor
