@@ -1,10 +1,12 @@
 #pragma once
 // The change log "log.csv" and the rows of the change list.
+#include <cstdint>
 #include <string>
 
 #include "core/AppPaths.h"
 #include "core/Settings.h"
 #include "core/UiPort.h"
+#include "platform/LockedFile.h"
 
 namespace talvenor {
 
@@ -28,9 +30,24 @@ class ChangeLog {
   static constexpr int m_nMaxListRows = 500;
 
  private:
+  // Opens the existing log, else creates it; ends the program when neither works.
+  void OpenOrTerminate(const std::string& path);
+  // Moves the cut past the oldest line still in the log.
+  void CutOldestLine(std::int64_t size);
+  // Rewrites the log without the cut lines: temporary beside it, fsync, rename over it.
+  bool WriteTrimmed(const std::string& path, bool reportFailure);
+  void ForgetCut();
+
   const AppPaths& m_paths;
   const Settings& m_settings;
   UiPort& m_ui;
+  platform::LockedFile m_log;
+  // Bytes at the start of the file that the size rule has already cut; written away only
+  // now and then, so the cost per line does not grow with the log.
+  std::int64_t m_cut = 0;
+  std::string m_head;  // file bytes from m_headStart on, read to find line ends
+  std::int64_t m_headStart = 0;
+  bool m_writeFailing = false;  // the disk-full message is shown once per run of failures
 };
 
 }  // namespace talvenor

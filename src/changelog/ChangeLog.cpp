@@ -1,0 +1,98 @@
+#include "changelog/ChangeLog.h"
+
+#include "core/Messages.h"
+#include "platform/FileSystem.h"
+
+namespace talvenor {
+namespace {
+
+// Linux allows line breaks in names; one record must stay one line, so they are written as
+// the control pictures U+240D and U+240A. Every other byte of a name is kept as it is.
+std::string EscapeLineBreaks(const std::string& line) {
+  std::string out;
+  out.reserve(line.size());
+  for (const char c : line) {
+    if (c == '\r') {
+      out += "\xE2\x90\x8D";
+    } else if (c == '\n') {
+      out += "\xE2\x90\x8A";
+    } else {
+      out += c;
+    }
+  }
+  return out;
+}
+
+std::string DiskFullMessage(const std::string& path) {
+  std::string text = msg::kDiskFullFormat;
+  text.replace(text.find("%1"), 2, path);
+  return text;
+}
+
+}  // namespace
+
+ChangeLog::ChangeLog(const AppPaths& paths, const Settings& settings, UiPort& ui)
+    : m_paths(paths), m_settings(settings), m_ui(ui) {}
+
+ChangeLog::~ChangeLog() { Close(); }
+
+void ChangeLog::LogChange(const std::string& name, const std::string& folder, const std::string& destination) {
+  m_ui.InsertRow(0, name, folder + name, destination);
+  LimitListRows();
+  AppendLogLine(m_paths.g_logPath, name + "," + folder + name + "," + destination);
+}
+
+void ChangeLog::LogPassMarker(const std::string& generationName, const std::string& word) {
+  const std::string marker = "<" + generationName + ">";
+  m_ui.InsertRow(0, word, marker, "");
+  LimitListRows();
+  AppendLogLine(m_paths.g_logPath, marker);
+}
+
+void ChangeLog::LimitListRows() {
+  while (m_ui.RowCount() > m_nMaxListRows) m_ui.DeleteRow(m_ui.RowCount() - 1);
+}
+
+void ChangeLog::OpenOrTerminate(const std::string& path) {
+  ForgetCut();
+  if (m_log.Open(path, platform::LockedFile::Mode::ReadWriteExisting) ||
+      m_log.Open(path, platform::LockedFile::Mode::ReadWriteCreate)) {
+    return;
+  }
+  m_ui.ShowMessage(msg::kLogCannotOpen + path, MessageIcon::Stop);
+  m_ui.Terminate(1);
+}
+
+void ChangeLog::AppendLogLine(const std::string& path, const std::string& line) {
+  // A log removed behind the program's back is begun anew rather than written into the void.
+  if (!platform::PathExists(path)) {
+    ForgetCut();
+    m_log.Open(path, platform::LockedFile::Mode::ReadWriteCreate);
+  }
+  if (!m_log.IsOpen()) OpenOrTerminate(path);
+
+  const std::string record = EscapeLineBreaks(line);
+  const std::int64_t before = m_log.Size();
+  if (!m_log.Append(record + "\r\n")) {
+    // Never leave half a record behind: the next line would run into it.
+    if (before >= 0) platform::TruncateTo(m_log.Descriptor(), before);
+    if (!m_writeFailing) m_ui.ShowMessage(DiskFullMessage(path), MessageIcon::Stop);
+    m_writeFailing = true;
+    return;
+  }
+  m_writeFailing = false;
+  m_ui.LogLineWritten(record);
+  ControlLogSize(path);
+}
+
+void ChangeLog::Close() {
+  if (!m_log.IsOpen()) return;
+  // Leave the file as the size rule has it. Should that fail, it keeps a few older lines.
+  if (m_cut > 0) WriteTrimmed(m_paths.g_logPath, false);
+  m_log.Close();
+  ForgetCut();
+}
+
+bool ChangeLog::IsOpen() const { return m_log.IsOpen(); }
+
+}  // namespace talvenor

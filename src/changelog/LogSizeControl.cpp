@@ -1,0 +1,94 @@
+#include <algorithm>
+
+#include "changelog/ChangeLog.h"
+#include "core/Messages.h"
+#include "platform/FileCopy.h"
+#include "platform/FileSystem.h"
+
+namespace talvenor {
+namespace {
+
+constexpr std::size_t kHeadChunk = 64 * 1024;
+// Cut lines are written away once they make up a quarter of the log, and at least this much:
+// every byte is then rewritten a few times at most, however large the log.
+constexpr std::int64_t kMinRewriteBytes = 64 * 1024;
+
+}  // namespace
+
+void ChangeLog::ForgetCut() {
+  m_cut = 0;
+  m_head.clear();
+  m_headStart = 0;
+}
+
+void ChangeLog::CutOldestLine(std::int64_t size) {
+  // The oldest line runs to the next line feed; a last line without one runs to the end.
+  if (m_cut < m_headStart || m_cut > m_headStart + static_cast<std::int64_t>(m_head.size())) {
+    m_head.clear();
+    m_headStart = m_cut;
+  }
+  for (;;) {
+    const auto from = static_cast<std::size_t>(m_cut - m_headStart);
+    const auto lineFeed = m_head.find('\n', from);
+    if (lineFeed != std::string::npos) {
+      m_cut = m_headStart + static_cast<std::int64_t>(lineFeed) + 1;
+      return;
+    }
+    m_head.erase(0, from);
+    m_headStart = m_cut;
+    std::string more;
+    const std::int64_t next = m_headStart + static_cast<std::int64_t>(m_head.size());
+    // A read that fails cuts nothing: better a log a line too long than records lost.
+    if (!platform::ReadAt(m_log.Descriptor(), next, kHeadChunk, more)) return;
+    if (more.empty()) {
+      m_cut = size;
+      return;
+    }
+    m_head += more;
+  }
+}
+
+bool ChangeLog::WriteTrimmed(const std::string& path, bool reportFailure) {
+  platform::LockedFile trimmed;
+  // The trimmed log is locked before it takes the log's name, so the lock is never let go;
+  // a crash leaves the whole older log or the whole trimmed one.
+  if (platform::ReplaceWithTail(m_log, m_cut, path + ".tmp", path, trimmed)) {
+    m_log = std::move(trimmed);
+    const auto consumed = static_cast<std::size_t>(std::clamp<std::int64_t>(m_cut - m_headStart, 0, m_head.size()));
+    m_head.erase(0, consumed);
+    m_headStart = 0;
+    m_cut = 0;
+    return true;
+  }
+  if (reportFailure) {
+    m_ui.ShowMessage(msg::kLogSizeControl);
+    // Closed until the next line reopens it, as after any failed trim. The lines not yet
+    // written away are still in the file, so nothing is lost.
+    m_log.Close();
+    ForgetCut();
+  }
+  return false;
+}
+
+void ChangeLog::ControlLogSize(const std::string& path) {
+  if (!m_log.IsOpen()) return;
+  const std::int64_t size = m_log.Size();
+  const std::int64_t limit = static_cast<std::int64_t>(m_settings.LOGSZ) * 1024;
+  if (size < 0 || size - m_cut <= limit) return;
+  CutOldestLine(size);
+  if (m_cut >= std::max(kMinRewriteBytes, (size - m_cut) / 4)) WriteTrimmed(path, true);
+}
+
+void ChangeLog::CopyLogForViewing(const std::string& path) {
+  // Written from the open log itself, as the size rule has it: the lock is never let go, so
+  // no other program can take the log meanwhile.
+  if (m_log.IsOpen()) {
+    platform::CopyTailReplacing(m_log, m_cut, m_paths.g_logBakPath);
+    return;
+  }
+  // A missing log leaves an older viewing copy as it was.
+  platform::LockedFile log;
+  if (log.Open(path, platform::LockedFile::Mode::ReadExisting)) platform::CopyTailReplacing(log, 0, m_paths.g_logBakPath);
+}
+
+}  // namespace talvenor

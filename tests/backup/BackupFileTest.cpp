@@ -1,0 +1,155 @@
+#include <sys/stat.h>
+
+#include "BackupFixture.h"
+#include "platform/FileCopy.h"
+#include "platform/FileSystem.h"
+#include "platform/LockedFile.h"
+
+namespace talvenor::test {
+namespace {
+
+using BackupFileTest = BackupFixture;
+
+TEST_F(BackupFileTest, GenerationIsNamedAfterTheClockWithOrWithoutTrailingSeparator) {
+  const std::string src = tmp.Write("w/report.txt", "r");
+  std::string destination, generation;
+  ASSERT_EQ(1, store.BackupFile(tmp / "w/", "report.txt", 0, destination, generation));
+  EXPECT_EQ("20120917143005.0", generation);
+  EXPECT_EQ(settings.DIR2 + "/20120917143005.0", store.m_strGenerationDir);
+  EXPECT_EQ(settings.DIR2 + "/20120917143005.0/report.txt", destination);
+
+  settings.DIR2 += "/";  // a folder text ending in the separator gets no second one
+  SetClock(2012, 9, 17, 14, 30, 6);
+  ASSERT_EQ(1, store.BackupFile(tmp / "w/", "report.txt", 0, destination, generation));
+  EXPECT_EQ(settings.DIR2 + "20120917143006.0", store.m_strGenerationDir);
+  EXPECT_EQ(settings.DIR2 + "20120917143006.0/report.txt", destination);
+}
+
+TEST_F(BackupFileTest, PassesWithinOneSecondCountUpAndTheEleventhIsNotAGeneration) {
+  const std::string src = tmp.Write("w/a", "a");
+  for (int pass = 0; pass < 11; ++pass) EXPECT_EQ("20120917143005." + std::to_string(pass), Pass(src));
+  EXPECT_EQ(11u, Names(settings.DIR2).size());
+
+  // Ten counted generations are within BAKSZ 10: ".10" is neither counted nor removed.
+  settings.BAKSZ = 10;
+  std::string oldest = "unchanged";
+  EXPECT_EQ(1, store.FindOldestGeneration(oldest));
+  EXPECT_EQ("unchanged", oldest);
+  store.PruneGenerations();
+  EXPECT_EQ(11u, Names(settings.DIR2).size());
+}
+
+TEST_F(BackupFileTest, TakenCopyNamesGetASuffixAfterTheWholeName) {
+  tmp.Write("w/a/report.txt", "first");
+  tmp.Write("w/b/report.txt", "second");
+  tmp.Write("w/c/README", "1");
+  tmp.Write("w/d/README", "2");
+  tmp.Write("w/e/README", "3");
+  std::string destination, generation;
+  ASSERT_EQ(1, store.BackupFile(tmp / "w/a/", "report.txt", 0, destination, generation));
+  ASSERT_EQ(1, store.BackupFile(tmp / "w/b/", "report.txt", 1, destination, generation));
+  EXPECT_EQ(store.m_strGenerationDir + "/report.txt.0", destination);
+  for (const char* sub : {"c", "d", "e"})
+    ASSERT_EQ(1, store.BackupFile(tmp / "w/" + sub + "/", "README", 1, destination, generation));
+  EXPECT_EQ(store.m_strGenerationDir + "/README.1", destination);
+
+  const std::string gen = store.m_strGenerationDir;
+  EXPECT_EQ((std::set<std::string>{"report.txt", "report.txt.0", "README", "README.0", "README.1"}), Names(gen));
+  EXPECT_EQ("first", ReadFile(gen + "/report.txt"));
+  EXPECT_EQ("second", ReadFile(gen + "/report.txt.0"));
+  EXPECT_EQ("3", ReadFile(gen + "/README.1"));
+
+  // The next pass puts the same file under its plain name in a folder of its own.
+  SetClock(2012, 9, 17, 14, 55, 10);
+  ASSERT_EQ(1, store.BackupFile(tmp / "w/a/", "report.txt", 0, destination, generation));
+  EXPECT_EQ(settings.DIR2 + "/20120917145510.0/report.txt", destination);
+}
+
+TEST_F(BackupFileTest, CopyKeepsContentsPermissionsAndWriteTime) {
+  const std::string src = tmp.Write("w/data.bin", std::string(3 << 20, 'x') + "end");
+  ::chmod(src.c_str(), 0640);
+  SetWriteTime(src, 1347856205);
+  std::string destination, generation;
+  ASSERT_EQ(1, store.BackupFile(tmp / "w/", "data.bin", 0, destination, generation));
+  EXPECT_EQ(ReadFile(src), ReadFile(destination));
+  const auto copy = platform::StatFile(destination);
+  const auto original = platform::StatFile(src);
+  ASSERT_TRUE(copy && original);
+  EXPECT_EQ(original->writeTime, copy->writeTime);
+  EXPECT_EQ(0640u, copy->mode & 0777);
+}
+
+TEST_F(BackupFileTest, ContinuingBeforeAnyGenerationCopiesNothing) {
+  tmp.Write("w/a", "a");
+  std::string destination = "kept", generation = "kept";
+  EXPECT_EQ(0, store.BackupFile(tmp / "w/", "a", 1, destination, generation));
+  EXPECT_EQ("kept", destination);
+  EXPECT_EQ("kept", generation);
+  EXPECT_TRUE(Names(settings.DIR2).empty());
+}
+
+TEST_F(BackupFileTest, MissingBackupFolderCopiesNothingAndLaterFilesNameTheAttemptedPath) {
+  tmp.Write("w/a", "a");
+  tmp.Write("w/b", "b");
+  settings.DIR2 = tmp / "gone";
+  std::string destination, generation;
+  EXPECT_EQ(0, store.BackupFile(tmp / "w/", "a", 0, destination, generation));
+  EXPECT_EQ("20120917143005.0", generation);  // still set, for the pass's markers
+  EXPECT_EQ("", destination);
+  EXPECT_EQ(0, store.BackupFile(tmp / "w/", "b", 1, destination, generation));
+  EXPECT_EQ(tmp / "gone/20120917143005.0/b", destination);
+  EXPECT_FALSE(platform::PathExists(tmp / "gone"));
+  EXPECT_TRUE(ui.messages.empty());
+}
+
+TEST_F(BackupFileTest, EveryNameTakenFailsWithoutTouchingTheTakenFolders) {
+  tmp.Write("w/a", "a");
+  for (int n = 0; n < 100; ++n) tmp.MakeFolder("bk/20120917143005." + std::to_string(n));
+  store.m_strGenerationDir = "previous";
+  std::string destination, generation;
+  EXPECT_EQ(0, store.BackupFile(tmp / "w/", "a", 0, destination, generation));
+  EXPECT_EQ("20120917143005.99", generation);
+  EXPECT_EQ("previous", store.m_strGenerationDir);
+  EXPECT_TRUE(Names(settings.DIR2 + "/20120917143005.99").empty());
+}
+
+TEST_F(BackupFileTest, VanishedOrUnusableSourceLeavesNothingBehind) {
+  tmp.Write("w/kept", "k");
+  tmp.MakeFolder("w/now-a-folder");
+  std::string destination, generation;
+  ASSERT_EQ(1, store.BackupFile(tmp / "w/", "kept", 0, destination, generation));
+  EXPECT_EQ(0, store.BackupFile(tmp / "w/", "vanished", 1, destination, generation));
+  EXPECT_EQ(store.m_strGenerationDir + "/vanished", destination);
+  EXPECT_EQ(0, store.BackupFile(tmp / "w/", "now-a-folder", 1, destination, generation));
+  EXPECT_EQ((std::set<std::string>{"kept"}), Names(store.m_strGenerationDir));
+}
+
+TEST_F(BackupFileTest, DiskFullMidCopyLeavesNoFileUnderAnyName) {
+  tmp.Write("w/big", std::string(6 << 20, 'b'));
+  tmp.Write("w/small", "s");
+  std::string destination, generation;
+  ASSERT_EQ(1, store.BackupFile(tmp / "w/", "small", 0, destination, generation));
+  platform::SetWriteFailureAfterBytesForTest(1 << 20);
+  const int result = store.BackupFile(tmp / "w/", "big", 1, destination, generation);
+  platform::SetWriteFailureAfterBytesForTest(-1);
+  EXPECT_EQ(0, result);
+  EXPECT_EQ(store.m_strGenerationDir + "/big", destination);
+  // Neither the final name nor a temporary of the copy is left.
+  EXPECT_EQ((std::set<std::string>{"small"}), Names(store.m_strGenerationDir));
+}
+
+TEST_F(BackupFileTest, AnExistingFileIsNeverReplaced) {
+  const std::string src = tmp.Write("w/a", "new");
+  const std::string existing = tmp.Write("bk/existing", "old");
+  EXPECT_FALSE(platform::CopyFileNoReplace(src, existing));
+  EXPECT_EQ("old", ReadFile(existing));
+}
+
+TEST_F(BackupFileTest, FlushCopiesReportsWhenTheCopiesCannotBeReached) {
+  Pass(tmp.Write("w/a", "a"));
+  std::filesystem::remove_all(settings.DIR2);
+  EXPECT_FALSE(store.FlushCopies());
+}
+
+}  // namespace
+}  // namespace talvenor::test

@@ -1,0 +1,52 @@
+#pragma once
+// A backup store on a real temporary backup folder, with the clock held at a chosen second.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <set>
+#include <string>
+
+#include "backup/BackupStore.h"
+#include "platform/FileTime.h"
+#include "support/RecordingUi.h"
+#include "support/TempDir.h"
+
+namespace talvenor::test {
+
+class BackupFixture : public ::testing::Test {
+ protected:
+  BackupFixture() {
+    settings.DIR2 = tmp.MakeFolder("bk");
+    settings.BAKSZ = 100;
+    SetClock(2012, 9, 17, 14, 30, 5);
+  }
+  ~BackupFixture() override { platform::SetLocalTimeSourceForTest({}); }
+
+  void SetClock(int y, int mo, int d, int h, int mi, int s) {
+    platform::SystemTime st;
+    st.year = y, st.month = mo, st.day = d, st.hour = h, st.minute = mi, st.second = s;
+    platform::SetLocalTimeSourceForTest([st] { return st; });
+  }
+
+  // Names directly inside a folder.
+  static std::set<std::string> Names(const std::string& folder) {
+    std::set<std::string> names;
+    for (const auto& e : std::filesystem::directory_iterator(folder)) names.insert(e.path().filename().string());
+    return names;
+  }
+
+  // One pass that copies the given file and returns the generation name.
+  std::string Pass(const std::string& source) {
+    std::string destination, generation;
+    const auto slash = source.find_last_of('/');
+    store.BackupFile(source.substr(0, slash + 1), source.substr(slash + 1), 0, destination, generation);
+    return generation;
+  }
+
+  TempDir tmp;
+  Settings settings;
+  RecordingUi ui;
+  BackupStore store{settings, ui};
+};
+
+}  // namespace talvenor::test

@@ -1,0 +1,52 @@
+// A process killed in the middle of a copy leaves no file, whole or partial, under any name
+// the user sees; the next pass copies the file whole.
+#include <csignal>
+
+#include "BackupFixture.h"
+#include "platform/FileCopy.h"
+
+namespace talvenor::test {
+namespace {
+
+class CopyCrashTest : public BackupFixture {
+ protected:
+  // The "fast" death-test style forks, so the child works on this fixture's folders.
+  void SetUp() override { GTEST_FLAG_SET(death_test_style, "fast"); }
+
+  // Runs one backup of source in a child that is killed at the named step.
+  void KillAt(const std::string& step, const std::string& source) {
+    EXPECT_EXIT(
+        {
+          platform::SetCopyStepHookForTest([step](const std::string& at) {
+            if (at == step) std::raise(SIGKILL);
+          });
+          Pass(source);
+          std::_Exit(0);  // the step never came
+        },
+        ::testing::KilledBySignal(SIGKILL), "");
+  }
+};
+
+TEST_F(CopyCrashTest, KilledBetweenTwoPiecesLeavesNothingVisible) {
+  const std::string source = tmp.Write("w/big.bin", std::string(10 << 20, 'q'));
+  KillAt("copy-chunk", source);
+  const std::string gen = settings.DIR2 + "/20120917143005.0";
+  ASSERT_TRUE(std::filesystem::is_directory(gen));
+  // An unnamed temporary vanishes with the process; a hidden one is never the final name.
+  for (const std::string& name : Names(gen)) EXPECT_EQ(0u, name.rfind(".talvenor-copy-", 0)) << name;
+
+  std::string destination, generation;
+  ASSERT_EQ(1, store.BackupFile(tmp / "w/", "big.bin", 0, destination, generation));
+  EXPECT_EQ(settings.DIR2 + "/20120917143005.1/big.bin", destination);
+  EXPECT_EQ(ReadFile(source), ReadFile(destination));
+}
+
+TEST_F(CopyCrashTest, KilledJustBeforePublishingLeavesNothingVisible) {
+  const std::string source = tmp.Write("w/small.txt", "whole");
+  KillAt("copy-before-publish", source);
+  for (const std::string& name : Names(settings.DIR2 + "/20120917143005.0"))
+    EXPECT_EQ(0u, name.rfind(".talvenor-copy-", 0)) << name;
+}
+
+}  // namespace
+}  // namespace talvenor::test
