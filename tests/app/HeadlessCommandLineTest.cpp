@@ -52,7 +52,7 @@ TEST(HeadlessCommandLine, OnlyOurOptionsLeaveTheWindowsAside) {
   EXPECT_TRUE(IsTerminalCommandLine({"--once"}));
 }
 
-int Run(std::vector<std::string> words) {
+int RunWith(std::vector<std::string> words) {
   std::vector<char*> argv;
   for (std::string& w : words) argv.push_back(w.data());
   return RunHeadless(static_cast<int>(argv.size()), argv.data());
@@ -60,13 +60,13 @@ int Run(std::vector<std::string> words) {
 
 TEST(HeadlessCommandLine, HelpVersionAndUsageErrors) {
   testing::internal::CaptureStdout();
-  EXPECT_EQ(Run({"talvenor", "--help"}), kExitDone);
+  EXPECT_EQ(RunWith({"talvenor", "--help"}), kExitDone);
   EXPECT_NE(testing::internal::GetCapturedStdout().find("--headless [--once]"), std::string::npos);
   testing::internal::CaptureStdout();
-  EXPECT_EQ(Run({"talvenor", "--version"}), kExitDone);
+  EXPECT_EQ(RunWith({"talvenor", "--version"}), kExitDone);
   EXPECT_EQ(testing::internal::GetCapturedStdout(), "Talvenor Version 1.0\n");
   testing::internal::CaptureStderr();
-  EXPECT_EQ(Run({"talvenor", "--headless", "--bogus"}), kExitUsage);
+  EXPECT_EQ(RunWith({"talvenor", "--headless", "--bogus"}), kExitUsage);
   const std::string err = testing::internal::GetCapturedStderr();
   EXPECT_EQ(err.rfind("talvenor: unexpected argument: --bogus\nUsage:", 0), 0u) << err;
 }
