@@ -29,8 +29,14 @@ class HeadlessEndToEndTest : public ::testing::Test {
  protected:
   void SetUp() override {
     const char* binary = std::getenv("TALVENOR_BINARY");
-    if (binary == nullptr || binary[0] == '\0') GTEST_SKIP() << "TALVENOR_BINARY is not set";
-    m_binary = binary;
+    if (binary != nullptr && binary[0] != '\0') {
+      m_binary = binary;
+    } else {
+      // Run by hand: the program is built beside the tests.
+      const fs::path self = fs::read_symlink("/proc/self/exe");
+      m_binary = (self.parent_path().parent_path() / "src" / "talvenor").string();
+    }
+    if (!fs::exists(m_binary)) GTEST_SKIP() << "no talvenor program at " << m_binary;
     watch = root.MakeFolder("watch");
     backup = root.MakeFolder("backup");
     home = root.MakeFolder("home");
