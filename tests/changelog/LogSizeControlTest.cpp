@@ -1,0 +1,144 @@
+#include <cerrno>
+#include <deque>
+#include <random>
+
+#include "ChangeLogFixture.h"
+#include "core/Messages.h"
+#include "platform/FileSystem.h"
+#include "platform/LockedFile.h"
+
+namespace talvenor::test {
+namespace {
+
+using LogSizeControlTest = ChangeLogFixture;
+
+// n lines of the given length (without CR LF), numbered so each is distinct.
+std::vector<std::string> NumberedLines(int n, std::size_t length) {
+  std::vector<std::string> lines;
+  for (int i = 0; i < n; ++i) {
+    std::string line = "line" + std::to_string(i) + ",";
+    line.resize(length, 'x');
+    lines.push_back(line);
+  }
+  return lines;
+}
+
+TEST_F(LogSizeControlTest, ExactlyTheLimitIsKeptAndOneByteMoreCutsTheOldestLine) {
+  settings.LOGSZ = 1;  // 1024 bytes
+  auto lines = NumberedLines(17, 62);  // 64 bytes each with CR LF: 16 make exactly 1024
+  for (int i = 0; i < 16; ++i) log.AppendLogLine(paths.g_logPath, lines[i]);
+  EXPECT_EQ(1024u, LogText().size());
+  EXPECT_EQ(Lines({lines.begin(), lines.begin() + 16}), ViewedText());
+
+  log.AppendLogLine(paths.g_logPath, lines[16]);
+  EXPECT_EQ(Lines(lines, 1), ViewedText());
+  log.Close();
+  EXPECT_EQ(Lines(lines, 1), LogText());
+}
+
+TEST_F(LogSizeControlTest, LineAloneLargerThanTheLimitGoesAtTheNextLine) {
+  settings.LOGSZ = 1;
+  tmp.Write("log.csv", std::string(2000, 'L') + "\r\n");
+  log.AppendLogLine(paths.g_logPath, "next");
+  log.Close();
+  EXPECT_EQ("next\r\n", LogText());
+}
+
+// The size rule done literally: after every line, one oldest line goes while the file is
+// above the limit. The log must read the same after every line, however it gets there.
+TEST_F(LogSizeControlTest, ReadsAsTheOneLinePerAppendRuleAfterEveryLine) {
+  std::mt19937 random(7);
+  std::deque<std::string> model;
+  std::size_t modelSize = 0;
+  settings.LOGSZ = 8;
+  for (int i = 0; i < 6000; ++i) {
+    if (i == 3000) settings.LOGSZ = 2;  // lowered: the log keeps about its size from here
+    std::string line = std::to_string(i) + ":";
+    line.resize(line.size() + random() % 200, static_cast<char>('a' + i % 26));
+    log.AppendLogLine(paths.g_logPath, line);
+    model.push_back(line + "\r\n");
+    modelSize += model.back().size();
+    if (modelSize > static_cast<std::size_t>(settings.LOGSZ) * 1024) {
+      modelSize -= model.front().size();
+      model.pop_front();
+    }
+    const std::string expected = [&] {
+      std::string s;
+      for (const auto& m : model) s += m;
+      return s;
+    }();
+    if (i % 157 == 0 || i == 5999) {
+      ASSERT_EQ(expected, ViewedText()) << "after line " << i;
+      // On disk between rewrites: only lines the rule already cut come before it.
+      const std::string disk = LogText();
+      ASSERT_GE(disk.size(), expected.size());
+      const std::string head = disk.substr(0, disk.size() - expected.size());
+      ASSERT_EQ(expected, disk.substr(head.size()));
+      ASSERT_TRUE(head.empty() || head.ends_with("\r\n"));
+    }
+  }
+  log.Close();
+  std::string expected;
+  for (const auto& m : model) expected += m;
+  EXPECT_EQ(expected, LogText());
+  EXPECT_TRUE(ui.messages.empty());
+}
+
+TEST_F(LogSizeControlTest, StaleTemporaryIsHarmlessAndTheLockIsNeverLetGo) {
+  settings.LOGSZ = 1;
+  auto lines = NumberedLines(200, 998);  // 1000 bytes each
+  tmp.Write("log.csv", Lines(lines));
+  tmp.Write("log.csv.tmp", "left by a crash");
+  for (int i = 0; i < 70; ++i) {
+    lines.push_back("new" + std::to_string(i));
+    log.AppendLogLine(paths.g_logPath, lines.back());
+  }
+  // Enough was cut for the trimmed log to have been written: the file holds no cut line.
+  EXPECT_LT(LogText().size(), 200u * 1000u);
+  EXPECT_FALSE(platform::PathExists(paths.g_logPath + ".tmp"));
+  platform::LockedFile other;
+  EXPECT_FALSE(other.Open(paths.g_logPath, platform::LockedFile::Mode::ReadWriteExisting));
+  EXPECT_EQ(EWOULDBLOCK, errno);
+  log.Close();
+  EXPECT_EQ(Lines(lines, 70), LogText());
+}
+
+TEST_F(LogSizeControlTest, FailedTrimIsReportedLosesNothingAndTheNextLineReopens) {
+  settings.LOGSZ = 1;
+  auto lines = NumberedLines(200, 998);
+  tmp.Write("log.csv", Lines(lines));
+  tmp.Write("log.csv.tmp/blocker", "a folder where the temporary goes");
+  int appended = 0;
+  while (ui.messages.empty() && appended < 200) {
+    lines.push_back("new" + std::to_string(appended++));
+    log.AppendLogLine(paths.g_logPath, lines.back());
+  }
+  ASSERT_EQ(std::vector<std::string>{msg::kLogSizeControl}, ui.messages);
+  EXPECT_FALSE(log.IsOpen());
+  EXPECT_EQ(Lines(lines), LogText());  // every record still there
+
+  lines.push_back("after");
+  log.AppendLogLine(paths.g_logPath, lines.back());
+  EXPECT_TRUE(log.IsOpen());
+  EXPECT_TRUE(LogText().ends_with("after\r\n"));
+}
+
+TEST_F(LogSizeControlTest, ViewingCopyWithAndWithoutALog) {
+  tmp.Write("log_bak.csv", "older copy");
+  log.CopyLogForViewing(paths.g_logPath);  // no log: the older copy stays
+  EXPECT_EQ("older copy", ReadFile(paths.g_logBakPath));
+  EXPECT_FALSE(log.IsOpen());
+
+  tmp.Write("log.csv", "a\r\n");
+  log.CopyLogForViewing(paths.g_logPath);
+  EXPECT_EQ("a\r\n", ReadFile(paths.g_logBakPath));
+  EXPECT_FALSE(log.IsOpen());
+
+  log.AppendLogLine(paths.g_logPath, "b");
+  log.CopyLogForViewing(paths.g_logPath);
+  EXPECT_EQ("a\r\nb\r\n", ReadFile(paths.g_logBakPath));
+  EXPECT_TRUE(log.IsOpen());
+}
+
+}  // namespace
+}  // namespace talvenor::test
