@@ -190,6 +190,13 @@ TEST_F(HeadlessEndToEndTest, OnceRunsOnePassAgainstTheSavedSnapshot) {
   EXPECT_EQ(ReadFile(root / "once3.out").find("b.txt," + other + "/b.txt,"), 19u) << ReadFile(root / "once3.out");
 }
 
+TEST_F(HeadlessEndToEndTest, AChangeLogThatCannotBeOpenedEndsWithStatusOne) {
+  std::ofstream(watch + "/a.txt") << "a";
+  fs::create_directory(home + "/log.csv");  // neither openable nor creatable as a file
+  EXPECT_EQ(RunToEnd({"--headless", "--once"}, "nolog"), 1);
+  EXPECT_FALSE(fs::exists(home + "/test2.dat"));  // the pass ended before its save
+}
+
 TEST_F(HeadlessEndToEndTest, AUsageErrorEndsWithStatusTwo) {
   EXPECT_EQ(RunToEnd({"--headless", "--watch"}, "usage"), 2);
   EXPECT_NE(ReadFile(root / "usage.err").find("Usage:"), std::string::npos);
