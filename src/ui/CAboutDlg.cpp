@@ -5,11 +5,13 @@
 #include <QPushButton>
 
 #include "ui/DialogUnits.h"
+#include "ui/Resources.h"
 
 namespace talvenor::ui {
 
 CAboutDlg::CAboutDlg(QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint) {
+  EnsureResources();
   setWindowTitle(QStringLiteral("Talvenorのﾊﾞｰｼﾞｮﾝ情報"));
   setFont(DialogFont());
   const DialogUnits units(font());

@@ -18,6 +18,7 @@
 #include "ui/CProgressWnd.h"
 #include "ui/CSplashWnd.h"
 #include "ui/DialogUnits.h"
+#include "ui/Resources.h"
 #include "ui/TrayIcon.h"
 
 namespace talvenor::ui {
@@ -65,7 +66,7 @@ CMonitorDlg::CMonitorDlg(SettingsStore& store, std::vector<std::string> args, st
       m_args(std::move(args)),
       m_settings(store.Load()),
       m_tray(std::move(tray)),
-      m_hIcon(QStringLiteral(":/icon128.png")) {
+      m_hIcon((EnsureResources(), QIcon(QStringLiteral(":/icon128.png")))) {
   BuildControls();
   if (m_tray) m_tray->onNotify = [this](int iconId, int mouseMessage) { OnTrayNotify(iconId, mouseMessage); };
   m_timer.setTimerType(Qt::CoarseTimer);

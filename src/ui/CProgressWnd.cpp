@@ -82,6 +82,9 @@ bool CProgressWnd::Create(QWidget* owner, const std::string& title, bool /*smoot
   m_progressBar = new QProgressBar(m_wnd);
   m_progressBar->setObjectName(QString::number(kBarId));
   m_progressBar->setTextVisible(false);
+  // A new bar stands at 0 of 0..100, as the caller's first SetPos expects.
+  m_progressBar->setRange(0, 100);
+  m_progressBar->setValue(0);
   m_buttonCancel = new QPushButton(m_strCancelText, m_wnd);
   m_buttonCancel->setObjectName(QString::number(kCancelId));
   m_buttonCancel->setAutoDefault(false);

@@ -6,6 +6,8 @@
 #include <QPointer>
 #include <QScreen>
 
+#include "ui/Resources.h"
+
 namespace talvenor::ui {
 namespace {
 
@@ -32,6 +34,7 @@ void CSplashWnd::EnableSplash(bool enable) { g_splashEnabled = enable; }
 CSplashWnd* CSplashWnd::Current() { return g_splash.data(); }
 
 int CSplashWnd::ShowSplash(int milliseconds, int bitmapId, QWidget* owner) {
+  EnsureResources();
   if (!g_splashEnabled || g_splash) return 0;
   const QPixmap picture(PicturePath(bitmapId));
   if (picture.isNull()) return 0;
@@ -57,7 +60,7 @@ int CSplashWnd::ShowSplash(int milliseconds, int bitmapId, QWidget* owner) {
 void CSplashWnd::HideSplash() {
   CSplashWnd* splash = g_splash.data();
   if (!splash) return;
-  QWidget* owner = splash->m_owner;
+  QPointer<QWidget> owner = splash->m_owner;
   g_splash = nullptr;
   splash->hide();
   splash->deleteLater();

@@ -2,6 +2,7 @@
 // The start-up picture: centred, borderless, gone after its time or at the first key or
 // mouse-button press anywhere in the program, which then does nothing else.
 #include <QPixmap>
+#include <QPointer>
 #include <QWidget>
 
 namespace talvenor::ui {
@@ -33,7 +34,7 @@ class CSplashWnd : public QWidget {
   CSplashWnd(const QPixmap& picture, QWidget* owner);
 
   QPixmap m_bitmap;
-  QWidget* m_owner;
+  QPointer<QWidget> m_owner;
 };
 
 }  // namespace talvenor::ui

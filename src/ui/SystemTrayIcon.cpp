@@ -1,6 +1,7 @@
 #include <QIcon>
 #include <QSystemTrayIcon>
 
+#include "ui/Resources.h"
 #include "ui/TrayIcon.h"
 
 namespace talvenor::ui {
@@ -12,6 +13,7 @@ class SystemTrayIcon final : public TrayIcon {
 
   void Add() override {
     if (m_icon) return;
+    EnsureResources();
     m_icon = std::make_unique<QSystemTrayIcon>(QIcon(QStringLiteral(":/icon128.png")));
     QObject::connect(m_icon.get(), &QSystemTrayIcon::activated, [this](QSystemTrayIcon::ActivationReason reason) {
       if (onNotify) onNotify(kIconId, MouseMessage(reason));

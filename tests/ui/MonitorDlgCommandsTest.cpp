@@ -1,0 +1,147 @@
+#include <QCloseEvent>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTreeWidget>
+#include <QtTest/QTest>
+#include <fstream>
+
+#include "MonitorDlgFixture.h"
+#include "detect/MonitorSession.h"
+#include "ui/FileDialogs.h"
+#include "ui/MessageBox.h"
+
+namespace talvenor::test {
+namespace {
+
+using ui::CMonitorDlg;
+using ui::FileDialogs;
+using Texts = std::vector<std::string>;
+
+bool Exists(const std::string& path) { return std::filesystem::exists(path); }
+
+TEST_F(MonitorDlgTest, RefusedFolderReopensThePickerAtTheSameFolder) {
+  StoreSettings(Settings{m_watch, m_backup});
+  CMonitorDlg& dlg = Open();
+  const std::string inside = m_work.MakeFolder("watched/sub");
+  const std::string other = m_work.MakeFolder("other");
+  FileDialogs::SetNextAnswer(inside);  // refused: inside the watched folder
+  FileDialogs::SetNextAnswer(other);
+  Press(1003);
+  EXPECT_EQ(FileDialogs::TakeRequests(), (Texts{"folder:" + m_backup, "folder:" + m_backup}));
+  const Texts shown = ui::MessageBox::TakeShownTexts();
+  ASSERT_EQ(shown.size(), 1u);
+  EXPECT_NE(shown[0].find("3.8"), std::string::npos);
+  EXPECT_EQ(Control<QLineEdit>(dlg, 1001)->text().toStdString(), other);
+
+  // Refused, then cancelled: the field keeps its text.
+  FileDialogs::SetNextAnswer(m_watch + "/deeper");
+  Press(1003);
+  EXPECT_EQ(FileDialogs::TakeRequests().size(), 2u);
+  EXPECT_EQ(Control<QLineEdit>(dlg, 1001)->text().toStdString(), other);
+}
+
+TEST_F(MonitorDlgTest, OnlyAnotherWatchedFolderDeletesTheSnapshotFile) {
+  StoreSettings(Settings{m_watch, m_backup});
+  CMonitorDlg& dlg = Open();
+  const std::string snapshot = m_work.Write("test2.dat", "kept");
+  FileDialogs::SetNextAnswer(m_watch);
+  Press(1002);
+  EXPECT_TRUE(Exists(snapshot));
+  Press(1002);  // cancelled
+  EXPECT_TRUE(Exists(snapshot));
+  const std::string other = m_work.MakeFolder("other");
+  FileDialogs::SetNextAnswer(other);
+  Press(1002);
+  EXPECT_FALSE(Exists(snapshot));
+  EXPECT_EQ(Control<QLineEdit>(dlg, 1000)->text().toStdString(), other);
+}
+
+TEST_F(MonitorDlgTest, CancelledPickerOnAnEmptyFieldGivesTheRoot) {
+  CMonitorDlg& dlg = Open();
+  TypeFolders("", m_backup);
+  Press(1002);
+  EXPECT_EQ(FileDialogs::TakeRequests(), Texts{"folder:/"});
+  EXPECT_EQ(Control<QLineEdit>(dlg, 1000)->text(), QStringLiteral("/"));
+}
+
+TEST_F(MonitorDlgTest, ViewingCopyIsRefreshedOnlyWhenTheLogSizeChanged) {
+  CMonitorDlg& dlg = Open();
+  m_work.Write("log.csv", "a.txt,/w/a.txt,/b/20120917143005.0/a.txt\n");
+  const auto pick = [&](std::vector<int> ids) {
+    WhenModalShows([ids](QWidget& settings) {
+      for (int id : ids) {
+        auto* button = settings.findChild<QAbstractButton*>(QString::number(id));
+        QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(5, button->height() / 2));
+      }
+    });
+    Press(1006);
+  };
+  pick({1033, 1});  // only the number of backups
+  EXPECT_EQ(dlg.CurrentSettings().BAKSZ, 100);
+  EXPECT_FALSE(Exists(m_work / "log_bak.csv"));
+  pick({1027, 1028, 1032, 2});  // cancelled
+  EXPECT_EQ(dlg.CurrentSettings().LOGSZ, 100);
+  EXPECT_EQ(dlg.CurrentSettings().BAKSZ, 100);
+  EXPECT_FALSE(Exists(m_work / "log_bak.csv"));
+  pick({1027, 1});
+  EXPECT_EQ(dlg.CurrentSettings().LOGSZ, 1000);
+  EXPECT_EQ(ReadFile(m_work / "log_bak.csv"), ReadFile(m_work / "log.csv"));
+}
+
+// Every way of quitting writes every key, with what the window holds at that moment.
+class QuitTest : public MonitorDlgTest, public ::testing::WithParamInterface<int> {};
+
+TEST_P(QuitTest, WritesEveryKeyAndEndsTheRun) {
+  CMonitorDlg& dlg = Open();
+  TypeFolders("typed but never used", m_backup);
+  Control<QTreeWidget>(dlg, 1017)->setColumnWidth(1, 123);
+  dlg.move(60, 70);
+  switch (GetParam()) {
+    case 0: Press(2); break;
+    case 1: QTest::keyClick(&dlg, Qt::Key_Escape); break;
+    case 2: dlg.close(); break;
+    case 3:
+      Press(1);
+      PickFromTrayMenu(CMonitorDlg::kTrayQuit);
+      break;
+  }
+  EXPECT_FALSE(dlg.isVisible());
+  EXPECT_EQ(dlg.result(), QDialog::Rejected);
+
+  std::ifstream file(m_store.FilePath());
+  const std::string text((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+  for (const char* key : {"DIR1", "DIR2", "LEFT", "TOP", "RIGHT", "BOTTOM", "LEVEL", "LOGSZ", "BAKSZ", "FIRST",
+                          "COLUMNX1", "COLUMNX2", "COLUMNX3"}) {
+    EXPECT_NE(text.find(std::string(key) + "="), std::string::npos) << key;
+  }
+  const Settings saved = m_store.Load();
+  EXPECT_EQ(saved.DIR1, "typed but never used");
+  EXPECT_EQ(saved.DIR2, m_backup);
+  EXPECT_EQ(saved.COLUMNX2, 123);
+  EXPECT_EQ(saved.LEFT, 60);
+  EXPECT_EQ(saved.TOP, 70);
+  EXPECT_EQ(saved.RIGHT - saved.LEFT, dlg.frameGeometry().width());
+  EXPECT_EQ(saved.LEVEL, 1);
+  EXPECT_EQ(saved.LOGSZ, 100);
+  EXPECT_EQ(saved.BAKSZ, 100);
+  EXPECT_EQ(saved.FIRST, 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(ButtonEscCloseBoxTray, QuitTest, ::testing::Values(0, 1, 2, 3));
+
+TEST_F(MonitorDlgTest, QuitWhileRunningStopsTheSessionAndKeepsTheIconUntilTheWindowGoes) {
+  CMonitorDlg& dlg = Open();
+  TypeFolders(m_watch, m_backup);
+  Press(1008);
+  ASSERT_EQ(g_monitoring.load(), 1);
+  PickFromTrayMenu(CMonitorDlg::kTrayQuit);
+  EXPECT_EQ(g_monitoring.load(), 0);
+  EXPECT_EQ(dlg.result(), QDialog::Rejected);
+  EXPECT_TRUE(m_tray->shown);
+  m_dlg.reset();
+  EXPECT_FALSE(m_tray->shown);
+}
+
+}  // namespace
+}  // namespace talvenor::test

@@ -1,0 +1,227 @@
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTreeWidget>
+#include <QtTest/QTest>
+
+#include "MonitorDlgFixture.h"
+#include "detect/MonitorSession.h"
+#include "ui/CSplashWnd.h"
+#include "ui/DialogUnits.h"
+#include "ui/MessageBox.h"
+
+namespace talvenor::test {
+namespace {
+
+using ui::CMonitorDlg;
+using Texts = std::vector<std::string>;
+
+const std::string kCheckFolders = "監視先とバックアップ先を確認してください";
+
+bool Enabled(const CMonitorDlg& dlg, int id) { return Control<QWidget>(dlg, id)->isEnabled(); }
+
+TEST_F(MonitorDlgTest, FreshProfileOpensWithTheTemplatesControls) {
+  CMonitorDlg& dlg = Open();
+  EXPECT_EQ(dlg.windowTitle(), QStringLiteral("Talvenor"));
+  const ui::DialogUnits units(dlg.font());
+  EXPECT_EQ(dlg.size(), QSize(units.X(334), units.Y(175)));
+  const struct {
+    int id;
+    const char* text;
+  } buttons[] = {{1002, "参照(&D).."}, {1009, "ヘルプ(&H).."}, {1003, "参照(&E).."}, {1008, "開始(&A)"},
+                 {1007, "停止(&B)"},   {1006, "詳細設定(&M).."}, {1010, "ログ表示(&L).."}, {1, "閉じる(&C)"},
+                 {2, "終了(&Q)"}};
+  for (const auto& button : buttons) {
+    auto* control = Control<QPushButton>(dlg, button.id);
+    EXPECT_EQ(control->text(), QString::fromUtf8(button.text));
+    EXPECT_EQ(control->toolTip(), QString::fromUtf8(CMonitorDlg::ToolTipText(button.id)));
+    EXPECT_TRUE(control->isVisible()) << button.id;
+  }
+  EXPECT_EQ(Control<QPushButton>(dlg, 1003)->toolTip(), QStringLiteral("バックアップ先の設定します"));
+  EXPECT_TRUE(Control<QPushButton>(dlg, 1)->isDefault());
+  EXPECT_EQ(Control<QPushButton>(dlg, 1008)->geometry(), units.Rect(6, 155, 50, 14));
+  for (int hidden : {1014, 1015, 1016, 1004}) EXPECT_FALSE(Control<QWidget>(dlg, hidden)->isVisible()) << hidden;
+  EXPECT_TRUE(Control<QListWidget>(dlg, 1004)->isSortingEnabled());
+
+  // Both fields show the root, Stopped's enabling, and the three program files here.
+  EXPECT_EQ(Control<QLineEdit>(dlg, 1000)->text(), QStringLiteral("/"));
+  EXPECT_EQ(Control<QLineEdit>(dlg, 1001)->text(), QStringLiteral("/"));
+  EXPECT_FALSE(Enabled(dlg, 1007));
+  EXPECT_TRUE(Enabled(dlg, 1008));
+  EXPECT_EQ(dlg.Paths().g_logPath, m_work / "log.csv");
+  EXPECT_EQ(dlg.Paths().g_snapshotPath, m_work / "test2.dat");
+  EXPECT_EQ(dlg.Paths().g_logBakPath, m_work / "log_bak.csv");
+
+  auto* list = Control<QTreeWidget>(dlg, 1017);
+  EXPECT_EQ(list->headerItem()->text(0), QStringLiteral("ファイル名"));
+  EXPECT_EQ(list->headerItem()->text(1), QStringLiteral("パス"));
+  EXPECT_EQ(list->headerItem()->text(2), QStringLiteral("バックアップ先"));
+  const int w = list->width();
+  EXPECT_EQ(list->columnWidth(0), w / 7);
+  EXPECT_EQ(list->columnWidth(1), 3 * w / 7);
+  EXPECT_EQ(list->columnWidth(2), 3 * w / 7);
+  EXPECT_TRUE(dlg.isVisible());
+}
+
+TEST_F(MonitorDlgTest, SavedPositionAndWidthsComeBackAndBadOnesStillOpenOnScreen) {
+  Settings saved;
+  saved.LEFT = 30, saved.TOP = 40, saved.RIGHT = 530, saved.BOTTOM = 340;
+  saved.COLUMNX1 = 50, saved.COLUMNX2 = 0, saved.COLUMNX3 = 70;
+  StoreSettings(saved);
+  CMonitorDlg& dlg = Open();
+  EXPECT_EQ(dlg.frameGeometry().topLeft(), QPoint(30, 40));
+  auto* list = Control<QTreeWidget>(dlg, 1017);
+  EXPECT_EQ(list->columnWidth(0), 50);
+  EXPECT_EQ(list->columnWidth(1), 0);  // used as it stands
+  EXPECT_EQ(list->columnWidth(2), 70);
+
+  saved.LEFT = -20000, saved.TOP = 90000, saved.RIGHT = -19500, saved.BOTTOM = 90300;
+  saved.COLUMNX1 = 50, saved.COLUMNX2 = -8, saved.COLUMNX3 = 70;
+  saved.LEVEL = 0;
+  StoreSettings(saved);
+  CMonitorDlg& again = Open();
+  EXPECT_TRUE(QGuiApplication::primaryScreen()->availableGeometry().contains(again.frameGeometry()));
+  list = Control<QTreeWidget>(again, 1017);
+  EXPECT_EQ(list->columnWidth(1), 3 * list->width() / 7);
+  // LEVEL 0 still starts.
+  TypeFolders(m_watch, m_backup);
+  Press(1008);
+  EXPECT_TRUE(again.Session().IsRunning());
+}
+
+TEST_F(MonitorDlgTest, StartFromTheButtonHidesToOneTrayIconAndSwitchesTheControls) {
+  CMonitorDlg& dlg = Open();
+  TypeFolders(m_watch, m_backup);
+  Press(1008);
+  EXPECT_TRUE(ui::MessageBox::TakeShownTexts().empty());
+  EXPECT_FALSE(dlg.isVisible());
+  EXPECT_TRUE(m_tray->shown);
+  EXPECT_EQ(g_monitoring.load(), 1);
+  for (int id : {1008, 1002, 1003, 1006, 1000, 1001}) EXPECT_FALSE(Enabled(dlg, id)) << id;
+  for (int id : {1007, 1010, 1, 2, 1009}) EXPECT_TRUE(Enabled(dlg, id)) << id;
+  EXPECT_TRUE(dlg.isEnabled());  // the progress window let it go
+
+  // Right press shows the window; the icon stays.
+  m_tray->Notify(ui::TrayIcon::kRightButtonDown);
+  EXPECT_TRUE(dlg.isVisible());
+  EXPECT_TRUE(m_tray->shown);
+  Press(1007);
+  EXPECT_EQ(g_monitoring.load(), 0);
+  for (int id : {1008, 1002, 1003, 1006, 1000, 1001}) EXPECT_TRUE(Enabled(dlg, id)) << id;
+  EXPECT_FALSE(Enabled(dlg, 1007));
+  EXPECT_TRUE(dlg.isVisible());  // Stop does not hide or remove anything
+  EXPECT_TRUE(m_tray->shown);
+
+  // Close and Start again and again: still one icon.
+  Press(1);
+  m_tray->Notify(ui::TrayIcon::kRightButtonDown);
+  Press(1008);
+  m_tray->Notify(ui::TrayIcon::kRightButtonDown);
+  Press(1);
+  EXPECT_EQ(m_tray->adds, 1);
+  EXPECT_FALSE(dlg.isVisible());
+}
+
+TEST_F(MonitorDlgTest, TrayMenuOffersWhatTheStateAllowsAndStartsWhileHidden) {
+  StoreSettings(Settings{m_watch, m_backup});
+  CMonitorDlg& dlg = Open();
+  Press(1);
+  EXPECT_FALSE(dlg.isVisible());
+  EXPECT_EQ(PickFromTrayMenu(0), (std::vector<int>{CMonitorDlg::kTrayStart, CMonitorDlg::kTrayQuit}));
+
+  PickFromTrayMenu(CMonitorDlg::kTrayStart);
+  EXPECT_EQ(g_monitoring.load(), 1);
+  EXPECT_FALSE(dlg.isVisible());
+  EXPECT_EQ(PickFromTrayMenu(0), (std::vector<int>{CMonitorDlg::kTrayStop, CMonitorDlg::kTrayQuit}));
+
+  PickFromTrayMenu(CMonitorDlg::kTrayStop);
+  EXPECT_EQ(g_monitoring.load(), 0);
+  EXPECT_TRUE(Enabled(dlg, 1008));
+  EXPECT_TRUE(m_tray->shown);
+  // Double clicks and other buttons do nothing; neither does another icon's press.
+  m_tray->Notify(ui::TrayIcon::kLeftButtonDoubleClick);
+  dlg.OnTrayNotify(2, ui::TrayIcon::kRightButtonDown);
+  EXPECT_FALSE(dlg.isVisible());
+}
+
+TEST_F(MonitorDlgTest, RefusedStartLeavesEverythingAsItWas) {
+  CMonitorDlg& dlg = Open();
+  for (const auto& [watch, backup] : std::vector<std::pair<std::string, std::string>>{
+           {"", m_backup}, {m_watch, ""}, {"relative/x", m_backup}, {m_watch + "/", m_backup},
+           {m_work / "missing", m_backup}, {m_watch, m_work / "\xff\xfe"}}) {
+    TypeFolders(watch, backup);
+    Press(1008);
+    const Texts shown = ui::MessageBox::TakeShownTexts();
+    ASSERT_FALSE(shown.empty()) << watch << " | " << backup;
+    EXPECT_EQ(shown.back(), kCheckFolders);
+    EXPECT_TRUE(dlg.isVisible());
+    EXPECT_TRUE(Enabled(dlg, 1008));
+    EXPECT_FALSE(Enabled(dlg, 1007));
+    EXPECT_FALSE(m_tray->shown);
+  }
+}
+
+TEST_F(MonitorDlgTest, FolderNamesThatAreNotUtf8ReachStartUnchanged) {
+  const std::string backup = m_work.MakeFolder("b\xff\xfe");
+  StoreSettings(Settings{m_watch, backup});
+  CMonitorDlg& dlg = Open();
+  Press(1008);
+  EXPECT_TRUE(ui::MessageBox::TakeShownTexts().empty());
+  EXPECT_TRUE(dlg.Session().IsRunning());
+  EXPECT_EQ(dlg.CurrentSettings().DIR2, backup);
+}
+
+TEST_F(MonitorDlgTest, WithoutNotificationAreaCloseAndStartMinimise) {
+  m_tray->available = false;
+  CMonitorDlg& dlg = Open();
+  Press(1);
+  EXPECT_TRUE(dlg.isMinimized());
+  EXPECT_TRUE(dlg.isVisible());
+  dlg.showNormal();
+  TypeFolders(m_watch, m_backup);
+  Press(1008);
+  EXPECT_EQ(g_monitoring.load(), 1);
+  EXPECT_TRUE(dlg.isMinimized());
+  EXPECT_FALSE(m_tray->shown);
+}
+
+TEST_F(MonitorDlgTest, EnterInAFieldClosesToTheTray) {
+  CMonitorDlg& dlg = Open();
+  auto* edit = Control<QLineEdit>(dlg, 1000);
+  edit->setFocus();
+  QTest::keyClick(edit, Qt::Key_Return);
+  EXPECT_FALSE(dlg.isVisible());
+  EXPECT_TRUE(m_tray->shown);
+  EXPECT_EQ(dlg.result(), 0);
+}
+
+TEST_F(MonitorDlgTest, SlashSAfterTheNameStartsBeforeTheSplash) {
+  StoreSettings(Settings{m_watch, m_backup});
+  ui::CSplashWnd::EnableSplash(true);
+  CMonitorDlg& dlg = Open({"/S"});
+  EXPECT_TRUE(dlg.m_bAutoStart);
+  EXPECT_EQ(g_monitoring.load(), 1);
+  EXPECT_FALSE(dlg.isVisible());
+  EXPECT_NE(ui::CSplashWnd::Current(), nullptr);
+  ui::CSplashWnd::HideSplash();
+
+  m_dlg.reset();
+  CMonitorDlg& lower = Open({"/s"});
+  EXPECT_FALSE(lower.m_bAutoStart);
+  EXPECT_EQ(g_monitoring.load(), 0);
+  EXPECT_TRUE(lower.isVisible());
+}
+
+TEST_F(MonitorDlgTest, HelpOpensTheRelativePageOfTheCurrentDirectory) {
+  UrlCatcher desktop;
+  Open();
+  const TempDir elsewhere;
+  std::filesystem::current_path(elsewhere.path());
+  Press(1009);
+  ASSERT_EQ(desktop.urls.size(), 1u);
+  EXPECT_EQ(desktop.urls[0].toLocalFile().toStdString(), elsewhere / "help/main.htm");
+}
+
+}  // namespace
+}  // namespace talvenor::test

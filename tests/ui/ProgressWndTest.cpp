@@ -1,0 +1,141 @@
+#include <QKeyEvent>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QtTest/QTest>
+
+#include "UiTestSupport.h"
+#include "app/SettingsStore.h"
+#include "ui/CProgressWnd.h"
+
+namespace talvenor::test {
+namespace {
+
+using ui::CProgressWnd;
+
+const std::string kTitle = "フォルダ容量確認中..";
+
+class ProgressWndTest : public UiTest {
+ protected:
+  QString Caption(const CProgressWnd& wnd) { return wnd.Window()->windowTitle(); }
+  SettingsStore m_store{"talvenor"};
+};
+
+TEST_F(ProgressWndTest, CaptionShowsThePercentOnlyFromItsFirstChange) {
+  CProgressWnd wnd(nullptr, kTitle, false, &m_store);
+  wnd.SetRange(0, 20000, 1);
+  EXPECT_EQ(wnd.SetPos(99), 0);
+  EXPECT_EQ(Caption(wnd), QString::fromStdString(kTitle));
+  EXPECT_EQ(wnd.SetPos(100), 99);
+  EXPECT_EQ(Caption(wnd), QString::fromStdString(kTitle + " [1%]"));
+  wnd.SetPos(20000);
+  EXPECT_EQ(Caption(wnd), QString::fromStdString(kTitle + " [100%]"));
+  EXPECT_EQ(Control<QProgressBar>(*wnd.Window(), CProgressWnd::kBarId)->value(), 20000);
+}
+
+TEST_F(ProgressWndTest, EmptyOrReversedRangeNeverChangesTheCaption) {
+  for (const auto& [lower, upper] : {std::pair(5, 5), std::pair(100, 0)}) {
+    CProgressWnd wnd(nullptr, kTitle, false, nullptr);
+    wnd.SetRange(lower, upper, 1);
+    for (int position : {-50, 0, 3, 50, 1000}) wnd.SetPos(position);
+    EXPECT_EQ(Caption(wnd), QString::fromStdString(kTitle)) << lower << ".." << upper;
+  }
+}
+
+TEST_F(ProgressWndTest, StepAddsTheStepSizeAndTextKeepsLinesUnwrapped) {
+  CProgressWnd wnd(nullptr, kTitle, false, nullptr);
+  wnd.SetRange(0, 100, 7);
+  wnd.Step();
+  wnd.Step();
+  EXPECT_EQ(Control<QProgressBar>(*wnd.Window(), CProgressWnd::kBarId)->value(), 14);
+
+  wnd.SetText("%s", "フォルダ容量を確認しています...\n\nしばらくお待ちください。100%");
+  auto* text = Control<QLabel>(*wnd.Window(), CProgressWnd::kTextId);
+  EXPECT_EQ(text->text(), QStringLiteral("フォルダ容量を確認しています...\n\nしばらくお待ちください。100%"));
+  EXPECT_FALSE(text->wordWrap());
+  // Four lines reserved, 390 pixels wide from x 10; the window is 20 pixels wider.
+  EXPECT_EQ(text->geometry().x(), 10);
+  EXPECT_EQ(text->geometry().width(), 390);
+  EXPECT_GE(text->geometry().height(), 4 * text->fontMetrics().height());
+  EXPECT_EQ(wnd.Window()->width(), 410);
+  auto* cancel = Control<QPushButton>(*wnd.Window(), CProgressWnd::kCancelId);
+  EXPECT_EQ(cancel->text(), QStringLiteral(" Cancel "));
+  EXPECT_EQ(cancel->geometry().right(), text->geometry().right());
+  EXPECT_GT(cancel->geometry().top(), text->geometry().bottom());
+}
+
+TEST_F(ProgressWndTest, EscWhilePumpingCancelsHidesAndFreesTheOwnerOnlyAtDestroy) {
+  QWidget owner;
+  owner.show();
+  {
+    CProgressWnd wnd(&owner, kTitle, false, &m_store);
+    ASSERT_TRUE(wnd.EnterModal("Progress", false));
+    EXPECT_FALSE(owner.isEnabled());
+    EXPECT_TRUE(wnd.Window()->isEnabled());
+    EXPECT_EQ(Caption(wnd), QString::fromStdString(kTitle));
+
+    // Esc is ignored where the caller did not ask for it.
+    QCoreApplication::postEvent(wnd.Window(), new QKeyEvent(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier));
+    wnd.PumpMessages(false);
+    EXPECT_FALSE(wnd.m_bCancelRequested);
+
+    QCoreApplication::postEvent(wnd.Window(), new QKeyEvent(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier));
+    wnd.PumpMessages(true);
+    EXPECT_TRUE(wnd.m_bCancelRequested);
+    // Closed like a modal window: gone at the next dispatch, the owner still disabled.
+    QCoreApplication::processEvents();
+    EXPECT_EQ(wnd.Window(), nullptr);
+    EXPECT_FALSE(owner.isEnabled());
+  }
+  EXPECT_TRUE(owner.isEnabled());
+}
+
+TEST_F(ProgressWndTest, CancelButtonCancelsOnceAndResetBringsTheWindowBack) {
+  CProgressWnd wnd(nullptr, kTitle, false, nullptr);
+  wnd.SetRange(0, 100, 1);
+  wnd.SetPos(50);
+  auto* cancel = Control<QPushButton>(*wnd.Window(), CProgressWnd::kCancelId);
+  QTest::mouseClick(cancel, Qt::LeftButton);
+  EXPECT_TRUE(wnd.m_bCancelRequested);
+  EXPECT_FALSE(wnd.Window()->isVisible());
+
+  wnd.Reset();
+  EXPECT_FALSE(wnd.m_bCancelRequested);
+  EXPECT_TRUE(wnd.Window()->isVisible());
+  EXPECT_EQ(Control<QProgressBar>(*wnd.Window(), CProgressWnd::kBarId)->value(), 0);
+}
+
+TEST_F(ProgressWndTest, ReleaseOverCancelWhileModalCancelsBeforeTheClick) {
+  QWidget owner;
+  CProgressWnd wnd(&owner, kTitle, false, nullptr);
+  wnd.EnterModal("Progress", false);
+  auto* cancel = Control<QPushButton>(*wnd.Window(), CProgressWnd::kCancelId);
+  const QPointF centre = QRectF(cancel->rect()).center();
+  QCoreApplication::postEvent(cancel, new QMouseEvent(QEvent::MouseButtonPress, centre, cancel->mapToGlobal(centre),
+                                                      Qt::LeftButton, Qt::LeftButton, Qt::NoModifier));
+  QCoreApplication::postEvent(cancel, new QMouseEvent(QEvent::MouseButtonRelease, centre, cancel->mapToGlobal(centre),
+                                                      Qt::LeftButton, Qt::NoButton, Qt::NoModifier));
+  wnd.PumpMessages(true);
+  EXPECT_TRUE(wnd.m_bCancelRequested);
+  EXPECT_FALSE(wnd.Window() && wnd.Window()->isVisible());
+}
+
+TEST_F(ProgressWndTest, PositionComesBackWhereItWasLeftAndOffScreenIsCentred) {
+  QWidget owner;
+  owner.setGeometry(100, 100, 400, 300);
+  owner.show();
+  m_store.SaveProgressPosition(123, 77);
+  {
+    CProgressWnd wnd(&owner, kTitle, false, &m_store);
+    EXPECT_EQ(wnd.Window()->frameGeometry().topLeft(), QPoint(123, 77));
+    wnd.Window()->move(140, 90);
+  }
+  EXPECT_EQ(m_store.LoadProgressPosition(), std::make_pair(140, 90));
+
+  m_store.SaveProgressPosition(50000, 50000);
+  CProgressWnd wnd(&owner, kTitle, false, &m_store);
+  EXPECT_EQ(wnd.Window()->frameGeometry().center(), owner.frameGeometry().center());
+}
+
+}  // namespace
+}  // namespace talvenor::test

@@ -1,0 +1,115 @@
+#include <QGroupBox>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QtTest/QTest>
+
+#include "UiTestSupport.h"
+#include "ui/CSettingsDlg.h"
+
+namespace talvenor::test {
+namespace {
+
+using ui::CSettingsDlg;
+
+class SettingsDlgTest : public UiTest {
+ protected:
+  void Click(CSettingsDlg& dialog, int id) {
+    auto* button = Control<QAbstractButton>(dialog, id);
+    QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(5, button->height() / 2));
+  }
+  std::vector<int> Marked(const CSettingsDlg& dialog) {
+    std::vector<int> ids;
+    for (int id : CSettingsDlg::kRadioIds) {
+      if (Control<QRadioButton>(dialog, id)->isChecked()) ids.push_back(id);
+    }
+    return ids;
+  }
+  Settings m_settings;
+};
+
+TEST_F(SettingsDlgTest, OpensOnTheStoredChoicesAndOutOfListValuesOnTheFirstButton) {
+  m_settings.LOGSZ = 500;
+  m_settings.LEVEL = 60;
+  m_settings.BAKSZ = 100;
+  m_settings.FIRST = 5;
+  CSettingsDlg dialog(m_settings);
+  dialog.show();
+  EXPECT_EQ(Marked(dialog), (std::vector<int>{1026, 1031, 1033, 1037}));
+  EXPECT_EQ(dialog.RadioValues()[5], 0);
+  EXPECT_EQ(dialog.RadioValues()[4], -1);
+
+  Click(dialog, 1);
+  EXPECT_EQ(dialog.result(), QDialog::Accepted);
+  EXPECT_EQ(m_settings.LOGSZ, 100);
+  EXPECT_EQ(m_settings.LEVEL, 60);  // the button captioned "100"
+  EXPECT_EQ(m_settings.BAKSZ, 100);
+  EXPECT_EQ(m_settings.FIRST, 0);
+}
+
+TEST_F(SettingsDlgTest, ClicksKeepOneMarkPerRowAndOkStoresThem) {
+  m_settings.FIRST = 0;
+  CSettingsDlg dialog(m_settings);
+  dialog.show();
+  Click(dialog, 1027);
+  Click(dialog, 1028);
+  Click(dialog, 1028);  // a second click leaves the mark where it is
+  Click(dialog, 1030);
+  Click(dialog, 1034);
+  Click(dialog, 1036);
+  EXPECT_EQ(Marked(dialog), (std::vector<int>{1028, 1030, 1034, 1036}));
+  Click(dialog, 1);
+  EXPECT_EQ(m_settings.LOGSZ, 10000);
+  EXPECT_EQ(m_settings.LEVEL, 10);
+  EXPECT_EQ(m_settings.BAKSZ, 1000);
+  EXPECT_EQ(m_settings.FIRST, 1);
+}
+
+TEST_F(SettingsDlgTest, CancelAfterClicksAndEscChangeNothing) {
+  const Settings before = m_settings;
+  for (bool byEsc : {false, true}) {
+    CSettingsDlg dialog(m_settings);
+    dialog.show();
+    Click(dialog, 1028);
+    Click(dialog, 1031);
+    Click(dialog, 1032);
+    Click(dialog, 1036);
+    if (byEsc) {
+      QTest::keyClick(&dialog, Qt::Key_Escape);
+    } else {
+      Click(dialog, 2);
+    }
+    EXPECT_EQ(dialog.result(), QDialog::Rejected);
+    EXPECT_EQ(m_settings.LOGSZ, before.LOGSZ);
+    EXPECT_EQ(m_settings.LEVEL, before.LEVEL);
+    EXPECT_EQ(m_settings.BAKSZ, before.BAKSZ);
+    EXPECT_EQ(m_settings.FIRST, before.FIRST);
+  }
+}
+
+TEST_F(SettingsDlgTest, TextsTooltipsAndTabOrder) {
+  CSettingsDlg dialog(m_settings);
+  EXPECT_EQ(dialog.windowTitle(), QStringLiteral("詳細設定"));
+  EXPECT_EQ(Control<QPushButton>(dialog, 2)->text(), QStringLiteral("ｷｬﾝｾﾙ"));
+  EXPECT_EQ(Control<QRadioButton>(dialog, 1031)->text(), QStringLiteral("100"));
+  EXPECT_EQ(Control<QRadioButton>(dialog, 1036)->toolTip(),
+            QStringLiteral("最初のバックアップで、すべてのファイルをバックアップします"));
+  EXPECT_EQ(Control<QRadioButton>(dialog, 1026)->toolTip(), QStringLiteral("ログファイルの最大サイズを100KBとします"));
+  EXPECT_EQ(Control<QPushButton>(dialog, 1)->toolTip(), QStringLiteral("変更内容を有効にします"));
+  EXPECT_EQ(Control<QPushButton>(dialog, 2)->toolTip(), QStringLiteral("変更内容をキャンセルします"));
+  for (int group : {1024, 1025, 1035, 1039}) {
+    EXPECT_TRUE(Control<QGroupBox>(dialog, group)->toolTip().isEmpty());
+    EXPECT_EQ(Control<QGroupBox>(dialog, group)->focusPolicy(), Qt::NoFocus);
+  }
+  EXPECT_EQ(Control<QGroupBox>(dialog, 1024)->title(), QStringLiteral("監視レベル"));
+
+  std::vector<QString> order;
+  QWidget* widget = Control<QWidget>(dialog, 1);
+  for (int guard = 0; order.size() < 13 && guard < 100; ++guard, widget = widget->nextInFocusChain()) {
+    if (widget->focusPolicy() & Qt::TabFocus) order.push_back(widget->objectName());
+  }
+  EXPECT_EQ(order, (std::vector<QString>{"1", "2", "1026", "1027", "1028", "1029", "1030", "1031", "1032", "1033",
+                                         "1034", "1036", "1037"}));
+}
+
+}  // namespace
+}  // namespace talvenor::test
