@@ -1,0 +1,21 @@
+#!/usr/bin/env bash
+# Renders every window of Talvenor to PNG files in OUTPUT_FOLDER, without a desktop.
+#   scripts/screenshots.sh OUTPUT_FOLDER [BUILD_FOLDER]
+# BUILD_FOLDER defaults to ./build; the picture program is built there if it is missing.
+set -euo pipefail
+
+if [[ $# -lt 1 || $# -gt 2 ]]; then
+  echo "usage: $0 OUTPUT_FOLDER [BUILD_FOLDER]" >&2
+  exit 2
+fi
+out=$1
+build=${2:-build}
+source_dir=$(cd "$(dirname "$0")/.." && pwd)
+
+if [[ ! -x "$build/src/talvenor_screenshots" ]]; then
+  [[ -f "$build/CMakeCache.txt" ]] || cmake -S "$source_dir" -B "$build" -DCMAKE_BUILD_TYPE=Release
+  cmake --build "$build" --target talvenor_screenshots -j2
+fi
+
+mkdir -p "$out"
+QT_QPA_PLATFORM=offscreen "$build/src/talvenor_screenshots" "$out"

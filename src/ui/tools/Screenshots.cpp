@@ -1,0 +1,120 @@
+// Renders every window of the program to PNG files, without a desktop:
+//   QT_QPA_PLATFORM=offscreen talvenor_screenshots OUTPUT_FOLDER
+// It works in a temporary profile and folder of its own and touches nothing of the user's.
+#include <QApplication>
+#include <QDir>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+
+#include "app/SettingsStore.h"
+#include "detect/MonitorSession.h"
+#include "ui/CAboutDlg.h"
+#include "ui/CMonitorDlg.h"
+#include "ui/CProgressWnd.h"
+#include "ui/CSettingsDlg.h"
+#include "ui/CSplashWnd.h"
+#include "ui/FileDialogs.h"
+#include "ui/MessageBox.h"
+#include "ui/TrayIcon.h"
+
+namespace {
+
+using namespace talvenor;
+
+// The offscreen platform has no notification area; pretend one so Start hides as on a desktop.
+class PictureTray : public ui::TrayIcon {
+ public:
+  bool IsAvailable() const override { return true; }
+  void Add() override { m_shown = true; }
+  void Remove() override { m_shown = false; }
+  bool IsShown() const override { return m_shown; }
+
+ private:
+  bool m_shown = false;
+};
+
+bool Save(QWidget& window, const QString& folder, const char* name) {
+  window.show();
+  QApplication::processEvents();
+  const QString path = QDir(folder).filePath(QString::fromUtf8(name) + QStringLiteral(".png"));
+  const bool saved = window.grab().save(path);
+  std::printf("%s %s\n", saved ? "wrote" : "FAILED", path.toLocal8Bit().constData());
+  return saved;
+}
+
+void Write(const std::string& path, const std::string& contents) { std::ofstream(path) << contents; }
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc != 2) {
+    std::fprintf(stderr, "usage: talvenor_screenshots OUTPUT_FOLDER\n");
+    return 2;
+  }
+  QTemporaryDir scratch;
+  if (!scratch.isValid()) return 1;
+  const std::string root = scratch.path().toStdString();
+  setenv("XDG_CONFIG_HOME", (root + "/config").c_str(), 1);
+  QApplication app(argc, argv);
+  QApplication::setQuitOnLastWindowClosed(false);
+  const QString out = QDir(QString::fromLocal8Bit(argv[1])).absolutePath();
+  QDir().mkpath(out);
+  QDir::setCurrent(scratch.path());
+  ui::MessageBox::SetCaption(QStringLiteral("talvenor"));
+  ui::MessageBox::AnswerWithoutShowing(true);
+  ui::FileDialogs::AnswerWithoutShowing(true);
+
+  QDir().mkpath(scratch.path() + QStringLiteral("/データ/報告書"));
+  QDir().mkpath(scratch.path() + QStringLiteral("/バックアップ"));
+  Settings settings;
+  settings.DIR1 = root + "/データ";
+  settings.DIR2 = root + "/バックアップ";
+  SettingsStore store("talvenor");
+  store.Save(settings);
+
+  bool ok = true;
+  ui::CMonitorDlg window(store, {}, std::make_unique<PictureTray>());
+  window.OnInitDialog();
+  ok &= Save(window, out, "main-stopped");
+
+  window.OnCommand(1008);
+  Write(root + "/データ/報告書/週報.txt", "今週の作業\n");
+  Write(root + "/データ/見積.csv", "1,2,3\n");
+  g_changeSeen = 1;
+  window.Session().OnMonitorTick();
+  ok &= Save(window, out, "main-running");
+
+  ui::CSettingsDlg settingsDialog(settings, &window);
+  ok &= Save(settingsDialog, out, "settings");
+  settingsDialog.hide();
+
+  {
+    ui::CProgressWnd progress(&window, "フォルダ容量確認中..", false, nullptr);
+    progress.SetRange(0, 20000, 1);
+    progress.SetText("%s",
+                     "フォルダ容量を確認しています...\n\nしばらくお待ちください。中断は Cancelボタン押下か、ESCキーを押下してください。");
+    progress.SetPos(9000);
+    ok &= Save(*progress.Window(), out, "progress");
+  }
+
+  ui::CSplashWnd::EnableSplash(true);
+  ui::CSplashWnd::ShowSplash(60000, ui::CSplashWnd::kBitmapId, nullptr);
+  if (ui::CSplashWnd* splash = ui::CSplashWnd::Current()) ok &= Save(*splash, out, "splash");
+  ui::CSplashWnd::HideSplash();
+
+  ui::CAboutDlg about(&window);
+  ok &= Save(about, out, "about");
+  about.hide();
+
+  auto box = ui::MessageBox::Build(nullptr, "監視先とバックアップ先を確認してください", MessageIcon::None, false);
+  ok &= Save(*box, out, "message");
+  auto question = ui::MessageBox::Build(nullptr, "このフォルダのサイズが大き過ぎます。続けますか？", MessageIcon::Warning, true);
+  ok &= Save(*question, out, "question");
+
+  window.OnCommand(2);
+  return ok ? 0 : 1;
+}
