@@ -1,4 +1,6 @@
+#include <QAction>
 #include <QCloseEvent>
+#include <QTimer>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -87,6 +89,44 @@ TEST_F(MonitorDlgTest, ViewingCopyIsRefreshedOnlyWhenTheLogSizeChanged) {
   pick({1027, 1});
   EXPECT_EQ(dlg.CurrentSettings().LOGSZ, 1000);
   EXPECT_EQ(ReadFile(m_work / "log_bak.csv"), ReadFile(m_work / "log.csv"));
+}
+
+TEST_F(MonitorDlgTest, AboutItemOfTheContextMenuShowsTheAboutBox) {
+  CMonitorDlg& dlg = Open();
+  QAction* about = nullptr;
+  for (QAction* action : dlg.actions()) {
+    if (action->objectName() == QStringLiteral("16")) about = action;
+  }
+  ASSERT_NE(about, nullptr);
+  EXPECT_EQ(about->text(), QStringLiteral("Talvenor のﾊﾞｰｼﾞｮﾝ情報(&A)..."));
+  EXPECT_EQ(dlg.contextMenuPolicy(), Qt::ActionsContextMenu);
+  QString title;
+  WhenModalShows([&title](QWidget& box) {
+    title = box.windowTitle();
+    QTest::mouseClick(box.findChild<QPushButton*>(QStringLiteral("1")), Qt::LeftButton);
+  });
+  about->trigger();
+  EXPECT_EQ(title, QStringLiteral("Talvenorのﾊﾞｰｼﾞｮﾝ情報"));
+}
+
+TEST_F(MonitorDlgTest, QuitChosenWhileStartIsCheckingIsRefusedQuietly) {
+  CMonitorDlg& dlg = Open();
+  for (int i = 0; i < 5; ++i) m_work.MakeFolder("watched/sub" + std::to_string(i));
+  TypeFolders(m_watch, m_backup);
+  bool ended = false, tried = false;
+  QObject::connect(&dlg, &QDialog::finished, [&ended] { ended = true; });
+  // Arrives while the size check lets input through, as the tray menu's Quit would.
+  QTimer::singleShot(0, &dlg, [&] {
+    tried = true;
+    EXPECT_FALSE(dlg.isEnabled());
+    dlg.OnCommand(CMonitorDlg::kTrayQuit);
+  });
+  Press(1008);
+  EXPECT_TRUE(tried);
+  EXPECT_FALSE(ended);
+  EXPECT_EQ(g_monitoring.load(), 1);
+  EXPECT_TRUE(dlg.isEnabled());
+  EXPECT_NE(m_store.Load().DIR1, m_watch);  // nothing was saved
 }
 
 // Every way of quitting writes every key, with what the window holds at that moment.
