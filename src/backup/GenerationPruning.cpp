@@ -14,7 +14,7 @@ int BackupStore::IsGenerationName(const std::string& name) {
     std::string_view lowest, highest;
   };
   // Compared as strings, byte by byte, not as numbers: "20-8" is a year that passes.
-  static constexpr Field kFields[] = {{0, 4, "0000", "9999"}, {4, 2, "01", "12"}, {6, 2, "01", "31"},
+  static constexpr Field kFields[] = {{0, 4, "0000", "9999"}, {4, 2, "01", "12"},  {6, 2, "01", "31"},
                                       {8, 2, "00", "24"},     {10, 2, "00", "59"}, {12, 2, "00", "59"}};
   const std::string_view text(name);
   for (const Field& f : kFields) {

@@ -88,7 +88,8 @@ void ChangeLog::CopyLogForViewing(const std::string& path) {
   }
   // A missing log leaves an older viewing copy as it was.
   platform::LockedFile log;
-  if (log.Open(path, platform::LockedFile::Mode::ReadExisting)) platform::CopyTailReplacing(log, 0, m_paths.g_logBakPath);
+  if (log.Open(path, platform::LockedFile::Mode::ReadExisting))
+    platform::CopyTailReplacing(log, 0, m_paths.g_logBakPath);
 }
 
 }  // namespace talvenor

@@ -155,8 +155,8 @@ bool CopyFileNoReplace(const std::string& src, const std::string& dst) {
   return ok;
 }
 
-bool ReplaceWithTail(const LockedFile& from, std::int64_t offset, const std::string& tmpPath,
-                     const std::string& dst, LockedFile& replaced) {
+bool ReplaceWithTail(const LockedFile& from, std::int64_t offset, const std::string& tmpPath, const std::string& dst,
+                     LockedFile& replaced) {
   struct stat st {};
   if (!from.IsOpen() || ::fstat(from.Descriptor(), &st) != 0) {
     errno = EBADF;
@@ -196,8 +196,8 @@ bool CopyTailReplacing(const LockedFile& from, std::int64_t offset, const std::s
   const int fd = ::mkostemp(tmpl.data(), O_CLOEXEC);
   if (fd < 0) return false;
   const std::uint64_t length = st.st_size > offset ? static_cast<std::uint64_t>(st.st_size - offset) : 0;
-  bool ok = ::fchmod(fd, st.st_mode & 0777) == 0 && CopyBytes(from.Descriptor(), offset, length, fd) &&
-            ::fsync(fd) == 0;
+  bool ok =
+      ::fchmod(fd, st.st_mode & 0777) == 0 && CopyBytes(from.Descriptor(), offset, length, fd) && ::fsync(fd) == 0;
   int err = errno;
   ::close(fd);
   if (ok && ::rename(tmpl.c_str(), dst.c_str()) != 0) {

@@ -17,8 +17,8 @@ bool CopyFileNoReplace(const std::string& src, const std::string& dst);
 // Replaces dst with the bytes of from, from offset to its end: written to tmpPath, flushed,
 // then renamed over dst. The new file is locked in replaced before the rename, so a lock
 // held on dst is never let go. A crash leaves either the old dst or the complete new one.
-bool ReplaceWithTail(const LockedFile& from, std::int64_t offset, const std::string& tmpPath,
-                     const std::string& dst, LockedFile& replaced);
+bool ReplaceWithTail(const LockedFile& from, std::int64_t offset, const std::string& tmpPath, const std::string& dst,
+                     LockedFile& replaced);
 
 // Writes the bytes of from, from offset to its end, over dst (temporary, fsync, rename).
 bool CopyTailReplacing(const LockedFile& from, std::int64_t offset, const std::string& dst);

@@ -34,7 +34,9 @@ TEST(GenerationNameTest, RangeTestOnCharacters) {
       {"20-80917143005.0", 1},   // a year is compared as text, not as a number
       {"2012091714300a.0", 1},   // "0a" lies between "00" and "59" as text
       {"20120917143005xx", 1},   // characters 15 and 16 are not examined
-      {"2012\xE3\x81\x82" "7143005.0", 0},  // a multibyte month
+      {"2012\xE3\x81\x82"
+       "7143005.0",
+       0},  // a multibyte month
   };
   for (const Case& c : cases) EXPECT_EQ(c.expected, BackupStore::IsGenerationName(c.name)) << c.name;
 }

@@ -18,11 +18,12 @@ TEST_F(ChangeLogWriterTest, TwoFilePassWritesFourExactLinesAndRows) {
   log.LogChange("data.csv", "/data/sub/", "/bk/" + gen + "/data.csv");
   log.LogPassMarker(gen, "<START>");
 
-  EXPECT_EQ("<20120917143005.0>\r\n"
-            "report.txt,/data/report.txt,/bk/20120917143005.0/report.txt\r\n"
-            "data.csv,/data/sub/data.csv,/bk/20120917143005.0/data.csv\r\n"
-            "<20120917143005.0>\r\n",
-            LogText());
+  EXPECT_EQ(
+      "<20120917143005.0>\r\n"
+      "report.txt,/data/report.txt,/bk/20120917143005.0/report.txt\r\n"
+      "data.csv,/data/sub/data.csv,/bk/20120917143005.0/data.csv\r\n"
+      "<20120917143005.0>\r\n",
+      LogText());
   ASSERT_EQ(4u, ui.rows.size());  // newest first
   EXPECT_EQ("<START>", ui.rows[0].name);
   EXPECT_EQ("<20120917143005.0>", ui.rows[0].path);
@@ -48,9 +49,10 @@ TEST_F(ChangeLogWriterTest, The501stRowPushesOutTheOldest) {
 TEST_F(ChangeLogWriterTest, FieldsAreUnquotedButLineBreaksInNamesAreEscaped) {
   log.LogChange("a,b.txt", "/w/sub/", "/bk/g/a,b.txt");
   log.LogChange("two\nlines\r.txt", "/w/odd\r\n/", "");
-  EXPECT_EQ("a,b.txt,/w/sub/a,b.txt,/bk/g/a,b.txt\r\n"
-            "two\u240Alines\u240D.txt,/w/odd\u240D\u240A/two\u240Alines\u240D.txt,\r\n",
-            LogText());
+  EXPECT_EQ(
+      "a,b.txt,/w/sub/a,b.txt,/bk/g/a,b.txt\r\n"
+      "two\u240Alines\u240D.txt,/w/odd\u240D\u240A/two\u240Alines\u240D.txt,\r\n",
+      LogText());
   // The list shows the name as it is.
   EXPECT_EQ("two\nlines\r.txt", ui.rows.front().name);
 }

@@ -24,7 +24,7 @@ std::vector<std::string> NumberedLines(int n, std::size_t length) {
 }
 
 TEST_F(LogSizeControlTest, ExactlyTheLimitIsKeptAndOneByteMoreCutsTheOldestLine) {
-  settings.LOGSZ = 1;  // 1024 bytes
+  settings.LOGSZ = 1;                  // 1024 bytes
   auto lines = NumberedLines(17, 62);  // 64 bytes each with CR LF: 16 make exactly 1024
   for (int i = 0; i < 16; ++i) log.AppendLogLine(paths.g_logPath, lines[i]);
   EXPECT_EQ(1024u, LogText().size());
