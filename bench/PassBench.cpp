@@ -54,7 +54,8 @@ Snapshot MakeSnapshot(std::size_t records) {
   s.reserve(records);
   SharedFolder folder;
   for (std::size_t i = 0; i < records; ++i) {
-    if (i % 20 == 0) folder = SharedFolder("/home/user/data/dir" + std::to_string(i / 400) + "/sub" + std::to_string(i / 20) + "/");
+    if (i % 20 == 0)
+      folder = SharedFolder("/home/user/data/dir" + std::to_string(i / 400) + "/sub" + std::to_string(i / 20) + "/");
     CElement& e = s.emplace_back();
     e.m_strName = "file" + std::to_string(i % 20) + ".txt";
     e.m_dwSize = static_cast<std::uint32_t>(i % 97);

@@ -73,8 +73,8 @@ bool ChangeDetector::CompareAndBackUp() {
       if (previous.Contains(record)) continue;
       ++m_lastChanges;
       const std::string& recordFolder = record.m_strFolder.str();
-      if (m_backup.BackupFile(recordFolder, record.m_strName, generationStarted ? 1 : 0, destination,
-                              generationName) == 0) {
+      if (m_backup.BackupFile(recordFolder, record.m_strName, generationStarted ? 1 : 0, destination, generationName) ==
+          0) {
         notCopied.push_back(i);
       }
       if (!endMarkerWritten) {

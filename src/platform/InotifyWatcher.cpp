@@ -18,8 +18,8 @@ namespace {
 // Never IN_OPEN or IN_ACCESS: the program's own scans would flood the queue.
 constexpr std::uint32_t kFileEvents =
     IN_CREATE | IN_DELETE | IN_MOVED_FROM | IN_MOVED_TO | IN_MODIFY | IN_CLOSE_WRITE | IN_ATTRIB;
-constexpr std::uint32_t kWatchMask = kFileEvents | IN_DELETE_SELF | IN_MOVE_SELF | IN_ONLYDIR | IN_DONT_FOLLOW |
-                                     IN_EXCL_UNLINK;
+constexpr std::uint32_t kWatchMask =
+    kFileEvents | IN_DELETE_SELF | IN_MOVE_SELF | IN_ONLYDIR | IN_DONT_FOLLOW | IN_EXCL_UNLINK;
 // While the watched folder is gone, look for its return this often.
 constexpr int kRootRetryMs = 1000;
 
@@ -28,8 +28,8 @@ std::string Join(const std::string& folder, const char* name) {
 }
 
 bool IsUnder(const std::string& path, const std::string& prefix) {
-  return path == prefix || (path.size() > prefix.size() && path.compare(0, prefix.size(), prefix) == 0 &&
-                            path[prefix.size()] == '/');
+  return path == prefix ||
+         (path.size() > prefix.size() && path.compare(0, prefix.size(), prefix) == 0 && path[prefix.size()] == '/');
 }
 
 }  // namespace

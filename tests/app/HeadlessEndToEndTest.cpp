@@ -1,8 +1,7 @@
 // `talvenor --headless` as a separate process on real folders: copies, log, snapshot, the
 // instance guard, refusals and the end by SIGTERM.
-#include <gtest/gtest.h>
-
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
