@@ -40,7 +40,7 @@ void ChangeDetector::DetectChanges(const std::string& path, int mode) {
   m_lastChanges = 0;
 
   // A damaged file leaves only the records read before the damage: those are compared.
-  LoadSnapshot(m_paths.g_snapshotPath, g_currentSnapshot);
+  const bool loadedWhole = LoadSnapshot(m_paths.g_snapshotPath, g_currentSnapshot) != 0;
   // Moving is the copy-then-clear of the previous snapshot without holding the tree twice.
   ClearPreviousSnapshot();
   g_previousSnapshot = std::move(g_currentSnapshot);
@@ -53,6 +53,9 @@ void ChangeDetector::DetectChanges(const std::string& path, int mode) {
 
   bool save = true;
   if (mode == 1) save = CompareAndBackUp();
+  // A file that already holds exactly this scan is not written again: the same bytes, without
+  // a rewrite and an fsync of the whole snapshot at every pass that finds nothing.
+  if (mode == 1 && loadedWhole && m_lastChanges == 0 && g_currentSnapshot == g_previousSnapshot) save = false;
   if (save) SaveSnapshot(m_paths.g_snapshotPath, g_currentSnapshot, m_ui);
 
   ClearCurrentSnapshot();

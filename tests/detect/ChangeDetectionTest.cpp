@@ -76,6 +76,18 @@ TEST_F(ChangeDetectionTest, SameSizeSameTimeContentAttributesDeletionsAndFolders
   EXPECT_TRUE(ui.rows.empty());
 }
 
+TEST_F(ChangeDetectionTest, ASnapshotThatHoldsTheScanAlreadyIsNotRewritten) {
+  SetWriteTime(paths.g_snapshotPath, 1'000'000'000);
+  const auto untouched = fs::last_write_time(paths.g_snapshotPath);
+  const std::string before = ReadFile(paths.g_snapshotPath);
+  EXPECT_EQ(Pass(), 0);
+  EXPECT_EQ(fs::last_write_time(paths.g_snapshotPath), untouched);
+  fs::remove(watch / "a.txt");  // a deletion is no change, but the scan differs: saved
+  EXPECT_EQ(Pass(), 0);
+  EXPECT_NE(fs::last_write_time(paths.g_snapshotPath), untouched);
+  EXPECT_NE(ReadFile(paths.g_snapshotPath), before);
+}
+
 TEST_F(ChangeDetectionTest, ATrailingSlashGivesTheSameRecords) {
   session.DetectChanges(watch.path() + "/", 1);
   EXPECT_EQ(session.Detector().LastChangeCount(), 0);
