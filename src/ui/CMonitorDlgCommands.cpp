@@ -82,8 +82,9 @@ void CMonitorDlg::OnAbout() {
 void CMonitorDlg::reject() { OnCommand(2); }
 
 void CMonitorDlg::OnQuit() {
-  // While Start is checking, its progress window owns the run; Quit is refused quietly.
-  if (m_bQuitting || (m_session && m_session->IsStarting())) return;
+  // While Start is checking, its progress window owns the run; while a pass waits on one of
+  // its messages, quitting would close the log and stop the watcher under it. Both refuse quietly.
+  if (m_bQuitting || (m_session && (m_session->IsStarting() || m_session->IsPassRunning()))) return;
   m_bQuitting = true;
   if (m_session && m_session->Log().IsOpen()) m_session->Log().Close();
   SaveSettings();

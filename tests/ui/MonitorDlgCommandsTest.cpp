@@ -6,10 +6,13 @@
 #include <QRadioButton>
 #include <QTreeWidget>
 #include <QtTest/QTest>
+#include <cerrno>
 #include <fstream>
+#include <iterator>
 
 #include "MonitorDlgFixture.h"
 #include "detect/MonitorSession.h"
+#include "platform/DirReader.h"
 #include "ui/FileDialogs.h"
 #include "ui/MessageBox.h"
 
@@ -127,6 +130,35 @@ TEST_F(MonitorDlgTest, QuitChosenWhileStartIsCheckingIsRefusedQuietly) {
   EXPECT_EQ(g_monitoring.load(), 1);
   EXPECT_TRUE(dlg.isEnabled());
   EXPECT_NE(m_store.Load().DIR1, m_watch);  // nothing was saved
+}
+
+TEST_F(MonitorDlgTest, QuitChosenWhileAPassShowsAMessageIsRefusedQuietly) {
+  CMonitorDlg& dlg = Open();
+  m_work.MakeFolder("watched/denied");
+  TypeFolders(m_watch, m_backup);
+  Press(1008);
+  ASSERT_EQ(g_monitoring.load(), 1);
+  m_work.Write("watched/new.txt", "new");
+  // The pass meets a folder it may not read and says so in a box that waits for the user.
+  platform::DirReader::InjectOpenErrorForTest(m_watch + "/denied", EACCES);
+  ui::MessageBox::AnswerWithoutShowing(false);
+  bool ended = false, tried = false;
+  QObject::connect(&dlg, &QDialog::finished, [&ended] { ended = true; });
+  WhenModalShows([&](QWidget& box) {
+    tried = true;
+    dlg.OnCommand(CMonitorDlg::kTrayQuit);
+    box.close();
+  });
+  g_changeSeen = 1;
+  dlg.Session().OnMonitorTick();
+  platform::DirReader::InjectOpenErrorForTest("", 0);
+  ui::MessageBox::AnswerWithoutShowing(true);
+  EXPECT_TRUE(tried);
+  EXPECT_FALSE(ended);
+  EXPECT_EQ(g_monitoring.load(), 1) << "the watcher keeps running";
+  std::ifstream log(m_work / "log.csv");
+  std::string all((std::istreambuf_iterator<char>(log)), std::istreambuf_iterator<char>());
+  EXPECT_NE(all.find("new.txt"), std::string::npos) << "the pass finished its work";
 }
 
 // Every way of quitting writes every key, with what the window holds at that moment.
