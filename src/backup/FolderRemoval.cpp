@@ -2,6 +2,7 @@
 
 #include "backup/BackupStore.h"
 #include "core/Messages.h"
+#include "core/SearchOutcome.h"
 #include "platform/DirReader.h"
 #include "platform/FileSystem.h"
 
@@ -11,20 +12,14 @@ int BackupStore::EmptyFolder(const std::string& folder) { return EmptyLevel(fold
 
 int BackupStore::EmptyLevel(const std::string& folder, bool listedByParent) {
   platform::DirReader reader;
-  switch (reader.Open(folder, listedByParent)) {
-    case platform::kSearchOk:
+  // Denied or not ready is reported yet counted as emptied: the removal of the folder then
+  // fails and says so.
+  switch (ReportSearchCode(reader.Open(folder, listedByParent), m_ui)) {
+    case SearchOutcome::Walk:
       break;
-    case platform::kSearchAccessDenied:
-      // Reported, yet counted as emptied: the removal of the folder then fails and says so.
-      m_ui.ShowMessage(msg::kAccessDenied);
+    case SearchOutcome::Skip:
       return 1;
-    case platform::kSearchNotFound:
-      return 1;
-    case platform::kSearchNotReady:
-      m_ui.ShowMessage(msg::kDiskNotReady);
-      return 1;
-    default:
-      m_ui.ShowMessage(msg::kError);
+    case SearchOutcome::Fail:
       return 0;
   }
   // The whole listing first: entries removed while a folder is being read may make some

@@ -1,6 +1,6 @@
 #include "detect/FolderScanner.h"
 
-#include "core/Messages.h"
+#include "core/SearchOutcome.h"
 #include "platform/DirReader.h"
 #include "platform/FileTime.h"
 
@@ -15,19 +15,12 @@ int FolderScanner::ScanFolder(int level, Snapshot& snapshot) {
   platform::DirReader reader;
   // Below level 0 the folder was just listed by its parent: if it is gone now, it vanished.
   const int code = reader.Open(folder.str(), level > 0);
-  switch (code) {
-    case platform::kSearchOk:
+  switch (ReportSearchCode(code, m_ui)) {
+    case SearchOutcome::Walk:
       break;
-    case platform::kSearchAccessDenied:
-      m_ui.ShowMessage(msg::kAccessDenied);
+    case SearchOutcome::Skip:
       return 1;
-    case platform::kSearchNotFound:
-      return 1;
-    case platform::kSearchNotReady:
-      m_ui.ShowMessage(msg::kDiskNotReady);
-      return 1;
-    default:
-      m_ui.ShowMessage(msg::kError);
+    case SearchOutcome::Fail:
       return 0;
   }
 

@@ -54,6 +54,8 @@ class CMonitorDlg : public QDialog, public UiPort, public SessionHost {
 
   void OnBrowseWatchDir();
   void OnBrowseBackupDir();
+  // The folder picker until the pair is accepted or the picker cancelled.
+  std::string PickFolderUntilAccepted(const std::string& initial, bool watched);
   void OnDetailedSettings();
   void OnHelp();
   void OnAbout();

@@ -22,21 +22,21 @@ constexpr const char* kDefaultFolder = "/";
 
 }  // namespace
 
+std::string CMonitorDlg::PickFolderUntilAccepted(const std::string& initial, bool watched) {
+  // A refused pair opens the picker again; cancelling keeps what was there.
+  for (;;) {
+    const std::string chosen = FileDialogs::BrowseForFolder(this, initial);
+    if (chosen.empty()) return initial;
+    const bool accepted = watched ? m_session->Backup().CheckFolderPair(chosen, m_settings.DIR2)
+                                  : m_session->Backup().CheckFolderPair(m_settings.DIR1, chosen);
+    if (accepted) return chosen;
+  }
+}
+
 void CMonitorDlg::OnBrowseWatchDir() {
   PullFolderTexts();
   const std::string initial = m_settings.DIR1.empty() ? kDefaultFolder : m_settings.DIR1;
-  std::string result;
-  for (;;) {
-    const std::string chosen = FileDialogs::BrowseForFolder(this, initial);
-    if (chosen.empty()) {
-      result = initial;
-      break;
-    }
-    if (m_session->Backup().CheckFolderPair(chosen, m_settings.DIR2)) {
-      result = chosen;
-      break;
-    }
-  }
+  const std::string result = PickFolderUntilAccepted(initial, true);
   // Another watched folder starts from an empty snapshot.
   if (result != initial) DeleteSnapshotFile(m_paths.g_snapshotPath);
   if (!result.empty()) m_settings.DIR1 = result;
@@ -46,18 +46,7 @@ void CMonitorDlg::OnBrowseWatchDir() {
 void CMonitorDlg::OnBrowseBackupDir() {
   PullFolderTexts();
   const std::string initial = m_settings.DIR2.empty() ? kDefaultFolder : m_settings.DIR2;
-  std::string result;
-  for (;;) {
-    const std::string chosen = FileDialogs::BrowseForFolder(this, initial);
-    if (chosen.empty()) {
-      result = initial;
-      break;
-    }
-    if (m_session->Backup().CheckFolderPair(m_settings.DIR1, chosen)) {
-      result = chosen;
-      break;
-    }
-  }
+  const std::string result = PickFolderUntilAccepted(initial, false);
   if (!result.empty()) m_settings.DIR2 = result;
   PushFolderTexts();
 }

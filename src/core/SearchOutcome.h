@@ -1,0 +1,17 @@
+#pragma once
+// What a walk does once a folder's listing was asked for: the scan and the emptying of a
+// generation folder answer the same codes with the same messages.
+#include "core/UiPort.h"
+
+namespace talvenor {
+
+enum class SearchOutcome {
+  Walk,  // the listing started: go through its entries
+  Skip,  // nothing to walk here (denied, vanished, not ready): the level ends with success
+  Fail,  // any other error: the level ends with failure
+};
+
+// Shows the code's message, if it has one, and says what to do next.
+SearchOutcome ReportSearchCode(int code, UiPort& ui);
+
+}  // namespace talvenor
