@@ -136,7 +136,6 @@ TEST_F(MonitorSessionTest, FirstZeroNeverCopiesWhatExistedAtStart) {
   watch.Write("sub/fresh.txt", "fresh");
   ASSERT_TRUE(WaitForFlag());
   session.OnMonitorTick();
-  EXPECT_EQ(g_changeSeen.load(), 0);
   ASSERT_EQ(Generations().size(), 1u);
   EXPECT_EQ(CopiesIn(Generations()[0]), std::vector<std::string>{"fresh.txt"});
 }
