@@ -49,13 +49,23 @@ bool BackupStore::MakeGeneration(std::string& generationName) {
 
 int BackupStore::BackupFile(const std::string& folder, const std::string& name, int continuing,
                             std::string& destination, std::string& generationName) {
-  if (continuing == 0 && !MakeGeneration(generationName)) return 0;
+  m_lastFailureAtSource = false;
+  if (continuing == 0) {
+    m_generationMade = MakeGeneration(generationName);
+    if (!m_generationMade) return 0;
+  }
   if (m_strGenerationDir.empty()) return 0;
   const std::string target = FreeCopyName(m_strGenerationDir + "/" + name);
   const bool copied = platform::CopyFileNoReplace(folder + name, target);
   if (copied) m_copiedSinceFlush = true;
+  if (!copied) m_lastFailureAtSource = !platform::CanReadFile(folder + name);
   destination = target;
   return copied ? 1 : 0;
+}
+
+void BackupStore::RemoveEmptyGeneration() {
+  // rmdir removes only an empty folder, so a generation holding any copy stays.
+  if (m_generationMade && platform::RemoveDirectory(m_strGenerationDir)) m_generationMade = false;
 }
 
 bool BackupStore::FlushCopies() {

@@ -32,6 +32,14 @@ class BackupStore {
   int EmptyFolder(const std::string& folder);
   int RenameForManualDelete(const std::string& path);
 
+  // After a BackupFile that made no copy: true when the source could not be read (it vanished
+  // or is unreadable), false when the backup side refused (no folder, full disk, read-only).
+  bool LastFailureAtSource() const { return m_lastFailureAtSource; }
+
+  // Removes the generation folder the last new generation made, if no copy landed in it, so
+  // that a pass without copies leaves no empty generation to push real ones out.
+  void RemoveEmptyGeneration();
+
   // Puts the copies made so far on disk, before a pass saves the snapshot that claims them.
   bool FlushCopies();
 
@@ -49,6 +57,8 @@ class BackupStore {
   const Settings& m_settings;
   UiPort& m_ui;
   bool m_copiedSinceFlush = false;
+  bool m_lastFailureAtSource = false;
+  bool m_generationMade = false;  // the last new generation's folder was made by us
 };
 
 }  // namespace talvenor

@@ -38,6 +38,7 @@ void ChangeDetector::DetectChanges(const std::string& path, int mode) {
   if (m_running) return;
   RunningFlag running(m_running);
   m_lastChanges = 0;
+  m_backupFailures = 0;
 
   // A damaged file leaves only the records read before the damage: those are compared.
   const bool loadedWhole = LoadSnapshot(m_paths.g_snapshotPath, g_currentSnapshot) != 0;
@@ -68,6 +69,9 @@ bool ChangeDetector::CompareAndBackUp() {
   std::string destination;
   std::string generationName;
   std::vector<std::size_t> notCopied;
+  bool anyCopied = false;
+  bool pruned = false;
+  m_backupFailures = 0;
 
   {
     const SnapshotIndex previous(g_previousSnapshot);
@@ -76,13 +80,18 @@ bool ChangeDetector::CompareAndBackUp() {
       if (previous.Contains(record)) continue;
       ++m_lastChanges;
       const std::string& recordFolder = record.m_strFolder.str();
-      if (m_backup.BackupFile(recordFolder, record.m_strName, generationStarted ? 1 : 0, destination, generationName) ==
-          0) {
-        notCopied.push_back(i);
-      }
-      if (!endMarkerWritten) {
-        m_log.LogPassMarker(generationName, kEndMarker);
+      const bool copied = m_backup.BackupFile(recordFolder, record.m_strName, generationStarted ? 1 : 0,
+                                              destination, generationName) != 0;
+      // Only a refusal of the backup side is tried again; a source that cannot be read would
+      // otherwise make every later pass a pass with changes.
+      if (!copied && !m_backup.LastFailureAtSource()) notCopied.push_back(i);
+      anyCopied = anyCopied || copied;
+      if (!endMarkerWritten) m_log.LogPassMarker(generationName, kEndMarker);
+      // Old generations make room only for one that holds a copy: a pass that copies nothing
+      // must never push real backups out.
+      if (copied && !pruned) {
         m_backup.PruneGenerations();
+        pruned = true;
       }
       m_log.LogChange(record.m_strName, recordFolder, destination);
       generationStarted = true;
@@ -91,6 +100,8 @@ bool ChangeDetector::CompareAndBackUp() {
   }
   if (!endMarkerWritten) return true;
   m_log.LogPassMarker(generationName, kStartMarker);
+  if (!anyCopied) m_backup.RemoveEmptyGeneration();
+  m_backupFailures = static_cast<int>(notCopied.size());
 
   // A copy that failed is left out of the saved scan, so the file counts as a change again
   // at the next pass instead of never being copied.

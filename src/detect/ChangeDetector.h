@@ -23,6 +23,8 @@ class ChangeDetector {
 
   // Number of changes found by the last pass (for the headless mode and tests).
   int LastChangeCount() const { return m_lastChanges; }
+  // Changes of the last pass that the backup side refused; they are tried again later.
+  int LastBackupFailures() const { return m_backupFailures; }
 
  private:
   // Returns true when the copies of this pass are on disk and the scan may be saved.
@@ -35,6 +37,7 @@ class ChangeDetector {
   UiPort& m_ui;
   bool m_running = false;
   int m_lastChanges = 0;
+  int m_backupFailures = 0;
 };
 
 }  // namespace talvenor

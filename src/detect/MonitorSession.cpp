@@ -114,6 +114,8 @@ void MonitorSession::StopMonitoring() {
 
 int MonitorSession::StartWatcher(const std::string& folder) {
   m_limitNoticeShown = false;
+  m_retryDelay = 0;
+  m_retryCountdown = 0;
   // A watcher that cannot be set up is not reported: the session runs and sees nothing.
   m_watcher->Start(folder, g_changeSeen);
   g_monitoring = 1;
@@ -136,10 +138,20 @@ void MonitorSession::OnMonitorTick() {
       m_ui.ShowMessage(msg::kWatchLimitReached, MessageIcon::Warning);
     }
   }
+  // A copy the backup side refused (folder gone, disk full) must not wait for an unrelated
+  // change: it is tried again on its own, less often while it keeps failing.
+  if (m_retryCountdown > 0 && --m_retryCountdown == 0) g_changeSeen = 1;
   int seen = 1;
   if (!g_changeSeen.compare_exchange_strong(seen, 0)) return;
   m_host.PullFolderTexts();
   DetectChanges(std::string(m_settings.DIR1), 1);
+  if (m_detector->LastBackupFailures() > 0) {
+    m_retryDelay = m_retryDelay == 0 ? 1 : std::min(m_retryDelay * 2, kMaxRetryTicks);
+    m_retryCountdown = m_retryDelay;
+  } else {
+    m_retryDelay = 0;
+    m_retryCountdown = 0;
+  }
 }
 
 }  // namespace talvenor

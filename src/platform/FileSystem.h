@@ -15,6 +15,9 @@ bool PathExists(const std::string& path);
 // True when the path names a folder (links followed).
 bool IsFolder(const std::string& path);
 
+// True when the path names a regular file this process can open for reading.
+bool CanReadFile(const std::string& path);
+
 struct FileStatus {
   std::uint64_t size = 0;
   FileTime writeTime = 0;  // UTC FILETIME

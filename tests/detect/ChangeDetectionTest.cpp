@@ -7,6 +7,7 @@
 #include "detect/MonitorSessionFixture.h"
 #include "detect/Snapshot.h"
 #include "detect/SnapshotFile.h"
+#include "platform/LockedFile.h"
 
 namespace talvenor {
 namespace {
@@ -153,6 +154,39 @@ TEST_F(ChangeDetectionTest, AFailedCopyIsTriedAgainAtTheNextPass) {
   ASSERT_EQ(Generations().size(), 1u);
   EXPECT_EQ(CopiesIn(Generations()[0]), std::vector<std::string>{"late.txt"});
   EXPECT_EQ(Pass(), 0);
+}
+
+TEST_F(ChangeDetectionTest, APassThatCopiesNothingNeitherPrunesNorLeavesAnEmptyGeneration) {
+  settings.BAKSZ = 2;
+  fs::create_directory(backup / "20200101000001.0");
+  fs::create_directory(backup / "20200101000002.0");
+  watch.Write("new.txt", "new");
+  // The disk is full: the generation folder can be made, no copy can.
+  platform::SetWriteFailureAfterBytesForTest(0);
+  EXPECT_EQ(Pass(), 1);
+  platform::SetWriteFailureAfterBytesForTest(-1);
+  EXPECT_EQ(Generations(), (std::vector<std::string>{"20200101000001.0", "20200101000002.0"}));
+  EXPECT_EQ(session.Detector().LastBackupFailures(), 1);
+  // Room again: the copy is made and only then does the oldest make way.
+  EXPECT_EQ(Pass(), 1);
+  ASSERT_EQ(Generations().size(), 2u);
+  EXPECT_EQ(Generations()[0], "20200101000002.0");
+  EXPECT_EQ(CopiesIn(Generations()[1]), std::vector<std::string>{"new.txt"});
+}
+
+TEST_F(ChangeDetectionTest, ASourceThatVanishesBeforeItsCopyIsNotTriedAgain) {
+  watch.Write("one.txt", "1");
+  watch.Write("two.txt", "2");
+  watch.Write("three.txt", "3");
+  // After the first copy of the pass, the other new files disappear.
+  ui.onInsertRow = [&] {
+    ui.onInsertRow = nullptr;
+    for (const char* name : {"one.txt", "two.txt", "three.txt"}) fs::remove(watch / name);
+  };
+  EXPECT_EQ(Pass(), 3);
+  EXPECT_EQ(session.Detector().LastBackupFailures(), 0) << "nothing for the backup side to retry";
+  ASSERT_EQ(Generations().size(), 1u);
+  EXPECT_EQ(CopiesIn(Generations()[0]).size(), 1u);
 }
 
 TEST_F(ChangeDetectionTest, ATickDuringAPassDoesNothingAndLeavesTheFlag) {

@@ -181,5 +181,20 @@ TEST_F(MonitorSessionTest, AWatchedFolderThatVanishesAndReturnsIsWatchedAgain) {
   EXPECT_EQ(CopiesIn(Generations()[0]), std::vector<std::string>{"again.txt"});
 }
 
+TEST_F(MonitorSessionTest, ACopyTheBackupSideRefusedIsTriedAgainWithoutAnotherChange) {
+  session.StartMonitoring();
+  fs::remove_all(backup.path());
+  watch.Write("report.txt", "important");
+  g_changeSeen = 1;
+  session.OnMonitorTick();
+  EXPECT_EQ(ui.rows.size(), 3u) << "logged although the copy failed";
+  fs::create_directory(backup.path());
+  // No event at all: the retry comes by itself within a few ticks.
+  g_changeSeen = 0;
+  for (int tick = 0; tick < 3 && Generations().empty(); ++tick) session.OnMonitorTick();
+  ASSERT_EQ(Generations().size(), 1u);
+  EXPECT_EQ(CopiesIn(Generations()[0]), std::vector<std::string>{"report.txt"});
+}
+
 }  // namespace
 }  // namespace talvenor
