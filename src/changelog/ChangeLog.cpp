@@ -64,7 +64,12 @@ void ChangeLog::OpenOrTerminate(const std::string& path) {
 }
 
 void ChangeLog::AppendLogLine(const std::string& path, const std::string& line) {
-  // A log removed behind the program's back is begun anew rather than written into the void.
+  // A log removed or replaced behind the program's back: the lines go to the file that now
+  // bears the name, never into a file nobody can see any more.
+  if (m_log.IsOpen() && !m_log.IsStillAt(path)) {
+    ForgetCut();
+    m_log.Close();
+  }
   if (!platform::PathExists(path)) {
     ForgetCut();
     m_log.Open(path, platform::LockedFile::Mode::ReadWriteCreate);

@@ -81,10 +81,11 @@ LockedFile& LockedFile::operator=(LockedFile&& other) noexcept {
 
 bool LockedFile::Open(const std::string& path, Mode mode) {
   Close();
-  const int fd = ::open(path.c_str(), OpenFlags(mode) | O_CLOEXEC | O_NOCTTY, 0666);
+  // Non-blocking, so a FIFO put where the file was is refused below instead of hanging the open.
+  const int fd = ::open(path.c_str(), OpenFlags(mode) | O_CLOEXEC | O_NOCTTY | O_NONBLOCK, 0666);
   if (fd < 0) return false;
   struct stat st {};
-  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || ::fcntl(fd, F_SETFL, 0) != 0) {
     ::close(fd);
     errno = EISDIR;
     return false;
@@ -146,6 +147,13 @@ std::int64_t LockedFile::Size() const {
   struct stat st {};
   if (m_fd < 0 || ::fstat(m_fd, &st) != 0) return -1;
   return st.st_size;
+}
+
+bool LockedFile::IsStillAt(const std::string& path) const {
+  struct stat open {};
+  struct stat named {};
+  return m_fd >= 0 && ::fstat(m_fd, &open) == 0 && ::stat(path.c_str(), &named) == 0 && open.st_dev == named.st_dev &&
+         open.st_ino == named.st_ino;
 }
 
 bool LockedFile::Sync() { return m_fd >= 0 && ::fdatasync(m_fd) == 0; }

@@ -34,6 +34,8 @@ class LockedFile {
   // Size as the file system reports it for the open descriptor; -1 on error.
   std::int64_t Size() const;
   bool Sync();
+  // True while path still names the open file (not removed, not replaced by a rename).
+  bool IsStillAt(const std::string& path) const;
   int Descriptor() const { return m_fd; }
   const std::string& Path() const { return m_path; }
 

@@ -70,6 +70,11 @@ TEST_F(ChangeLogWriterTest, ExistingLogIsAppendedToAndAMissingOneCreatedWithoutH
   platform::RemoveFile(paths.g_logPath);
   log.LogPassMarker("i", "<END>");
   EXPECT_EQ("<i>\r\n", LogText());
+  // Replaced by a rename while held (an editor saving it): the lines go to the new file.
+  const std::string edited = tmp.Write("edited.csv", "kept by the user\r\n");
+  ASSERT_TRUE(platform::RenameReplace(edited, paths.g_logPath));
+  log.LogPassMarker("j", "<END>");
+  EXPECT_EQ("kept by the user\r\n<j>\r\n", LogText());
 }
 
 TEST_F(ChangeLogWriterTest, LogIsLockedWhileOpen) {

@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include "core/Messages.h"
 #include "detect/SnapshotFile.h"
@@ -175,6 +176,11 @@ TEST(SnapshotFile, MissingOrHeldFilesAndTheirMessages) {
 
   EXPECT_EQ(DeleteSnapshotFile(path), 1);
   EXPECT_EQ(LoadSnapshot(path, out), 0);
+
+  // A FIFO put in the file's place is refused at once instead of waiting for a writer.
+  ASSERT_EQ(mkfifo(path.c_str(), 0600), 0);
+  EXPECT_EQ(LoadSnapshot(path, out), 0);
+  EXPECT_EQ(SaveSnapshot(path, kept, ui), 0);
 }
 
 TEST(SnapshotFile, RandomDamageNeverCrashesOrInventsRecords) {
