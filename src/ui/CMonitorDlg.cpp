@@ -125,7 +125,8 @@ void CMonitorDlg::BuildControls() {
   m_list->header()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
   connect(m_list, &QTreeWidget::itemDoubleClicked, this, [this] { OnListDblClk(); });
 
-  for (const ButtonSpec& spec : kBottomButtons) button(spec)->setAutoDefault(false);
+  // Enter presses the focused button; from elsewhere it presses Close.
+  for (const ButtonSpec& spec : kBottomButtons) button(spec);
   Button(1)->setDefault(true);
   for (const ButtonSpec& spec : kHiddenButtons) button(spec)->hide();
   m_listBox = new QListWidget(this);

@@ -1,12 +1,16 @@
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMessageBox>
 #include <QPushButton>
+#include <QTimer>
 #include <QTreeWidget>
 #include <QtTest/QTest>
 
 #include "MonitorDlgFixture.h"
 #include "detect/MonitorSession.h"
+#include "ui/CProgressWnd.h"
 #include "ui/CSplashWnd.h"
 #include "ui/DialogUnits.h"
 #include "ui/MessageBox.h"
@@ -29,16 +33,24 @@ TEST_F(MonitorDlgTest, FreshProfileOpensWithTheTemplatesControls) {
   const struct {
     int id;
     const char* text;
-  } buttons[] = {{1002, "参照(&D).."}, {1009, "ヘルプ(&H).."}, {1003, "参照(&E).."}, {1008, "開始(&A)"},
-                 {1007, "停止(&B)"},   {1006, "詳細設定(&M).."}, {1010, "ログ表示(&L).."}, {1, "閉じる(&C)"},
-                 {2, "終了(&Q)"}};
+    const char* tip;
+  } buttons[] = {{1002, "参照(&D)..", "監視先を設定します"},
+                 {1009, "ヘルプ(&H)..", "ヘルプを表示します"},
+                 {1003, "参照(&E)..", "バックアップ先の設定します"},
+                 {1008, "開始(&A)", "監視をスタートします"},
+                 {1007, "停止(&B)", "監視をストップします"},
+                 {1006, "詳細設定(&M)..", "ログサイズ、監視レベルの設定等を行います"},
+                 {1010, "ログ表示(&L)..", "ログを表示します"},
+                 {1, "閉じる(&C)", "画面を閉じます"},
+                 {2, "終了(&Q)", "アプリケーションを終了します"}};
   for (const auto& button : buttons) {
     auto* control = Control<QPushButton>(dlg, button.id);
     EXPECT_EQ(control->text(), QString::fromUtf8(button.text));
-    EXPECT_EQ(control->toolTip(), QString::fromUtf8(CMonitorDlg::ToolTipText(button.id)));
+    EXPECT_EQ(control->toolTip(), QString::fromUtf8(button.tip)) << button.id;
     EXPECT_TRUE(control->isVisible()) << button.id;
   }
-  EXPECT_EQ(Control<QPushButton>(dlg, 1003)->toolTip(), QStringLiteral("バックアップ先の設定します"));
+  // Controls outside the table show no tooltip.
+  for (int id : {1000, 1001, 1017}) EXPECT_TRUE(Control<QWidget>(dlg, id)->toolTip().isEmpty()) << id;
   EXPECT_TRUE(Control<QPushButton>(dlg, 1)->isDefault());
   EXPECT_EQ(Control<QPushButton>(dlg, 1008)->geometry(), units.Rect(6, 155, 50, 14));
   for (int hidden : {1014, 1015, 1016, 1004}) EXPECT_FALSE(Control<QWidget>(dlg, hidden)->isVisible()) << hidden;
@@ -145,21 +157,46 @@ TEST_F(MonitorDlgTest, TrayMenuOffersWhatTheStateAllowsAndStartsWhileHidden) {
   EXPECT_FALSE(dlg.isVisible());
 }
 
-TEST_F(MonitorDlgTest, RefusedStartLeavesEverythingAsItWas) {
+TEST_F(MonitorDlgTest, RefusedOrCancelledStartLeavesEverythingAsItWas) {
   CMonitorDlg& dlg = Open();
+  auto expectStopped = [&](const std::string& what) {
+    EXPECT_TRUE(dlg.isVisible()) << what;
+    EXPECT_TRUE(dlg.isEnabled()) << what;
+    EXPECT_TRUE(Enabled(dlg, 1008)) << what;
+    EXPECT_FALSE(Enabled(dlg, 1007)) << what;
+    EXPECT_FALSE(m_tray->shown) << what;
+    EXPECT_EQ(g_monitoring.load(), 0) << what;
+  };
   for (const auto& [watch, backup] : std::vector<std::pair<std::string, std::string>>{
-           {"", m_backup}, {m_watch, ""}, {"relative/x", m_backup}, {m_watch + "/", m_backup},
+           {m_watch, ""}, {"relative/x", m_backup}, {m_watch + "/", m_backup},
            {m_work / "missing", m_backup}, {m_watch, m_work / "\xff\xfe"}}) {
     TypeFolders(watch, backup);
     Press(1008);
     const Texts shown = ui::MessageBox::TakeShownTexts();
     ASSERT_FALSE(shown.empty()) << watch << " | " << backup;
     EXPECT_EQ(shown.back(), kCheckFolders);
-    EXPECT_TRUE(dlg.isVisible());
-    EXPECT_TRUE(Enabled(dlg, 1008));
-    EXPECT_FALSE(Enabled(dlg, 1007));
-    EXPECT_FALSE(m_tray->shown);
+    expectStopped(watch + " | " + backup);
   }
+
+  // An empty watched folder sizes the whole root before its check: Esc in the progress window
+  // ends that walk, and the cancelled Start changes nothing either.
+  QTimer esc;
+  bool escSent = false;
+  QObject::connect(&esc, &QTimer::timeout, [&] {
+    if (!dlg.Progress() || !dlg.Progress()->Window()) return;
+    QKeyEvent press(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+    QCoreApplication::sendEvent(dlg.Progress()->Window(), &press);
+    escSent = true;
+    esc.stop();
+  });
+  esc.start(0);
+  TypeFolders("", m_backup);
+  Press(1008);
+  esc.stop();
+  EXPECT_TRUE(escSent);
+  EXPECT_TRUE(ui::MessageBox::TakeShownTexts().empty());
+  EXPECT_EQ(dlg.Progress(), nullptr);
+  expectStopped("cancelled");
 }
 
 TEST_F(MonitorDlgTest, FolderNamesThatAreNotUtf8ReachStartUnchanged) {
@@ -186,20 +223,54 @@ TEST_F(MonitorDlgTest, WithoutNotificationAreaCloseAndStartMinimise) {
   EXPECT_FALSE(m_tray->shown);
 }
 
-TEST_F(MonitorDlgTest, EnterInAFieldClosesToTheTray) {
+TEST_F(MonitorDlgTest, EnterInAFieldClosesToTheTrayAndOnAButtonPressesIt) {
   CMonitorDlg& dlg = Open();
+  TypeFolders(m_watch, m_backup);
   auto* edit = Control<QLineEdit>(dlg, 1000);
   edit->setFocus();
   QTest::keyClick(edit, Qt::Key_Return);
   EXPECT_FALSE(dlg.isVisible());
   EXPECT_TRUE(m_tray->shown);
+  EXPECT_EQ(g_monitoring.load(), 0);
   EXPECT_EQ(dlg.result(), 0);
+
+  // Stop leaves the focus on Start, so Enter starts again.
+  m_tray->Notify(ui::TrayIcon::kRightButtonDown);
+  Press(1008);
+  m_tray->Notify(ui::TrayIcon::kRightButtonDown);
+  Press(1007);
+  ASSERT_EQ(dlg.focusWidget(), Control<QWidget>(dlg, 1008));
+  QTest::keyClick(dlg.focusWidget(), Qt::Key_Return);
+  EXPECT_EQ(g_monitoring.load(), 1);
+  EXPECT_TRUE(dlg.Session().IsRunning());
+
+  // Enter on a focused Quit quits rather than closing to the tray.
+  m_tray->Notify(ui::TrayIcon::kRightButtonDown);
+  Control<QWidget>(dlg, 2)->setFocus();
+  QTest::keyClick(dlg.focusWidget(), Qt::Key_Return);
+  EXPECT_EQ(g_monitoring.load(), 0);
+  EXPECT_EQ(m_store.Load().DIR1, m_watch);  // Quit saved the settings
 }
 
 TEST_F(MonitorDlgTest, SlashSAfterTheNameStartsBeforeTheSplash) {
+  // A watched tree above the limit makes Start ask; the question shows while Start runs.
+  std::filesystem::resize_file(m_work.Write("watched/big.bin", ""), kLargeFolderBytes + 1);
   StoreSettings(Settings{m_watch, m_backup});
   ui::CSplashWnd::EnableSplash(true);
+  ui::MessageBox::AnswerWithoutShowing(false);
+  bool asked = false;
+  bool splashWhileStarting = true;
+  WhenModalShows([&](QWidget& up) {
+    auto* box = qobject_cast<QMessageBox*>(&up);
+    ASSERT_NE(box, nullptr);
+    asked = true;
+    splashWhileStarting = ui::CSplashWnd::Current() != nullptr;
+    box->button(QMessageBox::Ok)->click();
+  });
   CMonitorDlg& dlg = Open({"/S"});
+  ui::MessageBox::AnswerWithoutShowing(true);
+  EXPECT_TRUE(asked);
+  EXPECT_FALSE(splashWhileStarting);
   EXPECT_TRUE(dlg.m_bAutoStart);
   EXPECT_EQ(g_monitoring.load(), 1);
   EXPECT_FALSE(dlg.isVisible());

@@ -105,17 +105,41 @@ TEST_F(ProgressWndTest, CancelButtonCancelsOnceAndResetBringsTheWindowBack) {
   EXPECT_EQ(Control<QProgressBar>(*wnd.Window(), CProgressWnd::kBarId)->value(), 0);
 }
 
+// Notes whether the cancel was already requested when the button itself receives the release.
+class ReleaseWatch : public QObject {
+ public:
+  explicit ReleaseWatch(const CProgressWnd& wnd) : m_wnd(wnd) {}
+  int releases = 0;
+  bool cancelledAtRelease = false;
+
+ protected:
+  bool eventFilter(QObject* /*target*/, QEvent* event) override {
+    if (event->type() == QEvent::MouseButtonRelease) {
+      ++releases;
+      cancelledAtRelease = m_wnd.m_bCancelRequested;
+    }
+    return false;
+  }
+
+ private:
+  const CProgressWnd& m_wnd;
+};
+
 TEST_F(ProgressWndTest, ReleaseOverCancelWhileModalCancelsBeforeTheClick) {
   QWidget owner;
   CProgressWnd wnd(&owner, kTitle, false, nullptr);
   wnd.EnterModal("Progress", false);
   auto* cancel = Control<QPushButton>(*wnd.Window(), CProgressWnd::kCancelId);
+  ReleaseWatch watch(wnd);
+  cancel->installEventFilter(&watch);
   const QPointF centre = QRectF(cancel->rect()).center();
   QCoreApplication::postEvent(cancel, new QMouseEvent(QEvent::MouseButtonPress, centre, cancel->mapToGlobal(centre),
                                                       Qt::LeftButton, Qt::LeftButton, Qt::NoModifier));
   QCoreApplication::postEvent(cancel, new QMouseEvent(QEvent::MouseButtonRelease, centre, cancel->mapToGlobal(centre),
                                                       Qt::LeftButton, Qt::NoButton, Qt::NoModifier));
   wnd.PumpMessages(true);
+  EXPECT_EQ(watch.releases, 1);
+  EXPECT_TRUE(watch.cancelledAtRelease);
   EXPECT_TRUE(wnd.m_bCancelRequested);
   EXPECT_FALSE(wnd.Window() && wnd.Window()->isVisible());
 }

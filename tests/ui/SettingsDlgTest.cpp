@@ -91,11 +91,21 @@ TEST_F(SettingsDlgTest, TextsTooltipsAndTabOrder) {
   EXPECT_EQ(dialog.windowTitle(), QStringLiteral("詳細設定"));
   EXPECT_EQ(Control<QPushButton>(dialog, 2)->text(), QStringLiteral("ｷｬﾝｾﾙ"));
   EXPECT_EQ(Control<QRadioButton>(dialog, 1031)->text(), QStringLiteral("100"));
-  EXPECT_EQ(Control<QRadioButton>(dialog, 1036)->toolTip(),
-            QStringLiteral("最初のバックアップで、すべてのファイルをバックアップします"));
-  EXPECT_EQ(Control<QRadioButton>(dialog, 1026)->toolTip(), QStringLiteral("ログファイルの最大サイズを100KBとします"));
-  EXPECT_EQ(Control<QPushButton>(dialog, 1)->toolTip(), QStringLiteral("変更内容を有効にします"));
-  EXPECT_EQ(Control<QPushButton>(dialog, 2)->toolTip(), QStringLiteral("変更内容をキャンセルします"));
+  const std::pair<int, const char*> tips[] = {
+      {1026, "ログファイルの最大サイズを100KBとします"},
+      {1027, "ログファイルの最大サイズを1MBとします"},
+      {1028, "ログファイルの最大サイズを10MBとします"},
+      {1029, "もっとも速い監視を行います"},
+      {1030, "中ぐらいのレベルの監視を行います"},
+      {1031, "もっとも遅い監視を行います"},
+      {1032, "バックアップ数を10に設定します"},
+      {1033, "バックアップ数を100に設定します"},
+      {1034, "バックアップ数を1000に設定します"},
+      {1036, "最初のバックアップで、すべてのファイルをバックアップします"},
+      {1037, "最初のバックアップで、変更されたファイルのみバックアップします"},
+      {1, "変更内容を有効にします"},
+      {2, "変更内容をキャンセルします"}};
+  for (const auto& [id, tip] : tips) EXPECT_EQ(Control<QWidget>(dialog, id)->toolTip(), QString::fromUtf8(tip)) << id;
   for (int group : {1024, 1025, 1035, 1039}) {
     EXPECT_TRUE(Control<QGroupBox>(dialog, group)->toolTip().isEmpty());
     EXPECT_EQ(Control<QGroupBox>(dialog, group)->focusPolicy(), Qt::NoFocus);
