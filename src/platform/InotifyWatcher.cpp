@@ -3,10 +3,13 @@
 #include <poll.h>
 #include <sys/eventfd.h>
 #include <sys/inotify.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdint>
+#include <optional>
+#include <utility>
 #include <vector>
 
 #include "platform/DirReader.h"
@@ -18,10 +21,21 @@ namespace {
 // Never IN_OPEN or IN_ACCESS: the program's own scans would flood the queue.
 constexpr std::uint32_t kFileEvents =
     IN_CREATE | IN_DELETE | IN_MOVED_FROM | IN_MOVED_TO | IN_MODIFY | IN_CLOSE_WRITE | IN_ATTRIB;
-constexpr std::uint32_t kWatchMask =
-    kFileEvents | IN_DELETE_SELF | IN_MOVE_SELF | IN_ONLYDIR | IN_DONT_FOLLOW | IN_EXCL_UNLINK;
+// The watched folder may be given as a link to a folder; links met below it are never followed.
+constexpr std::uint32_t kRootMask = kFileEvents | IN_DELETE_SELF | IN_MOVE_SELF | IN_ONLYDIR | IN_EXCL_UNLINK;
+constexpr std::uint32_t kWatchMask = kRootMask | IN_DONT_FOLLOW;
 // While the watched folder is gone, look for its return this often.
 constexpr int kRootRetryMs = 1000;
+// A remount, or a parent renamed away and the path made again, sends no event to the watches:
+// this often the path is checked to still name the folder that is watched.
+constexpr int kRootCheckMs = 2000;
+
+// Device and inode of the folder a path names (links followed); nothing when it is no folder.
+std::optional<std::pair<std::uint64_t, std::uint64_t>> FolderIdentity(const std::string& path) {
+  struct stat st {};
+  if (::stat(path.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return std::nullopt;
+  return std::make_pair(static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino));
+}
 
 std::string Join(const std::string& folder, const char* name) {
   return folder == "/" ? "/" + std::string(name) : folder + "/" + name;
@@ -52,15 +66,19 @@ bool InotifyWatcher::Open(const std::string& root) {
   const auto it = m_wds.find(m_root);
   m_rootWd = it == m_wds.end() ? -1 : it->second;
   m_rootLost = m_rootWd < 0 && !m_pollingMode;
+  m_lastRootCheck = std::chrono::steady_clock::now();
   return true;
 }
 
 int InotifyWatcher::AddWatch(const std::string& folder) {
+  const bool isRoot = folder == m_root;
+  // Taken before the watch: should the path change in between, the next check tells.
+  const auto identity = isRoot ? FolderIdentity(folder) : std::nullopt;
   int wd = -1;
   if (m_fakeLimit) {
     errno = ENOSPC;
   } else {
-    wd = ::inotify_add_watch(m_inotifyFd, folder.c_str(), kWatchMask);
+    wd = ::inotify_add_watch(m_inotifyFd, folder.c_str(), isRoot ? kRootMask : kWatchMask);
   }
   if (wd < 0) {
     // ENOSPC from inotify_add_watch is the per-user watch limit, not a full disk.
@@ -71,6 +89,7 @@ int InotifyWatcher::AddWatch(const std::string& folder) {
   if (old != m_paths.end()) m_wds.erase(old->second);
   m_paths[wd] = folder;
   m_wds[folder] = wd;
+  if (isRoot) m_rootIdentity = identity.value_or(std::make_pair(std::uint64_t{0}, std::uint64_t{0}));
   return wd;
 }
 
@@ -108,6 +127,14 @@ void InotifyWatcher::RenameWatches(const std::string& from, const std::string& t
   }
 }
 
+void InotifyWatcher::DropAllWatches() {
+  for (const auto& [wd, path] : m_paths) ::inotify_rm_watch(m_inotifyFd, wd);
+  m_paths.clear();
+  m_wds.clear();
+  m_rootWd = -1;
+  m_rootLost = true;
+}
+
 void InotifyWatcher::DropWatches(const std::string& prefix) {
   for (auto it = m_paths.begin(); it != m_paths.end();) {
     if (IsUnder(it->second, prefix)) {
@@ -141,11 +168,7 @@ bool InotifyWatcher::HandleBatch(const char* data, long length) {
     }
     if (ev->wd == m_rootWd && (ev->mask & (IN_DELETE_SELF | IN_MOVE_SELF))) {
       // The watched folder itself went away: its watches describe nothing any more.
-      DropWatches(m_root);
-      m_paths.clear();
-      m_wds.clear();
-      m_rootWd = -1;
-      m_rootLost = true;
+      DropAllWatches();
       continue;
     }
     if (ev->len == 0) continue;
@@ -182,7 +205,17 @@ bool InotifyWatcher::RecoverRoot() {
   const auto it = m_wds.find(m_root);
   m_rootWd = it == m_wds.end() ? -1 : it->second;
   if (m_rootWd < 0 && !m_pollingMode) m_rootLost = true;
-  return sawFile;
+  // Another folder than the one watched before: all it holds is news to the next pass.
+  return m_rootWd >= 0 || sawFile;
+}
+
+void InotifyWatcher::CheckRootIdentity() {
+  m_lastRootCheck = std::chrono::steady_clock::now();
+  if (m_rootLost || m_pollingMode) return;
+  const auto identity = FolderIdentity(m_root);
+  if (identity && *identity == m_rootIdentity) return;
+  // Gone, or another folder under the same name: the watches follow the old one, not the path.
+  DropAllWatches();
 }
 
 InotifyWatcher::StepResult InotifyWatcher::Step(int timeoutMs) {
@@ -193,8 +226,8 @@ InotifyWatcher::StepResult InotifyWatcher::Step(int timeoutMs) {
     return HandleBatch(reinterpret_cast<const char*>(&overflow), sizeof overflow) ? StepResult::Changed
                                                                                   : StepResult::Nothing;
   }
-  int timeout = timeoutMs;
-  if (m_rootLost && (timeout < 0 || timeout > kRootRetryMs)) timeout = kRootRetryMs;
+  const int bound = m_rootLost ? kRootRetryMs : kRootCheckMs;
+  const int timeout = timeoutMs < 0 || timeoutMs > bound ? bound : timeoutMs;
   pollfd fds[2] = {{m_wakeFd, POLLIN, 0}, {m_inotifyFd, POLLIN, 0}};
   const int ready = ::poll(fds, 2, timeout);
   if (ready < 0) return errno == EINTR ? StepResult::Nothing : StepResult::Failed;
@@ -212,6 +245,9 @@ InotifyWatcher::StepResult InotifyWatcher::Step(int timeoutMs) {
   // A folder moved out of the tree: its watches would report on files no longer ours.
   for (const auto& [cookie, path] : m_movedFrom) DropWatches(path);
   m_movedFrom.clear();
+  if (ready == 0 || std::chrono::steady_clock::now() - m_lastRootCheck >= std::chrono::milliseconds(kRootCheckMs)) {
+    CheckRootIdentity();
+  }
   if (m_rootLost) changed = RecoverRoot() || changed;
   return changed ? StepResult::Changed : StepResult::Nothing;
 }

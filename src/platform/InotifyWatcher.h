@@ -1,11 +1,16 @@
 #pragma once
 // Change notification for a whole folder tree: one inotify watch per folder, and an eventfd
 // beside it so that another thread can wake a blocked Step. Reports file-name, size and
-// write-time changes only; folder events just add, move or drop watches.
+// write-time changes only; folder events just add, move or drop watches. The watched path is
+// checked every couple of seconds to still name the watched folder (remounts, a parent renamed
+// away and the path made again); when it names another, the tree is watched anew.
 #include <atomic>
+#include <chrono>
 #include <cstddef>
+#include <cstdint>
 #include <map>
 #include <string>
+#include <utility>
 
 namespace talvenor::platform {
 
@@ -26,7 +31,8 @@ class InotifyWatcher {
   // Watches root and every folder below it. False when no inotify instance could be made.
   // A watch limit met on the way switches to polling mode instead of failing.
   bool Open(const std::string& root);
-  // Waits up to timeoutMs (-1: no limit) and handles one batch of events.
+  // Waits up to timeoutMs (-1: no limit), at most a couple of seconds, and handles one batch of
+  // events. Nothing on a timeout, so callers just step again.
   StepResult Step(int timeoutMs);
   // Any thread: wakes the Step in progress, or the next one, with Stopped.
   void RequestStop();
@@ -47,14 +53,19 @@ class InotifyWatcher {
   int AddWatch(const std::string& folder);
   void RenameWatches(const std::string& from, const std::string& to);
   void DropWatches(const std::string& prefix);
+  // Leaves the root lost, so that the next Step watches whatever the path then names.
+  void DropAllWatches();
   bool HandleBatch(const char* data, long length);
   bool RecoverRoot();
+  void CheckRootIdentity();
 
   int m_inotifyFd = -1;
   int m_wakeFd = -1;
   int m_rootWd = -1;
   bool m_rootLost = false;
   std::string m_root;
+  std::pair<std::uint64_t, std::uint64_t> m_rootIdentity{0, 0};  // device and inode watched
+  std::chrono::steady_clock::time_point m_lastRootCheck{};
   std::map<int, std::string> m_paths;           // watch -> folder path (no trailing "/")
   std::map<std::string, int> m_wds;             // folder path -> watch
   std::map<unsigned, std::string> m_movedFrom;  // rename cookie -> folder that left

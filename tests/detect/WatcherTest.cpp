@@ -4,6 +4,7 @@
 #include <atomic>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <thread>
 
@@ -123,6 +124,98 @@ TEST_F(WatcherTest, AWatchedFolderThatVanishesIsWatchedAgainWhenItReturns) {
   EXPECT_EQ(seen, Result::Changed);
   tree.Write("sub/later.txt", "later");
   EXPECT_EQ(Step(), Result::Changed);
+}
+
+bool WaitForFlag(const std::atomic<int>& flag, std::chrono::milliseconds limit) {
+  const auto end = std::chrono::steady_clock::now() + limit;
+  while (flag.load() == 0 && std::chrono::steady_clock::now() < end) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  return flag.load() != 0;
+}
+
+// Steps until a change is reported or the tries run out; the root is checked every couple of seconds.
+Result StepUntilChanged(InotifyWatcher& watcher, int tries = 4) {
+  Result seen = Result::Nothing;
+  for (int i = 0; i < tries && seen == Result::Nothing; ++i) seen = watcher.Step(1500);
+  return seen;
+}
+
+TEST(WatcherRootTest, ARootGivenAsALinkToAFolderIsWatchedButLinksBelowItAreNot) {
+  test::TempDir base;
+  base.Write("real/sub/a.txt", "a");
+  base.MakeFolder("other");
+  fs::create_directory_symlink(base / "other", base / "real/linked");
+  fs::create_directory_symlink(base / "real", base / "link");
+  InotifyWatcher watcher;
+  ASSERT_TRUE(watcher.Open(base / "link"));
+  EXPECT_EQ(watcher.WatchCount(), 2u);
+  EXPECT_EQ(watcher.Step(200), Result::Nothing);
+  base.Write("real/new.txt", "x");
+  EXPECT_EQ(watcher.Step(200), Result::Changed);
+  base.Write("real/sub/b.txt", "b");
+  EXPECT_EQ(watcher.Step(200), Result::Changed);
+  base.Write("other/c.txt", "c");
+  EXPECT_EQ(watcher.Step(200), Result::Nothing);
+}
+
+TEST(WatcherRootTest, APathMadeAgainAfterItsParentWasRenamedAwayIsWatchedAgain) {
+  test::TempDir base;
+  base.Write("parent/watched/a.txt", "a");
+  std::atomic<int> flag{0};
+  WatcherThread thread;
+  ASSERT_TRUE(thread.Start(base / "parent/watched", flag));
+  // The watched folder itself gets no event from its parent's rename.
+  fs::rename(base / "parent", base / "gone");
+  base.Write("parent/watched/b.txt", "b");
+  EXPECT_TRUE(WaitForFlag(flag, std::chrono::seconds(6)));
+  flag = 0;
+  base.Write("parent/watched/c.txt", "c");
+  EXPECT_TRUE(WaitForFlag(flag, std::chrono::seconds(2)));
+}
+
+TEST(WatcherRootTest, APathWhoseParentWasRenamedAwayIsWatchedWhenItReturns) {
+  test::TempDir base;
+  base.Write("parent/watched/a.txt", "a");
+  InotifyWatcher watcher;
+  ASSERT_TRUE(watcher.Open(base / "parent/watched"));
+  fs::rename(base / "parent", base / "gone");
+  EXPECT_EQ(watcher.Step(200), Result::Nothing);
+  // Gone from the path: the folder under its new name is not ours.
+  base.Write("gone/watched/x.txt", "x");
+  EXPECT_EQ(watcher.Step(200), Result::Nothing);
+  EXPECT_EQ(watcher.WatchCount(), 0u);
+  // Back, empty: still a different folder from the one a pass last saw.
+  base.MakeFolder("parent/watched");
+  EXPECT_EQ(StepUntilChanged(watcher), Result::Changed);
+  base.Write("parent/watched/b.txt", "b");
+  EXPECT_EQ(watcher.Step(200), Result::Changed);
+}
+
+TEST(WatcherRootTest, AFileSystemMountedAgainOnTheWatchedFolderIsWatched) {
+  test::TempDir base;
+  const std::string point = base.MakeFolder("mnt");
+  const std::string mount = "mount -t tmpfs tmpfs '" + point + "' 2>/dev/null";
+  if (std::system(mount.c_str()) != 0) GTEST_SKIP() << "mounting a tmpfs needs root";
+  struct Unmount {
+    std::string command;
+    ~Unmount() {
+      for (int i = 0; i < 3 && std::system(command.c_str()) == 0; ++i) {
+      }
+    }
+  } unmount{"umount '" + point + "' 2>/dev/null"};
+  base.Write("mnt/a.txt", "a");
+  InotifyWatcher watcher;
+  ASSERT_TRUE(watcher.Open(point));
+  EXPECT_EQ(watcher.Step(200), Result::Nothing);
+  ASSERT_EQ(std::system(unmount.command.c_str()), 0);
+  // Its files are out of sight: a pass must look.
+  EXPECT_EQ(StepUntilChanged(watcher), Result::Changed);
+  ASSERT_EQ(std::system(mount.c_str()), 0);
+  base.Write("mnt/b.txt", "b");
+  EXPECT_EQ(StepUntilChanged(watcher), Result::Changed);
+  base.Write("mnt/c.txt", "c");
+  EXPECT_EQ(watcher.Step(200), Result::Changed);
 }
 
 TEST(WatcherThreadTest, RaisesTheFlagAndStopsCleanly) {
