@@ -58,7 +58,7 @@ class Writer {
 // Reads little-endian values from a byte string; every read checks what is left.
 class Reader {
  public:
-  explicit Reader(const std::string& bytes) : m_data(bytes.data()), m_left(bytes.size()) {}
+  explicit Reader(std::string_view bytes) : m_data(bytes.data()), m_left(bytes.size()) {}
 
   std::size_t Left() const { return m_left; }
 
@@ -178,7 +178,7 @@ std::string EncodeSnapshot(const Snapshot& snapshot) {
   return out;
 }
 
-bool DecodeSnapshot(const std::string& bytes, Snapshot& snapshot) {
+bool DecodeSnapshot(std::string_view bytes, Snapshot& snapshot) {
   snapshot.clear();
   Reader in(bytes);
   std::uint16_t shortCount = 0;
@@ -218,11 +218,12 @@ int SaveSnapshot(const std::string& path, const Snapshot& snapshot, UiPort& ui) 
 int LoadSnapshot(const std::string& path, Snapshot& snapshot) {
   platform::LockedFile file;
   if (!file.Open(path, platform::LockedFile::Mode::ReadExisting)) return 0;
-  std::string bytes;
-  const bool read = file.ReadAll(bytes);
-  file.Close();
+  // Mapped, not read: the file's size is no promise either, and a huge or sparse file must
+  // cost only the bytes the records really take.
+  platform::FileMapping mapping;
+  const bool mapped = mapping.Map(file);
   Snapshot loaded;
-  const bool whole = read && DecodeSnapshot(bytes, loaded);
+  const bool whole = mapped && DecodeSnapshot(mapping.View(), loaded);
   snapshot = std::move(loaded);
   return whole ? 1 : 0;
 }

@@ -2,6 +2,7 @@
 // The snapshot file ("test2.dat") in its archive layout: a record count, then each record
 // behind a class tag, little-endian, no header.
 #include <string>
+#include <string_view>
 
 #include "core/UiPort.h"
 #include "detect/Snapshot.h"
@@ -20,6 +21,6 @@ int DeleteSnapshotFile(const std::string& path);
 
 // The archive bytes of a snapshot, and their reading; used by the functions above.
 std::string EncodeSnapshot(const Snapshot& snapshot);
-bool DecodeSnapshot(const std::string& bytes, Snapshot& snapshot);
+bool DecodeSnapshot(std::string_view bytes, Snapshot& snapshot);
 
 }  // namespace talvenor

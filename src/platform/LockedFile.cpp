@@ -2,12 +2,13 @@
 
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <atomic>
 #include <cerrno>
-#include <vector>
+#include <limits>
 
 #include "platform/FileSystem.h"
 
@@ -115,25 +116,6 @@ void LockedFile::Close() {
   }
 }
 
-bool LockedFile::ReadAll(std::string& out) const {
-  out.clear();
-  if (m_fd < 0) return false;
-  struct stat st {};
-  if (::fstat(m_fd, &st) == 0 && st.st_size > 0) out.reserve(static_cast<std::size_t>(st.st_size));
-  std::vector<char> buf(1 << 16);
-  off_t offset = 0;
-  for (;;) {
-    const ssize_t n = ::pread(m_fd, buf.data(), buf.size(), offset);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      return false;
-    }
-    if (n == 0) return true;
-    out.append(buf.data(), static_cast<std::size_t>(n));
-    offset += n;
-  }
-}
-
 bool LockedFile::Append(std::string_view data) {
   if (m_fd < 0) {
     errno = EBADF;
@@ -157,6 +139,26 @@ bool LockedFile::IsStillAt(const std::string& path) const {
 }
 
 bool LockedFile::Sync() { return m_fd >= 0 && ::fdatasync(m_fd) == 0; }
+
+FileMapping::~FileMapping() {
+  if (m_data != nullptr) ::munmap(m_data, m_size);
+}
+
+bool FileMapping::Map(const LockedFile& file) {
+  const std::int64_t size = file.Size();
+  if (size < 0) return false;
+  if (static_cast<std::uint64_t>(size) > std::numeric_limits<std::size_t>::max()) {
+    errno = EFBIG;
+    return false;
+  }
+  if (size == 0) return true;
+  void* data = ::mmap(nullptr, static_cast<std::size_t>(size), PROT_READ, MAP_PRIVATE, file.Descriptor(), 0);
+  if (data == MAP_FAILED) return false;
+  ::madvise(data, static_cast<std::size_t>(size), MADV_SEQUENTIAL);
+  m_data = data;
+  m_size = static_cast<std::size_t>(size);
+  return true;
+}
 
 bool ReplaceFileAtomically(const std::string& path, std::string_view data) {
   // Honour a lock held on the current file, as an open "without sharing" would.
@@ -182,15 +184,6 @@ bool ReplaceFileAtomically(const std::string& path, std::string_view data) {
   }
   SyncFolder(ParentFolder(path));
   return true;
-}
-
-bool CopyFileReplacing(const std::string& src, const std::string& dst) {
-  LockedFile in;
-  if (!in.Open(src, LockedFile::Mode::ReadExisting)) return false;
-  std::string data;
-  if (!in.ReadAll(data)) return false;
-  in.Close();
-  return ReplaceFileAtomically(dst, data);
 }
 
 }  // namespace talvenor::platform

@@ -27,8 +27,6 @@ class LockedFile {
   void Close();
   bool IsOpen() const { return m_fd >= 0; }
 
-  // Whole contents from the start; false on a read error.
-  bool ReadAll(std::string& out) const;
   // Appends at the end of the file; false with errno on a short or failed write.
   bool Append(std::string_view data);
   // Size as the file system reports it for the open descriptor; -1 on error.
@@ -44,13 +42,28 @@ class LockedFile {
   std::string m_path;
 };
 
+// The whole of an open file as read-only memory: pages come in as they are read, so a huge
+// or sparse file costs nothing until its bytes are looked at.
+class FileMapping {
+ public:
+  FileMapping() = default;
+  ~FileMapping();
+  FileMapping(const FileMapping&) = delete;
+  FileMapping& operator=(const FileMapping&) = delete;
+
+  // False with errno set; an empty file maps to an empty view.
+  bool Map(const LockedFile& file);
+  std::string_view View() const { return {static_cast<const char*>(m_data), m_size}; }
+
+ private:
+  void* m_data = nullptr;
+  std::size_t m_size = 0;
+};
+
 // Replaces the file at path with data so that a crash or a full disk leaves either the
 // complete old file or the complete new one: temporary beside it, fsync, rename, fsync of
 // the folder. Fails with EWOULDBLOCK, leaving the old file, when another holder has it locked.
 bool ReplaceFileAtomically(const std::string& path, std::string_view data);
-
-// Copies src over dst atomically (dst replaced only when the copy is complete).
-bool CopyFileReplacing(const std::string& src, const std::string& dst);
 
 // Write failures injected by tests: after this many further bytes a write fails with ENOSPC.
 // A negative value turns it off.
