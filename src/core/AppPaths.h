@@ -10,6 +10,11 @@ struct AppPaths {
   std::string g_logBakPath;    // "log_bak.csv"
 
   static AppPaths InFolder(const std::string& folder);
+
+  // The folder that holds the three files.
+  std::string Folder() const;
+  // One of the three names, or a temporary of one of them ("log.csv.tmp", "test2.dat.XXXXXX").
+  static bool IsOwnFileName(const std::string& name);
 };
 
 }  // namespace talvenor

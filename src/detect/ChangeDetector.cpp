@@ -8,6 +8,7 @@
 #include "detect/FolderScanner.h"
 #include "detect/SnapshotFile.h"
 #include "detect/SnapshotIndex.h"
+#include "platform/FileSystem.h"
 
 namespace talvenor {
 namespace {
@@ -51,6 +52,7 @@ void ChangeDetector::DetectChanges(const std::string& path, int mode) {
   if (folder.empty() || folder.back() != '/') folder += '/';
   m_scanner.SetLevelPath(0, folder);
   m_scanner.ScanFolder(0, g_currentSnapshot);  // a partial scan is compared and saved as it is
+  LeaveOutOwnFiles();
 
   bool save = true;
   if (mode == 1) save = CompareAndBackUp();
@@ -61,6 +63,15 @@ void ChangeDetector::DetectChanges(const std::string& path, int mode) {
 
   ClearCurrentSnapshot();
   ClearPreviousSnapshot();
+}
+
+void ChangeDetector::LeaveOutOwnFiles() {
+  // With the current directory inside the watched tree, the log and the snapshot would be
+  // copied at every pass, and each copy would push a real generation out.
+  const std::string own = m_paths.Folder();
+  std::erase_if(g_currentSnapshot, [&own](const CElement& e) {
+    return AppPaths::IsOwnFileName(e.m_strName) && platform::SameFolder(e.m_strFolder.str(), own);
+  });
 }
 
 bool ChangeDetector::CompareAndBackUp() {
@@ -82,9 +93,11 @@ bool ChangeDetector::CompareAndBackUp() {
       const std::string& recordFolder = record.m_strFolder.str();
       const bool copied = m_backup.BackupFile(recordFolder, record.m_strName, generationStarted ? 1 : 0,
                                               destination, generationName) != 0;
-      // Only a refusal of the backup side is tried again; a source that cannot be read would
-      // otherwise make every later pass a pass with changes.
-      if (!copied && !m_backup.LastFailureAtSource()) notCopied.push_back(i);
+      // Left out of the saved scan, so the file is a change again at the next pass. Only what
+      // the backup side refused is also tried again by the clock; an unreadable source waits
+      // for the watcher (made readable, written again).
+      if (!copied) notCopied.push_back(i);
+      if (!copied && !m_backup.LastFailureAtSource()) ++m_backupFailures;
       anyCopied = anyCopied || copied;
       if (!endMarkerWritten) m_log.LogPassMarker(generationName, kEndMarker);
       // Old generations make room only for one that holds a copy: a pass that copies nothing
@@ -101,7 +114,6 @@ bool ChangeDetector::CompareAndBackUp() {
   if (!endMarkerWritten) return true;
   m_log.LogPassMarker(generationName, kStartMarker);
   if (!anyCopied) m_backup.RemoveEmptyGeneration();
-  m_backupFailures = static_cast<int>(notCopied.size());
 
   // A copy that failed is left out of the saved scan, so the file counts as a change again
   // at the next pass instead of never being copied.

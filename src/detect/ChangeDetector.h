@@ -23,10 +23,12 @@ class ChangeDetector {
 
   // Number of changes found by the last pass (for the headless mode and tests).
   int LastChangeCount() const { return m_lastChanges; }
-  // Changes of the last pass that the backup side refused; they are tried again later.
+  // Changes of the last pass that the backup side refused; the clock tries them again.
   int LastBackupFailures() const { return m_backupFailures; }
 
  private:
+  // The program's own files never count as files of the watched tree.
+  void LeaveOutOwnFiles();
   // Returns true when the copies of this pass are on disk and the scan may be saved.
   bool CompareAndBackUp();
 

@@ -97,9 +97,11 @@ void MonitorSession::StartMonitoring() {
     return;
   }
   m_host.SetRunningControls(true);
+  // Watching begins before the baseline: a file saved while the baseline scans is then seen,
+  // at the cost of one pass too many, instead of missed until some other change.
+  StartWatcher(m_settings.DIR1);
   if (m_settings.FIRST == 0) DetectChanges(std::string(m_settings.DIR1), 0);
   m_host.StartTimer(TimerMilliseconds(m_settings.LEVEL));
-  StartWatcher(m_settings.DIR1);
   m_host.HideToTray();
   m_state = State::Running;
 }
@@ -116,6 +118,7 @@ int MonitorSession::StartWatcher(const std::string& folder) {
   m_limitNoticeShown = false;
   m_retryDelay = 0;
   m_retryCountdown = 0;
+  m_watcher->IgnoreFilesIn(m_paths.Folder(), &AppPaths::IsOwnFileName);
   // A watcher that cannot be set up is not reported: the session runs and sees nothing.
   m_watcher->Start(folder, g_changeSeen);
   g_monitoring = 1;
@@ -146,7 +149,8 @@ void MonitorSession::OnMonitorTick() {
   m_host.PullFolderTexts();
   DetectChanges(std::string(m_settings.DIR1), 1);
   if (m_detector->LastBackupFailures() > 0) {
-    m_retryDelay = m_retryDelay == 0 ? 1 : std::min(m_retryDelay * 2, kMaxRetryTicks);
+    const int maxTicks = std::max(1, kMaxRetrySeconds / std::max(1, m_settings.LEVEL));
+    m_retryDelay = m_retryDelay == 0 ? 1 : std::min(m_retryDelay * 2, maxTicks);
     m_retryCountdown = m_retryDelay;
   } else {
     m_retryDelay = 0;

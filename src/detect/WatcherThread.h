@@ -2,6 +2,7 @@
 // The watcher thread of a session: it blocks on the change notification of the watched tree
 // and only raises the change flag. Stop wakes it and joins it before returning.
 #include <atomic>
+#include <functional>
 #include <string>
 #include <thread>
 
@@ -20,6 +21,10 @@ class WatcherThread {
   // False when no notification could be set up (the session then sees nothing, unless the
   // watcher fell back to polling mode).
   bool Start(const std::string& folder, std::atomic<int>& flag);
+  // The program's own files in that folder raise nothing. Before Start.
+  void IgnoreFilesIn(const std::string& folder, std::function<bool(const std::string& name)> isIgnored) {
+    m_watcher.IgnoreFilesIn(folder, std::move(isIgnored));
+  }
   void Stop();
   bool IsRunning() const { return m_thread.joinable(); }
 

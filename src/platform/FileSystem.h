@@ -15,6 +15,9 @@ bool PathExists(const std::string& path);
 // True when the path names a folder (links followed).
 bool IsFolder(const std::string& path);
 
+// True when both paths name the same folder (links followed).
+bool SameFolder(const std::string& a, const std::string& b);
+
 // True when the path names a regular file this process can open for reading.
 bool CanReadFile(const std::string& path);
 

@@ -90,7 +90,13 @@ int InotifyWatcher::AddWatch(const std::string& folder) {
   m_paths[wd] = folder;
   m_wds[folder] = wd;
   if (isRoot) m_rootIdentity = identity.value_or(std::make_pair(std::uint64_t{0}, std::uint64_t{0}));
+  if (m_isIgnored && SameFolder(folder, m_ignoredFolder)) m_ignoredWd = wd;
   return wd;
+}
+
+void InotifyWatcher::IgnoreFilesIn(const std::string& folder, std::function<bool(const std::string& name)> isIgnored) {
+  m_ignoredFolder = folder;
+  m_isIgnored = std::move(isIgnored);
 }
 
 bool InotifyWatcher::WatchTree(const std::string& folder) {
@@ -173,7 +179,7 @@ bool InotifyWatcher::HandleBatch(const char* data, long length) {
     }
     if (ev->len == 0) continue;
     if (!(ev->mask & IN_ISDIR)) {
-      if (ev->mask & kFileEvents) changed = true;
+      if ((ev->mask & kFileEvents) && !(ev->wd == m_ignoredWd && m_isIgnored(ev->name))) changed = true;
       continue;
     }
     // A folder event raises nothing by itself; a folder that arrives holding files does.

@@ -8,6 +8,7 @@
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <string>
 #include <utility>
@@ -37,6 +38,10 @@ class InotifyWatcher {
   // Any thread: wakes the Step in progress, or the next one, with Stopped.
   void RequestStop();
   void Close();
+
+  // Events on the files of one folder whose names isIgnored accepts raise nothing: the program
+  // writing its own log inside the watched tree must not cause the next pass. Before Open.
+  void IgnoreFilesIn(const std::string& folder, std::function<bool(const std::string& name)> isIgnored);
 
   // Set when a watch could not be added for the per-user limit: every tick must then run a pass.
   bool PollingMode() const { return m_pollingMode.load(); }
@@ -70,6 +75,9 @@ class InotifyWatcher {
   std::map<std::string, int> m_wds;             // folder path -> watch
   std::map<unsigned, std::string> m_movedFrom;  // rename cookie -> folder that left
   std::atomic<bool> m_pollingMode{false};
+  std::string m_ignoredFolder;
+  std::function<bool(const std::string&)> m_isIgnored;
+  int m_ignoredWd = -1;
   bool m_fakeOverflow = false;
   bool m_fakeLimit = false;
 };

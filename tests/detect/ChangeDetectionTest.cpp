@@ -178,15 +178,36 @@ TEST_F(ChangeDetectionTest, ASourceThatVanishesBeforeItsCopyIsNotTriedAgain) {
   watch.Write("one.txt", "1");
   watch.Write("two.txt", "2");
   watch.Write("three.txt", "3");
-  // After the first copy of the pass, the other new files disappear.
+  // After the first copy of the pass, the other new files go away for a while.
+  test::TempDir aside;
   ui.onInsertRow = [&] {
     ui.onInsertRow = nullptr;
-    for (const char* name : {"one.txt", "two.txt", "three.txt"}) fs::remove(watch / name);
+    for (const char* name : {"one.txt", "two.txt", "three.txt"}) fs::rename(watch / name, aside / name);
   };
   EXPECT_EQ(Pass(), 3);
-  EXPECT_EQ(session.Detector().LastBackupFailures(), 0) << "nothing for the backup side to retry";
+  EXPECT_EQ(session.Detector().LastBackupFailures(), 0) << "nothing for the clock to retry";
   ASSERT_EQ(Generations().size(), 1u);
   EXPECT_EQ(CopiesIn(Generations()[0]).size(), 1u);
+  // Back unchanged (same size and time): the two never copied are changes still.
+  for (const char* name : {"one.txt", "two.txt", "three.txt"}) fs::rename(aside / name, watch / name);
+  EXPECT_EQ(Pass(), 2);
+  EXPECT_EQ(Generations().size(), 2u);
+}
+
+TEST_F(ChangeDetectionTest, TheProgramsOwnFilesInsideTheWatchedTreeAreNeverCopied) {
+  // Started from a folder inside the watched tree: the log and snapshot live there.
+  paths = AppPaths::InFolder(watch / "sub");
+  session.DetectChanges(watch.path(), 0);
+  watch.Write("other/log.csv", "a user's own file of that name");
+  EXPECT_EQ(Pass(), 1);
+  ASSERT_TRUE(fs::exists(watch / "sub/log.csv"));
+  ASSERT_TRUE(fs::exists(watch / "sub/test2.dat"));
+  EXPECT_EQ(Pass(), 0) << "writing the log and the snapshot is no change";
+  watch.Write("x.txt", "x");
+  EXPECT_EQ(Pass(), 1);
+  ASSERT_EQ(Generations().size(), 2u);
+  EXPECT_EQ(CopiesIn(Generations()[0]), std::vector<std::string>{"log.csv"});
+  EXPECT_EQ(CopiesIn(Generations()[1]), std::vector<std::string>{"x.txt"});
 }
 
 TEST_F(ChangeDetectionTest, ATickDuringAPassDoesNothingAndLeavesTheFlag) {

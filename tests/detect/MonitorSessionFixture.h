@@ -24,7 +24,9 @@ class RecordingHost : public SessionHost {
  public:
   std::vector<std::string> calls;
   int timerMs = 0;
+  std::function<void()> onStartTimer;
   void StartTimer(int milliseconds) override {
+    if (onStartTimer) onStartTimer();
     timerMs = milliseconds;
     calls.push_back("timer:" + std::to_string(milliseconds));
   }

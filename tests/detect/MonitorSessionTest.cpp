@@ -196,5 +196,16 @@ TEST_F(MonitorSessionTest, ACopyTheBackupSideRefusedIsTriedAgainWithoutAnotherCh
   EXPECT_EQ(CopiesIn(Generations()[0]), std::vector<std::string>{"report.txt"});
 }
 
+TEST_F(MonitorSessionTest, AFileSavedRightAfterTheBaselineIsSeen) {
+  // The timer is set right after the baseline pass: a save at that moment must not slip
+  // between the baseline and the watcher.
+  host.onStartTimer = [&] { watch.Write("sub/just-saved.txt", "saved"); };
+  session.StartMonitoring();
+  ASSERT_TRUE(WaitForFlag());
+  session.OnMonitorTick();
+  ASSERT_EQ(Generations().size(), 1u);
+  EXPECT_EQ(CopiesIn(Generations()[0]), std::vector<std::string>{"just-saved.txt"});
+}
+
 }  // namespace
 }  // namespace talvenor

@@ -49,6 +49,21 @@ TEST_F(WatcherTest, FileChangesAnywhereInTheTreeAreSeen) {
   EXPECT_EQ(Step(), Result::Nothing);
 }
 
+TEST(WatcherOwnFiles, TheProgramsOwnFilesRaiseNothingInTheirFolderOnly) {
+  test::TempDir tree;
+  tree.MakeFolder("home");
+  tree.MakeFolder("elsewhere");
+  InotifyWatcher watcher;
+  watcher.IgnoreFilesIn(tree / "home", [](const std::string& name) { return name == "log.csv"; });
+  ASSERT_TRUE(watcher.Open(tree.path()));
+  tree.Write("home/log.csv", "line");
+  EXPECT_EQ(watcher.Step(200), Result::Nothing);
+  tree.Write("elsewhere/log.csv", "a user's own file of that name");
+  EXPECT_EQ(watcher.Step(200), Result::Changed);
+  tree.Write("home/data.txt", "x");
+  EXPECT_EQ(watcher.Step(200), Result::Changed);
+}
+
 TEST_F(WatcherTest, FolderEventsRaiseNothingButNewFoldersAreWatched) {
   tree.MakeFolder("empty");
   EXPECT_EQ(Step(), Result::Nothing);
