@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <utility>
 
 #include "changelog/ChangeLog.h"
 #include "core/Messages.h"
@@ -27,24 +28,30 @@ void ChangeLog::CutOldestLine(std::int64_t size) {
     m_head.clear();
     m_headStart = m_cut;
   }
+  // Only the chunk just read is kept and searched, so a line of any length costs one read
+  // of it and no more memory than a chunk.
+  auto from = static_cast<std::size_t>(m_cut - m_headStart);
   for (;;) {
-    const auto from = static_cast<std::size_t>(m_cut - m_headStart);
     const auto lineFeed = m_head.find('\n', from);
     if (lineFeed != std::string::npos) {
       m_cut = m_headStart + static_cast<std::int64_t>(lineFeed) + 1;
       return;
     }
-    m_head.erase(0, from);
-    m_headStart = m_cut;
-    std::string more;
     const std::int64_t next = m_headStart + static_cast<std::int64_t>(m_head.size());
+    std::string more;
     // A read that fails cuts nothing: better a log a line too long than records lost.
-    if (!platform::ReadAt(m_log.Descriptor(), next, kHeadChunk, more)) return;
+    if (!platform::ReadAt(m_log.Descriptor(), next, kHeadChunk, more)) {
+      m_head.clear();
+      m_headStart = m_cut;
+      return;
+    }
     if (more.empty()) {
       m_cut = size;
       return;
     }
-    m_head += more;
+    m_head = std::move(more);
+    m_headStart = next;
+    from = 0;
   }
 }
 

@@ -1,5 +1,7 @@
 #include <cerrno>
 #include <deque>
+#include <filesystem>
+#include <fstream>
 #include <random>
 
 #include "ChangeLogFixture.h"
@@ -42,6 +44,18 @@ TEST_F(LogSizeControlTest, LineAloneLargerThanTheLimitGoesAtTheNextLine) {
   log.AppendLogLine(paths.g_logPath, "next");
   log.Close();
   EXPECT_EQ("next\r\n", LogText());
+}
+
+// A line of any length is found by one read through it: searching all that was read again
+// after every chunk took minutes and as much memory as the line.
+TEST_F(LogSizeControlTest, HugeSingleLineIsCutByOneReadThroughIt) {
+  settings.LOGSZ = 1;
+  const std::string path = tmp.Write("log.csv", "");
+  std::filesystem::resize_file(path, std::uintmax_t{256} << 20);  // sparse: a line of NUL bytes
+  std::ofstream(path, std::ios::app | std::ios::binary) << "\r\n";
+  log.AppendLogLine(paths.g_logPath, "next");
+  EXPECT_EQ("next\r\n", LogText());
+  EXPECT_TRUE(ui.messages.empty());
 }
 
 // The size rule done literally: after every line, one oldest line goes while the file is
