@@ -48,6 +48,8 @@ int RunSession(const CommandLine& command, Settings& settings) {
 }  // namespace
 
 int RunHeadless(int argc, char** argv) {
+  // Standard output read through `| head` may close at any time; the monitor outlives it.
+  platform::IgnoreBrokenPipe();
   const std::vector<std::string> args(argv + (argc > 0 ? 1 : 0), argv + argc);
   CommandLine command;
   std::string error;

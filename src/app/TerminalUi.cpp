@@ -8,6 +8,7 @@ namespace {
 void PrintLine(std::FILE* stream, const std::string& prefix, const std::string& text) {
   std::string line = prefix + text;
   if (line.empty() || line.back() != '\n') line += '\n';
+  // Unchecked: a reader that went away costs the echo only, never the monitoring.
   std::fwrite(line.data(), 1, line.size(), stream);
   std::fflush(stream);
 }

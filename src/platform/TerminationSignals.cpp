@@ -40,4 +40,6 @@ int WaitForTerminationSignal(int timeoutMs) {
   }
 }
 
+void IgnoreBrokenPipe() { ::signal(SIGPIPE, SIG_IGN); }
+
 }  // namespace talvenor::platform

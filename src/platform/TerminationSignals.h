@@ -10,4 +10,8 @@ void BlockTerminationSignals();
 // number, or 0 when the time ran out.
 int WaitForTerminationSignal(int timeoutMs);
 
+// A write to a pipe nobody reads any more then fails with an error instead of ending the
+// program: output is a courtesy, the work goes on without it.
+void IgnoreBrokenPipe();
+
 }  // namespace talvenor::platform

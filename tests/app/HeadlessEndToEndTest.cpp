@@ -50,16 +50,19 @@ class HeadlessEndToEndTest : public ::testing::Test {
     }
   }
 
-  pid_t Spawn(const std::vector<std::string>& args, const std::string& name) {
+  // Standard output goes to <name>.out, or to the given descriptor.
+  pid_t Spawn(const std::vector<std::string>& args, const std::string& name, int stdoutFd = -1) {
     const pid_t pid = ::fork();
     if (pid == 0) {
       ::setenv("XDG_CONFIG_HOME", (root / "config").c_str(), 1);
       ::setenv("XDG_RUNTIME_DIR", (root / "run").c_str(), 1);
       if (::chdir(home.c_str()) != 0) ::_exit(127);
-      const int out = ::open((root / (name + ".out")).c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+      const int out =
+          stdoutFd >= 0 ? stdoutFd : ::open((root / (name + ".out")).c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
       const int err = ::open((root / (name + ".err")).c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
       ::dup2(out, 1);
       ::dup2(err, 2);
+      ::signal(SIGPIPE, SIG_DFL);  // as a shell starts it, whatever the test runner does
       std::vector<char*> argv{m_binary.data()};
       std::vector<std::string> words = args;
       for (std::string& w : words) argv.push_back(w.data());
@@ -89,6 +92,20 @@ class HeadlessEndToEndTest : public ::testing::Test {
     return WaitFor(Spawn(args, name)).value_or(-1);
   }
 
+  // Saves the file until its copy appears: the watcher is set up after the baseline, so the
+  // first saves may come before it.
+  bool SaveUntilCopied(const std::string& name) {
+    for (int i = 0; i < 40; ++i) {
+      std::ofstream(watch + "/" + name) << "version " << i;
+      const auto end = Clock::now() + std::chrono::milliseconds(500);
+      while (Clock::now() < end) {
+        if (!CopiesOf(name).empty()) return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+      }
+    }
+    return false;
+  }
+
   // Generation folders holding a copy of this name.
   std::vector<fs::path> CopiesOf(const std::string& name) const {
     std::vector<fs::path> found;
@@ -111,18 +128,7 @@ TEST_F(HeadlessEndToEndTest, CopiesChangedFilesLogsThemAndEndsCleanlyOnSigterm) 
   const std::string settingsBefore = ReadFile(root / "config/QUORVATH/Q7/talvenor.ini");
   const pid_t pid = Spawn({"--headless"}, "run");
 
-  // Save the file until its copy appears: the watcher is set up after the baseline, so the
-  // first saves may come before it.
-  bool copied = false;
-  for (int i = 0; i < 40 && !copied; ++i) {
-    std::ofstream(watch + "/report.txt") << "version " << i;
-    const auto end = Clock::now() + std::chrono::milliseconds(500);
-    while (!copied && Clock::now() < end) {
-      copied = !CopiesOf("report.txt").empty();
-      std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
-  }
-  ASSERT_TRUE(copied) << ReadFile(root / "run.err");
+  ASSERT_TRUE(SaveUntilCopied("report.txt")) << ReadFile(root / "run.err");
   fs::create_directories(watch + "/sub");
   std::ofstream(watch + "/sub/data.csv") << "1,2,3";
   for (int i = 0; i < 150 && CopiesOf("data.csv").empty(); ++i) {
@@ -149,6 +155,26 @@ TEST_F(HeadlessEndToEndTest, CopiesChangedFilesLogsThemAndEndsCleanlyOnSigterm) 
   EXPECT_NE(snapshot.find("data.csv"), std::string::npos);
   EXPECT_NE(snapshot.find(watch + "/sub/"), std::string::npos);
   EXPECT_EQ(ReadFile(root / "config/QUORVATH/Q7/talvenor.ini"), settingsBefore);
+}
+
+// `talvenor --headless | head -n 1`: once the reader has gone, echoing a line must neither end
+// the program by SIGPIPE nor stop the copying.
+TEST_F(HeadlessEndToEndTest, AStandardOutputNobodyReadsStopsNothing) {
+  int ends[2];
+  ASSERT_EQ(::pipe(ends), 0);
+  ::close(ends[0]);
+  const pid_t pid = Spawn({"--headless"}, "closed", ends[1]);
+  ::close(ends[1]);
+  ASSERT_TRUE(SaveUntilCopied("first.txt")) << ReadFile(root / "closed.err");
+  // The first copy's log lines have met the closed pipe; the monitoring still goes on.
+  std::ofstream(watch + "/second.txt") << "after";
+  for (int i = 0; i < 150 && CopiesOf("second.txt").empty(); ++i) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  EXPECT_EQ(CopiesOf("second.txt").size(), 1u);
+  ASSERT_EQ(::kill(pid, SIGTERM), 0);
+  EXPECT_EQ(WaitFor(pid), 0);
+  EXPECT_NE(ReadFile(home + "/log.csv").find("second.txt,"), std::string::npos);
 }
 
 TEST_F(HeadlessEndToEndTest, ASecondInstanceEndsWithStatusFour) {
