@@ -3,6 +3,7 @@
 #include <QSettings>
 #include <QStandardPaths>
 #include <QString>
+#include <QStringList>
 
 namespace talvenor {
 namespace {
@@ -25,6 +26,8 @@ std::string ReadPath(const QSettings& s, const char* key, const std::string& fal
   const QVariant v = s.value(key);
   if (!v.isValid()) return fallback;
   if (v.typeId() == QMetaType::QByteArray) return v.toByteArray().toStdString();
+  // A comma written by hand without quotes makes the ini reader split the path into a list.
+  if (v.typeId() == QMetaType::QStringList) return v.toStringList().join(',').toStdString();
   if (v.canConvert<QString>()) return v.toString().toStdString();
   return fallback;
 }

@@ -93,6 +93,16 @@ TEST(SettingsStore, HandEditedGarbageReadsAsDefaults) {
   EXPECT_EQ(s.DIR1, "/data");
 }
 
+TEST(SettingsStore, HandWrittenPathsWithCommasReadWhole) {
+  IsolatedHome home;
+  SettingsStore store("talvenor");
+  home.dir.MakeFolder("config/QUORVATH/Q7");
+  std::ofstream(store.FilePath()) << "[Settings]\nDIR1=/data/a,b\nDIR2=/x,y,,z\n";
+  const Settings s = store.Load();
+  EXPECT_EQ(s.DIR1, "/data/a,b");
+  EXPECT_EQ(s.DIR2, "/x,y,,z");
+}
+
 TEST(MonitorApp, NameSplashSwitchesAndTheOneInstanceRule) {
   EXPECT_EQ(CMonitorApp::ApplicationNameFrom("/usr/bin/talvenor"), "talvenor");
   EXPECT_EQ(CMonitorApp::ApplicationNameFrom("./Talvenor.exe"), "Talvenor");
