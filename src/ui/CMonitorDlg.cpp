@@ -24,20 +24,20 @@
 namespace talvenor::ui {
 namespace {
 
-struct ButtonSpec {
+struct ButtonDef {
   int id;
   const char* text;
   int x, y, w, h;
 };
 
 // Template 102, in tab order.
-constexpr ButtonSpec kTopButtons[] = {{1002, "参照(&D)..", 255, 5, 30, 15}, {1009, "ヘルプ(&H)..", 288, 5, 40, 14}};
-constexpr ButtonSpec kBackupBrowse = {1003, "参照(&E)..", 255, 30, 30, 15};
-constexpr ButtonSpec kBottomButtons[] = {{1008, "開始(&A)", 6, 155, 50, 14},        {1007, "停止(&B)", 61, 155, 50, 14},
+constexpr ButtonDef kTopButtons[] = {{1002, "参照(&D)..", 255, 5, 30, 15}, {1009, "ヘルプ(&H)..", 288, 5, 40, 14}};
+constexpr ButtonDef kBackupBrowse = {1003, "参照(&E)..", 255, 30, 30, 15};
+constexpr ButtonDef kBottomButtons[] = {{1008, "開始(&A)", 6, 155, 50, 14},        {1007, "停止(&B)", 61, 155, 50, 14},
                                          {1006, "詳細設定(&M)..", 116, 155, 50, 14}, {1010, "ログ表示(&L)..", 171, 155, 46, 14},
                                          {1, "閉じる(&C)", 221, 155, 50, 14},        {2, "終了(&Q)", 276, 155, 50, 14}};
 // Test commands that nothing in the window shows.
-constexpr ButtonSpec kHiddenButtons[] = {{1014, "書き込みtest", 290, 30, 15, 10},
+constexpr ButtonDef kHiddenButtons[] = {{1014, "書き込みtest", 290, 30, 15, 10},
                                          {1015, "読み込みtest", 305, 30, 15, 10},
                                          {1016, "読み込み2", 295, 35, 15, 10}};
 
@@ -93,12 +93,12 @@ void CMonitorDlg::BuildControls() {
     auto* widget = new QLabel(QString::fromUtf8(text), this);
     widget->setGeometry(rect);
   };
-  auto button = [&](const ButtonSpec& spec) {
-    auto* widget = new QPushButton(QString::fromUtf8(spec.text), this);
-    widget->setObjectName(QString::number(spec.id));
-    widget->setGeometry(units.Rect(spec.x, spec.y, spec.w, spec.h));
-    if (const char* tip = ToolTipText(spec.id)) widget->setToolTip(QString::fromUtf8(tip));
-    connect(widget, &QPushButton::clicked, this, [this, id = spec.id] { OnCommand(id); });
+  auto button = [&](const ButtonDef& def) {
+    auto* widget = new QPushButton(QString::fromUtf8(def.text), this);
+    widget->setObjectName(QString::number(def.id));
+    widget->setGeometry(units.Rect(def.x, def.y, def.w, def.h));
+    if (const char* tip = ToolTipText(def.id)) widget->setToolTip(QString::fromUtf8(tip));
+    connect(widget, &QPushButton::clicked, this, [this, id = def.id] { OnCommand(id); });
     return widget;
   };
   auto edit = [&](int id, int y) {
@@ -110,7 +110,7 @@ void CMonitorDlg::BuildControls() {
 
   label("監視フォルダ:", units.Rect(4, 5, 44, 8));
   m_editWatchDir = edit(1000, 5);
-  for (const ButtonSpec& spec : kTopButtons) button(spec);
+  for (const ButtonDef& def : kTopButtons) button(def);
   label("バックアップ先", units.Rect(4, 32, 46, 8));
   m_editBackupDir = edit(1001, 30);
   button(kBackupBrowse);
@@ -126,9 +126,9 @@ void CMonitorDlg::BuildControls() {
   connect(m_list, &QTreeWidget::itemDoubleClicked, this, [this] { OnListDblClk(); });
 
   // Enter presses the focused button; from elsewhere it presses Close.
-  for (const ButtonSpec& spec : kBottomButtons) button(spec);
+  for (const ButtonDef& def : kBottomButtons) button(def);
   Button(1)->setDefault(true);
-  for (const ButtonSpec& spec : kHiddenButtons) button(spec)->hide();
+  for (const ButtonDef& def : kHiddenButtons) button(def)->hide();
   m_listBox = new QListWidget(this);
   m_listBox->setObjectName(QStringLiteral("1004"));
   m_listBox->setGeometry(units.Rect(300, 35, 20, 10));

@@ -9,7 +9,7 @@
 namespace talvenor::ui {
 namespace {
 
-struct RadioSpec {
+struct RadioDef {
   int id;
   const char* caption;
   int x, y, w;
@@ -17,7 +17,7 @@ struct RadioSpec {
 };
 
 // Template 135, in tab order. Each row is a group of three (the last of two) buttons.
-constexpr RadioSpec kRadios[CSettingsDlg::kRadioCount] = {
+constexpr RadioDef kRadios[CSettingsDlg::kRadioCount] = {
     {1026, "1", 10, 15, 20, "ログファイルの最大サイズを100KBとします"},
     {1027, "10", 46, 15, 24, "ログファイルの最大サイズを1MBとします"},
     {1028, "100", 82, 15, 28, "ログファイルの最大サイズを10MBとします"},
@@ -71,8 +71,8 @@ const std::array<int, CSettingsDlg::kRadioCount> CSettingsDlg::kRadioIds = {1026
                                                                              1032, 1033, 1034, 1036, 1037};
 
 const char* CSettingsDlg::ToolTipText(int id) {
-  for (const RadioSpec& spec : kRadios) {
-    if (spec.id == id) return spec.tip;
+  for (const RadioDef& def : kRadios) {
+    if (def.id == id) return def.tip;
   }
   if (id == 1) return "変更内容を有効にします";
   if (id == 2) return "変更内容をキャンセルします";
@@ -119,11 +119,11 @@ CSettingsDlg::CSettingsDlg(Settings& settings, QWidget* parent)
   QWidget* previous = cancel;
   setTabOrder(ok, cancel);
   for (int i = 0; i < kRadioCount; ++i) {
-    const RadioSpec& spec = kRadios[i];
-    auto* radio = new QRadioButton(QString::fromUtf8(spec.caption), this);
-    radio->setObjectName(QString::number(spec.id));
-    radio->setGeometry(units.Rect(spec.x, spec.y, spec.w, 10));
-    radio->setToolTip(QString::fromUtf8(spec.tip));
+    const RadioDef& def = kRadios[i];
+    auto* radio = new QRadioButton(QString::fromUtf8(def.caption), this);
+    radio->setObjectName(QString::number(def.id));
+    radio->setGeometry(units.Rect(def.x, def.y, def.w, 10));
+    radio->setToolTip(QString::fromUtf8(def.tip));
     // Every button is a group of its own; the click handler keeps each row to one mark.
     radio->setAutoExclusive(false);
     radio->setFocusPolicy(Qt::StrongFocus);
