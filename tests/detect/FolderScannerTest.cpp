@@ -6,7 +6,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <map>
 
 #include "core/Messages.h"
 #include "detect/FolderScanner.h"
@@ -90,33 +89,19 @@ TEST(FolderScanner, RecordsFilesDepthFirstWithFieldsOfTheRecord) {
   EXPECT_TRUE(scan.Has(dir.path() + "/.hidden"));
 }
 
-TEST(FolderScanner, EmptyTreeGivesEmptySnapshotAndSuccess) {
+TEST(FolderScanner, EmptyTreeSucceedsAndDaylightSavingChangesEveryRecord) {
   TempDir dir;
   dir.MakeFolder("a/b/c");
-  Scan scan(dir.path());
-  EXPECT_EQ(scan.result, 1);
-  EXPECT_TRUE(scan.snapshot.empty());
-}
-
-TEST(FolderScanner, DaylightSavingChangesEveryRecord) {
-  TempDir dir;
+  EXPECT_EQ(Scan(dir.path()).result, 1);
+  EXPECT_TRUE(Scan(dir.path()).snapshot.empty());
   dir.Write("f", "x");
-  std::string before, after;
-  platform::FileTime ftBefore = 0, ftAfter = 0;
-  {
-    OffsetGuard winter(3600);
-    Scan scan(dir.path());
-    before = scan.snapshot.at(0).m_strStamp;
-    ftBefore = scan.snapshot.at(0).m_ftWrite;
-  }
-  {
-    OffsetGuard summer(7200);
-    Scan scan(dir.path());
-    after = scan.snapshot.at(0).m_strStamp;
-    ftAfter = scan.snapshot.at(0).m_ftWrite;
-  }
-  EXPECT_NE(before, after);
-  EXPECT_EQ(ftAfter - ftBefore, 3600ULL * 10000000ULL);
+  const auto scanAt = [&](long offset) {
+    OffsetGuard guard(offset);
+    return Scan(dir.path()).snapshot.at(0);
+  };
+  const CElement winter = scanAt(3600), summer = scanAt(7200);
+  EXPECT_NE(winter.m_strStamp, summer.m_strStamp);
+  EXPECT_EQ(summer.m_ftWrite - winter.m_ftWrite, 3600ULL * 10000000ULL);
 }
 
 TEST(FolderScanner, KeepsLowThirtyTwoBitsOfAHugeSparseFile) {
@@ -169,27 +154,16 @@ TEST(FolderScanner, ErrorRowsOfTheListing) {
   dir.Write("b/2.txt", "2");
   dir.Write("c/3.txt", "3");
 
-  {  // denied: reported, nothing from it, the scan goes on
-    InjectGuard g(dir / "b", EACCES);
+  // Denied and not ready are reported, a folder that vanished after its parent listed it is
+  // silent; each time nothing comes from it and the scan goes on.
+  for (const auto& [err, shown] : std::vector<std::pair<int, std::vector<std::string>>>{
+           {EACCES, {msg::kAccessDenied}}, {EIO, {msg::kDiskNotReady}}, {ENOENT, {}}}) {
+    InjectGuard g(dir / "b", err);
     Scan scan(dir.path());
-    EXPECT_EQ(scan.result, 1);
-    EXPECT_EQ(scan.ui.messages, std::vector<std::string>{msg::kAccessDenied});
-    EXPECT_FALSE(scan.Has(dir.path() + "/b/2.txt"));
-    EXPECT_TRUE(scan.Has(dir.path() + "/a/1.txt") && scan.Has(dir.path() + "/c/3.txt"));
-  }
-  {  // not ready: reported, the scan goes on
-    InjectGuard g(dir / "b", EIO);
-    Scan scan(dir.path());
-    EXPECT_EQ(scan.result, 1);
-    EXPECT_EQ(scan.ui.messages, std::vector<std::string>{msg::kDiskNotReady});
-    EXPECT_EQ(scan.snapshot.size(), 2u);
-  }
-  {  // vanished after its parent listed it: silent
-    InjectGuard g(dir / "b", ENOENT);
-    Scan scan(dir.path());
-    EXPECT_EQ(scan.result, 1);
-    EXPECT_TRUE(scan.ui.messages.empty());
-    EXPECT_EQ(scan.snapshot.size(), 2u);
+    EXPECT_EQ(scan.result, 1) << err;
+    EXPECT_EQ(scan.ui.messages, shown) << err;
+    EXPECT_FALSE(scan.Has(dir.path() + "/b/2.txt")) << err;
+    EXPECT_TRUE(scan.Has(dir.path() + "/a/1.txt") && scan.Has(dir.path() + "/c/3.txt")) << err;
   }
   {  // any other error ends the whole scan, keeping what was recorded
     InjectGuard g(dir / "b", ENAMETOOLONG);
