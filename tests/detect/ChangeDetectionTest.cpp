@@ -42,6 +42,8 @@ TEST_F(ChangeDetectionTest, ABaselineWritesTheSnapshotAndNothingElse) {
   EXPECT_TRUE(g_currentSnapshot.empty());
   EXPECT_TRUE(g_previousSnapshot.empty());
   EXPECT_EQ(Pass(), 0);
+  session.DetectChanges(watch.path() + "/", 1);  // a trailing slash gives the same records
+  EXPECT_EQ(session.Detector().LastChangeCount(), 0);
 }
 
 TEST_F(ChangeDetectionTest, NewResizedRetimedRenamedAndMovedFilesAreChanges) {
@@ -89,20 +91,14 @@ TEST_F(ChangeDetectionTest, ASnapshotThatHoldsTheScanAlreadyIsNotRewritten) {
   EXPECT_NE(ReadFile(paths.g_snapshotPath), before);
 }
 
-TEST_F(ChangeDetectionTest, ATrailingSlashGivesTheSameRecords) {
-  session.DetectChanges(watch.path() + "/", 1);
-  EXPECT_EQ(session.Detector().LastChangeCount(), 0);
-}
-
 TEST_F(ChangeDetectionTest, ThreeChangesShareOneGenerationBetweenTheTwoMarkers) {
   watch.Write("x1", "1");
   watch.Write("sub/x2", "2");
   watch.Write("sub/deep/x3", "3");
   ui.calls.clear();
   EXPECT_EQ(Pass(), 3);
-  ASSERT_EQ(Generations().size(), 1u);
-  const std::string generation = Generations()[0];
-  EXPECT_EQ(CopiesIn(generation), (std::vector<std::string>{"x1", "x2", "x3"}));
+  EXPECT_EQ(OnlyGenerationCopies(), (std::vector<std::string>{"x1", "x2", "x3"}));
+  const std::string generation = Generations().at(0);
   // The end marker first, the changes in scan order, the start marker last.
   ASSERT_EQ(ui.calls.size(), 5u);
   EXPECT_EQ(ui.calls.front(), "insert:<END>");
@@ -151,8 +147,7 @@ TEST_F(ChangeDetectionTest, AFailedCopyIsTriedAgainAtTheNextPass) {
   EXPECT_EQ(ui.rows.size(), 3u);  // logged although the copy failed
   fs::create_directory(backup.path());
   EXPECT_EQ(Pass(), 1);
-  ASSERT_EQ(Generations().size(), 1u);
-  EXPECT_EQ(CopiesIn(Generations()[0]), std::vector<std::string>{"late.txt"});
+  EXPECT_EQ(OnlyGenerationCopies(), std::vector<std::string>{"late.txt"});
   EXPECT_EQ(Pass(), 0);
 }
 

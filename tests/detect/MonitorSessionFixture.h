@@ -62,23 +62,22 @@ class MonitorSessionFixture : public ::testing::Test {
     g_changeSeen = 0;
   }
 
-  // The generation folders of the backup folder, oldest first.
-  std::vector<std::string> Generations() const {
-    std::vector<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(backup.path())) {
-      names.push_back(entry.path().filename().string());
-    }
-    std::sort(names.begin(), names.end());
-    return names;
-  }
-  // The file names inside one generation folder, sorted.
-  std::vector<std::string> CopiesIn(const std::string& generation) const {
+  // The names inside a folder of the backup side, sorted: the generations, oldest first, or
+  // the copies inside one generation.
+  std::vector<std::string> Generations(const std::string& generation = "") const {
     std::vector<std::string> names;
     for (const auto& entry : std::filesystem::directory_iterator(backup / generation)) {
       names.push_back(entry.path().filename().string());
     }
     std::sort(names.begin(), names.end());
     return names;
+  }
+  std::vector<std::string> CopiesIn(const std::string& generation) const { return Generations(generation); }
+  // The copies of the only generation; a single odd name when there is not exactly one.
+  std::vector<std::string> OnlyGenerationCopies() const {
+    const auto generations = Generations();
+    if (generations.size() == 1) return CopiesIn(generations[0]);
+    return {std::to_string(generations.size()) + " generations"};
   }
   // Waits for the watcher thread to raise the change flag.
   static bool WaitForFlag() {
