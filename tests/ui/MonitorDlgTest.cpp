@@ -24,6 +24,9 @@ using Texts = std::vector<std::string>;
 const std::string kCheckFolders = "監視先とバックアップ先を確認してください";
 
 bool Enabled(const CMonitorDlg& dlg, int id) { return Control<QWidget>(dlg, id)->isEnabled(); }
+// The controls Start disables and those it leaves enabled.
+const int kStoppedOnly[] = {1008, 1002, 1003, 1006, 1000, 1001};
+const int kAlwaysOn[] = {1010, 1, 2, 1009};
 
 TEST_F(MonitorDlgTest, FreshProfileOpensWithTheTemplatesControls) {
   CMonitorDlg& dlg = Open();
@@ -57,8 +60,7 @@ TEST_F(MonitorDlgTest, FreshProfileOpensWithTheTemplatesControls) {
   EXPECT_TRUE(Control<QListWidget>(dlg, 1004)->isSortingEnabled());
 
   // Both fields show the root, Stopped's enabling, and the three program files here.
-  EXPECT_EQ(Control<QLineEdit>(dlg, 1000)->text(), QStringLiteral("/"));
-  EXPECT_EQ(Control<QLineEdit>(dlg, 1001)->text(), QStringLiteral("/"));
+  for (int id : {1000, 1001}) EXPECT_EQ(Control<QLineEdit>(dlg, id)->text(), QStringLiteral("/")) << id;
   EXPECT_FALSE(Enabled(dlg, 1007));
   EXPECT_TRUE(Enabled(dlg, 1008));
   EXPECT_EQ(dlg.Paths().g_logPath, m_work / "log.csv");
@@ -66,13 +68,11 @@ TEST_F(MonitorDlgTest, FreshProfileOpensWithTheTemplatesControls) {
   EXPECT_EQ(dlg.Paths().g_logBakPath, m_work / "log_bak.csv");
 
   auto* list = Control<QTreeWidget>(dlg, 1017);
-  EXPECT_EQ(list->headerItem()->text(0), QStringLiteral("ファイル名"));
-  EXPECT_EQ(list->headerItem()->text(1), QStringLiteral("パス"));
-  EXPECT_EQ(list->headerItem()->text(2), QStringLiteral("バックアップ先"));
-  const int w = list->width();
-  EXPECT_EQ(list->columnWidth(0), w / 7);
-  EXPECT_EQ(list->columnWidth(1), 3 * w / 7);
-  EXPECT_EQ(list->columnWidth(2), 3 * w / 7);
+  const char* headers[] = {"ファイル名", "パス", "バックアップ先"};
+  for (int column = 0; column < 3; ++column) {
+    EXPECT_EQ(list->headerItem()->text(column), QString::fromUtf8(headers[column]));
+    EXPECT_EQ(list->columnWidth(column), (column ? 3 : 1) * list->width() / 7) << column;
+  }
   EXPECT_TRUE(dlg.isVisible());
 }
 
@@ -110,8 +110,9 @@ TEST_F(MonitorDlgTest, StartFromTheButtonHidesToOneTrayIconAndSwitchesTheControl
   EXPECT_FALSE(dlg.isVisible());
   EXPECT_TRUE(m_tray->shown);
   EXPECT_EQ(g_monitoring.load(), 1);
-  for (int id : {1008, 1002, 1003, 1006, 1000, 1001}) EXPECT_FALSE(Enabled(dlg, id)) << id;
-  for (int id : {1007, 1010, 1, 2, 1009}) EXPECT_TRUE(Enabled(dlg, id)) << id;
+  for (int id : kStoppedOnly) EXPECT_FALSE(Enabled(dlg, id)) << id;
+  for (int id : kAlwaysOn) EXPECT_TRUE(Enabled(dlg, id)) << id;
+  EXPECT_TRUE(Enabled(dlg, 1007));
   EXPECT_TRUE(dlg.isEnabled());  // the progress window let it go
 
   // Right press shows the window; the icon stays.
@@ -120,7 +121,8 @@ TEST_F(MonitorDlgTest, StartFromTheButtonHidesToOneTrayIconAndSwitchesTheControl
   EXPECT_TRUE(m_tray->shown);
   Press(1007);
   EXPECT_EQ(g_monitoring.load(), 0);
-  for (int id : {1008, 1002, 1003, 1006, 1000, 1001}) EXPECT_TRUE(Enabled(dlg, id)) << id;
+  for (int id : kStoppedOnly) EXPECT_TRUE(Enabled(dlg, id)) << id;
+  for (int id : kAlwaysOn) EXPECT_TRUE(Enabled(dlg, id)) << id;
   EXPECT_FALSE(Enabled(dlg, 1007));
   EXPECT_TRUE(dlg.isVisible());  // Stop does not hide or remove anything
   EXPECT_TRUE(m_tray->shown);
