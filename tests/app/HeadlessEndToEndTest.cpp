@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <optional>
 #include <thread>
@@ -92,6 +93,12 @@ class HeadlessEndToEndTest : public ::testing::Test {
     return WaitFor(Spawn(args, name)).value_or(-1);
   }
 
+  // Polls for up to about five seconds.
+  static bool WaitUntil(const std::function<bool()>& done) {
+    for (int i = 0; i < 250 && !done(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    return done();
+  }
+
   // Saves the file until its copy appears: the watcher is set up after the baseline, so the
   // first saves may come before it.
   bool SaveUntilCopied(const std::string& name) {
@@ -131,9 +138,7 @@ TEST_F(HeadlessEndToEndTest, CopiesChangedFilesLogsThemAndEndsCleanlyOnSigterm) 
   ASSERT_TRUE(SaveUntilCopied("report.txt")) << ReadFile(root / "run.err");
   fs::create_directories(watch + "/sub");
   std::ofstream(watch + "/sub/data.csv") << "1,2,3";
-  for (int i = 0; i < 150 && CopiesOf("data.csv").empty(); ++i) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
-  }
+  ASSERT_TRUE(WaitUntil([&] { return !CopiesOf("data.csv").empty(); }));
   ASSERT_EQ(CopiesOf("data.csv").size(), 1u);
   EXPECT_TRUE(CopiesOf("existing.txt").empty());  // FIRST 0: the baseline took it in
 
@@ -168,10 +173,7 @@ TEST_F(HeadlessEndToEndTest, AStandardOutputNobodyReadsStopsNothing) {
   ASSERT_TRUE(SaveUntilCopied("first.txt")) << ReadFile(root / "closed.err");
   // The first copy's log lines have met the closed pipe; the monitoring still goes on.
   std::ofstream(watch + "/second.txt") << "after";
-  for (int i = 0; i < 150 && CopiesOf("second.txt").empty(); ++i) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
-  }
-  EXPECT_EQ(CopiesOf("second.txt").size(), 1u);
+  EXPECT_TRUE(WaitUntil([&] { return CopiesOf("second.txt").size() == 1u; }));
   ASSERT_EQ(::kill(pid, SIGTERM), 0);
   EXPECT_EQ(WaitFor(pid), 0);
   EXPECT_NE(ReadFile(home + "/log.csv").find("second.txt,"), std::string::npos);
@@ -180,9 +182,7 @@ TEST_F(HeadlessEndToEndTest, AStandardOutputNobodyReadsStopsNothing) {
 TEST_F(HeadlessEndToEndTest, ASecondInstanceEndsWithStatusFour) {
   const pid_t first = Spawn({"--headless"}, "first");
   // The first copy holds the guard once it has written its baseline.
-  for (int i = 0; i < 250 && !fs::exists(home + "/test2.dat"); ++i) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
-  }
+  WaitUntil([&] { return fs::exists(home + "/test2.dat"); });
   EXPECT_EQ(RunToEnd({"--headless", "--once"}, "second"), 4);
   EXPECT_EQ(ReadFile(root / "second.err"), "");
   ::kill(first, SIGINT);
