@@ -25,7 +25,7 @@ CElement Entry(const std::string& name, std::uint32_t size, const std::string& s
   return entry;
 }
 
-TEST_F(MonitorDlgTest, ShowLogWithoutALogDeletesAStaleViewingCopyAndSaysSo) {
+TEST_F(MonitorDlgTest, ShowLogRefreshesTheViewingCopyOrWithoutALogDeletesItAndSaysSo) {
   UrlCatcher desktop;
   Open();
   m_work.Write("log_bak.csv", "old");
@@ -33,11 +33,7 @@ TEST_F(MonitorDlgTest, ShowLogWithoutALogDeletesAStaleViewingCopyAndSaysSo) {
   EXPECT_FALSE(std::filesystem::exists(m_work / "log_bak.csv"));
   EXPECT_EQ(ui::MessageBox::TakeShownTexts(), Texts{"ログファイルは存在しません"});
   EXPECT_TRUE(desktop.urls.empty());
-}
 
-TEST_F(MonitorDlgTest, ShowLogRefreshesTheViewingCopyAndOpensIt) {
-  UrlCatcher desktop;
-  Open();
   m_work.Write("log.csv", "<20120917143005.0>\n");
   m_work.Write("log_bak.csv", "old");
   Press(1010);
