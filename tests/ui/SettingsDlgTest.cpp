@@ -2,6 +2,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QtTest/QTest>
+#include <tuple>
 
 #include "UiTestSupport.h"
 #include "ui/CSettingsDlg.h"
@@ -24,14 +25,12 @@ class SettingsDlgTest : public UiTest {
     }
     return ids;
   }
+  static std::tuple<int, int, int, int> Choices(const Settings& s) { return {s.LOGSZ, s.LEVEL, s.BAKSZ, s.FIRST}; }
   Settings m_settings;
 };
 
 TEST_F(SettingsDlgTest, OpensOnTheStoredChoicesAndOutOfListValuesOnTheFirstButton) {
-  m_settings.LOGSZ = 500;
-  m_settings.LEVEL = 60;
-  m_settings.BAKSZ = 100;
-  m_settings.FIRST = 5;
+  m_settings.LOGSZ = 500, m_settings.LEVEL = 60, m_settings.BAKSZ = 100, m_settings.FIRST = 5;
   CSettingsDlg dialog(m_settings);
   dialog.show();
   EXPECT_EQ(Marked(dialog), (std::vector<int>{1026, 1031, 1033, 1037}));
@@ -40,28 +39,18 @@ TEST_F(SettingsDlgTest, OpensOnTheStoredChoicesAndOutOfListValuesOnTheFirstButto
 
   Click(dialog, 1);
   EXPECT_EQ(dialog.result(), QDialog::Accepted);
-  EXPECT_EQ(m_settings.LOGSZ, 100);
-  EXPECT_EQ(m_settings.LEVEL, 60);  // the button captioned "100"
-  EXPECT_EQ(m_settings.BAKSZ, 100);
-  EXPECT_EQ(m_settings.FIRST, 0);
+  EXPECT_EQ(Choices(m_settings), std::make_tuple(100, 60, 100, 0));  // LEVEL 60: the button captioned "100"
 }
 
 TEST_F(SettingsDlgTest, ClicksKeepOneMarkPerRowAndOkStoresThem) {
   m_settings.FIRST = 0;
   CSettingsDlg dialog(m_settings);
   dialog.show();
-  Click(dialog, 1027);
-  Click(dialog, 1028);
-  Click(dialog, 1028);  // a second click leaves the mark where it is
-  Click(dialog, 1030);
-  Click(dialog, 1034);
-  Click(dialog, 1036);
+  // A second click on 1028 leaves the mark where it is.
+  for (int id : {1027, 1028, 1028, 1030, 1034, 1036}) Click(dialog, id);
   EXPECT_EQ(Marked(dialog), (std::vector<int>{1028, 1030, 1034, 1036}));
   Click(dialog, 1);
-  EXPECT_EQ(m_settings.LOGSZ, 10000);
-  EXPECT_EQ(m_settings.LEVEL, 10);
-  EXPECT_EQ(m_settings.BAKSZ, 1000);
-  EXPECT_EQ(m_settings.FIRST, 1);
+  EXPECT_EQ(Choices(m_settings), std::make_tuple(10000, 10, 1000, 1));
 }
 
 TEST_F(SettingsDlgTest, CancelAfterClicksAndEscChangeNothing) {
@@ -69,20 +58,14 @@ TEST_F(SettingsDlgTest, CancelAfterClicksAndEscChangeNothing) {
   for (bool byEsc : {false, true}) {
     CSettingsDlg dialog(m_settings);
     dialog.show();
-    Click(dialog, 1028);
-    Click(dialog, 1031);
-    Click(dialog, 1032);
-    Click(dialog, 1036);
+    for (int id : {1028, 1031, 1032, 1036}) Click(dialog, id);
     if (byEsc) {
       QTest::keyClick(&dialog, Qt::Key_Escape);
     } else {
       Click(dialog, 2);
     }
     EXPECT_EQ(dialog.result(), QDialog::Rejected);
-    EXPECT_EQ(m_settings.LOGSZ, before.LOGSZ);
-    EXPECT_EQ(m_settings.LEVEL, before.LEVEL);
-    EXPECT_EQ(m_settings.BAKSZ, before.BAKSZ);
-    EXPECT_EQ(m_settings.FIRST, before.FIRST);
+    EXPECT_EQ(Choices(m_settings), Choices(before)) << byEsc;
   }
 }
 
