@@ -1,4 +1,5 @@
 #include <cerrno>
+#include <filesystem>
 
 #include "ChangeLogFixture.h"
 #include "core/Messages.h"
@@ -24,14 +25,12 @@ TEST_F(ChangeLogWriterTest, TwoFilePassWritesFourExactLinesAndRows) {
       "data.csv,/data/sub/data.csv,/bk/20120917143005.0/data.csv\r\n"
       "<20120917143005.0>\r\n",
       LogText());
-  ASSERT_EQ(4u, ui.rows.size());  // newest first
-  EXPECT_EQ("<START>", ui.rows[0].name);
-  EXPECT_EQ("<20120917143005.0>", ui.rows[0].path);
-  EXPECT_EQ("", ui.rows[0].destination);
-  EXPECT_EQ("data.csv", ui.rows[1].name);
-  EXPECT_EQ("/data/sub/data.csv", ui.rows[1].path);
-  EXPECT_EQ("/bk/20120917143005.0/data.csv", ui.rows[1].destination);
-  EXPECT_EQ("<END>", ui.rows[3].name);
+  std::vector<std::string> rows;  // newest first
+  for (const auto& row : ui.rows) rows.push_back(row.name + "|" + row.path + "|" + row.destination);
+  EXPECT_EQ(rows, (std::vector<std::string>{"<START>|<20120917143005.0>|",
+                                            "data.csv|/data/sub/data.csv|/bk/20120917143005.0/data.csv",
+                                            "report.txt|/data/report.txt|/bk/20120917143005.0/report.txt",
+                                            "<END>|<20120917143005.0>|"}));
   EXPECT_EQ(4u, ui.logLines.size());
   EXPECT_EQ("<20120917143005.0>", ui.logLines.back());
 }
@@ -87,7 +86,7 @@ TEST_F(ChangeLogWriterTest, LogIsLockedWhileOpen) {
   EXPECT_TRUE(other.Open(paths.g_logPath, LockedFile::Mode::ReadWriteExisting));
 }
 
-TEST_F(ChangeLogWriterTest, LogHeldByAnotherProgramEndsTheRunWithStatus1) {
+TEST_F(ChangeLogWriterTest, LogHeldByAnotherProgramOrNotAFileEndsTheRunWithStatus1) {
   tmp.Write("log.csv", "theirs\r\n");
   LockedFile other;
   ASSERT_TRUE(other.Open(paths.g_logPath, LockedFile::Mode::ReadWriteExisting));
@@ -99,9 +98,10 @@ TEST_F(ChangeLogWriterTest, LogHeldByAnotherProgramEndsTheRunWithStatus1) {
   }
   EXPECT_EQ(std::vector<std::string>{msg::kLogCannotOpen + paths.g_logPath}, ui.messages);
   EXPECT_EQ("theirs\r\n", LogText());
-}
+  other.Close();
 
-TEST_F(ChangeLogWriterTest, LogThatCanBeNeitherOpenedNorCreatedEndsTheRun) {
+  // Neither openable nor creatable as a file: the run ends as well.
+  std::filesystem::remove(paths.g_logPath);
   tmp.MakeFolder("log.csv");
   EXPECT_THROW(log.LogChange("a", "/w/", ""), TerminatedForTest);
 }
