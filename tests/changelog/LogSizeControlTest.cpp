@@ -2,6 +2,7 @@
 #include <deque>
 #include <filesystem>
 #include <fstream>
+#include <numeric>
 #include <random>
 
 #include "ChangeLogFixture.h"
@@ -38,23 +39,18 @@ TEST_F(LogSizeControlTest, ExactlyTheLimitIsKeptAndOneByteMoreCutsTheOldestLine)
   EXPECT_EQ(Lines(lines, 1), LogText());
 }
 
-TEST_F(LogSizeControlTest, LineAloneLargerThanTheLimitGoesAtTheNextLine) {
-  settings.LOGSZ = 1;
-  tmp.Write("log.csv", std::string(2000, 'L') + "\r\n");
-  log.AppendLogLine(paths.g_logPath, "next");
-  log.Close();
-  EXPECT_EQ("next\r\n", LogText());
-}
-
 // A line of any length is found by one read through it: searching all that was read again
 // after every chunk took minutes and as much memory as the line.
-TEST_F(LogSizeControlTest, HugeSingleLineIsCutByOneReadThroughIt) {
+TEST_F(LogSizeControlTest, LineAloneLargerThanTheLimitEvenAHugeOneGoesAtTheNextLine) {
   settings.LOGSZ = 1;
-  const std::string path = tmp.Write("log.csv", "");
-  std::filesystem::resize_file(path, std::uintmax_t{256} << 20);  // sparse: a line of NUL bytes
-  std::ofstream(path, std::ios::app | std::ios::binary) << "\r\n";
-  log.AppendLogLine(paths.g_logPath, "next");
-  EXPECT_EQ("next\r\n", LogText());
+  for (std::uintmax_t size : {std::uintmax_t{2000}, std::uintmax_t{256} << 20}) {
+    const std::string path = tmp.Write("log.csv", "");
+    std::filesystem::resize_file(path, size);  // sparse: a line of NUL bytes
+    std::ofstream(path, std::ios::app | std::ios::binary) << "\r\n";
+    log.AppendLogLine(paths.g_logPath, "next");
+    log.Close();
+    EXPECT_EQ("next\r\n", LogText()) << size;
+  }
   EXPECT_TRUE(ui.messages.empty());
 }
 
@@ -76,12 +72,9 @@ TEST_F(LogSizeControlTest, ReadsAsTheOneLinePerAppendRuleAfterEveryLine) {
       modelSize -= model.front().size();
       model.pop_front();
     }
-    const std::string expected = [&] {
-      std::string s;
-      for (const auto& m : model) s += m;
-      return s;
-    }();
     if (i % 157 == 0 || i == 5999) {
+      std::string expected;
+      for (const auto& m : model) expected += m;
       ASSERT_EQ(expected, ViewedText()) << "after line " << i;
       // On disk between rewrites: only lines the rule already cut come before it.
       const std::string disk = LogText();
@@ -92,9 +85,7 @@ TEST_F(LogSizeControlTest, ReadsAsTheOneLinePerAppendRuleAfterEveryLine) {
     }
   }
   log.Close();
-  std::string expected;
-  for (const auto& m : model) expected += m;
-  EXPECT_EQ(expected, LogText());
+  EXPECT_EQ(std::accumulate(model.begin(), model.end(), std::string()), LogText());
   EXPECT_TRUE(ui.messages.empty());
 }
 
