@@ -7,8 +7,7 @@
 #include <QTreeWidget>
 #include <QtTest/QTest>
 #include <cerrno>
-#include <fstream>
-#include <iterator>
+#include <tuple>
 
 #include "MonitorDlgFixture.h"
 #include "detect/MonitorSession.h"
@@ -156,9 +155,7 @@ TEST_F(MonitorDlgTest, QuitChosenWhileAPassShowsAMessageIsRefusedQuietly) {
   EXPECT_TRUE(tried);
   EXPECT_FALSE(ended);
   EXPECT_EQ(g_monitoring.load(), 1) << "the watcher keeps running";
-  std::ifstream log(m_work / "log.csv");
-  std::string all((std::istreambuf_iterator<char>(log)), std::istreambuf_iterator<char>());
-  EXPECT_NE(all.find("new.txt"), std::string::npos) << "the pass finished its work";
+  EXPECT_NE(ReadFile(m_work / "log.csv").find("new.txt"), std::string::npos) << "the pass finished its work";
 }
 
 // Every way of quitting writes every key, with what the window holds at that moment.
@@ -181,23 +178,16 @@ TEST_P(QuitTest, WritesEveryKeyAndEndsTheRun) {
   EXPECT_FALSE(dlg.isVisible());
   EXPECT_EQ(dlg.result(), QDialog::Rejected);
 
-  std::ifstream file(m_store.FilePath());
-  const std::string text((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+  const std::string text = ReadFile(m_store.FilePath());
   for (const char* key : {"DIR1", "DIR2", "LEFT", "TOP", "RIGHT", "BOTTOM", "LEVEL", "LOGSZ", "BAKSZ", "FIRST",
                           "COLUMNX1", "COLUMNX2", "COLUMNX3"}) {
     EXPECT_NE(text.find(std::string(key) + "="), std::string::npos) << key;
   }
   const Settings saved = m_store.Load();
-  EXPECT_EQ(saved.DIR1, "typed but never used");
-  EXPECT_EQ(saved.DIR2, m_backup);
-  EXPECT_EQ(saved.COLUMNX2, 123);
-  EXPECT_EQ(saved.LEFT, 60);
-  EXPECT_EQ(saved.TOP, 70);
+  EXPECT_EQ(std::tie(saved.DIR1, saved.DIR2, saved.COLUMNX2, saved.LEFT, saved.TOP),
+            std::make_tuple("typed but never used", m_backup, 123, 60, 70));
   EXPECT_EQ(saved.RIGHT - saved.LEFT, dlg.frameGeometry().width());
-  EXPECT_EQ(saved.LEVEL, 1);
-  EXPECT_EQ(saved.LOGSZ, 100);
-  EXPECT_EQ(saved.BAKSZ, 100);
-  EXPECT_EQ(saved.FIRST, 0);
+  EXPECT_EQ(std::tie(saved.LEVEL, saved.LOGSZ, saved.BAKSZ, saved.FIRST), std::make_tuple(1, 100, 100, 0));
 }
 
 INSTANTIATE_TEST_SUITE_P(ButtonEscCloseBoxTray, QuitTest, ::testing::Values(0, 1, 2, 3));
