@@ -12,15 +12,14 @@ using BackupFileTest = BackupFixture;
 
 TEST_F(BackupFileTest, GenerationIsNamedAfterTheClockWithOrWithoutTrailingSeparator) {
   const std::string src = tmp.Write("w/report.txt", "r");
-  std::string destination, generation;
-  ASSERT_EQ(1, store.BackupFile(tmp / "w/", "report.txt", 0, destination, generation));
+  ASSERT_EQ(1, Backup(tmp / "w/", "report.txt", 0));
   EXPECT_EQ("20120917143005.0", generation);
   EXPECT_EQ(settings.DIR2 + "/20120917143005.0", store.m_strGenerationDir);
   EXPECT_EQ(settings.DIR2 + "/20120917143005.0/report.txt", destination);
 
   settings.DIR2 += "/";  // a folder text ending in the separator gets no second one
   SetClock(2012, 9, 17, 14, 30, 6);
-  ASSERT_EQ(1, store.BackupFile(tmp / "w/", "report.txt", 0, destination, generation));
+  ASSERT_EQ(1, Backup(tmp / "w/", "report.txt", 0));
   EXPECT_EQ(settings.DIR2 + "20120917143006.0", store.m_strGenerationDir);
   EXPECT_EQ(settings.DIR2 + "20120917143006.0/report.txt", destination);
 }
@@ -40,17 +39,13 @@ TEST_F(BackupFileTest, PassesWithinOneSecondCountUpAndTheEleventhIsNotAGeneratio
 }
 
 TEST_F(BackupFileTest, TakenCopyNamesGetASuffixAfterTheWholeName) {
-  tmp.Write("w/a/report.txt", "first");
-  tmp.Write("w/b/report.txt", "second");
-  tmp.Write("w/c/README", "1");
-  tmp.Write("w/d/README", "2");
-  tmp.Write("w/e/README", "3");
-  std::string destination, generation;
-  ASSERT_EQ(1, store.BackupFile(tmp / "w/a/", "report.txt", 0, destination, generation));
-  ASSERT_EQ(1, store.BackupFile(tmp / "w/b/", "report.txt", 1, destination, generation));
+  for (const auto& [file, text] : {std::pair("a/report.txt", "first"), std::pair("b/report.txt", "second"),
+                                   std::pair("c/README", "1"), std::pair("d/README", "2"), std::pair("e/README", "3")})
+    tmp.Write(std::string("w/") + file, text);
+  ASSERT_EQ(1, Backup(tmp / "w/a/", "report.txt", 0));
+  ASSERT_EQ(1, Backup(tmp / "w/b/", "report.txt", 1));
   EXPECT_EQ(store.m_strGenerationDir + "/report.txt.0", destination);
-  for (const char* sub : {"c", "d", "e"})
-    ASSERT_EQ(1, store.BackupFile(tmp / "w/" + sub + "/", "README", 1, destination, generation));
+  for (const char* sub : {"c", "d", "e"}) ASSERT_EQ(1, Backup(tmp / "w/" + sub + "/", "README", 1));
   EXPECT_EQ(store.m_strGenerationDir + "/README.1", destination);
 
   const std::string gen = store.m_strGenerationDir;
@@ -61,7 +56,7 @@ TEST_F(BackupFileTest, TakenCopyNamesGetASuffixAfterTheWholeName) {
 
   // The next pass puts the same file under its plain name in a folder of its own.
   SetClock(2012, 9, 17, 14, 55, 10);
-  ASSERT_EQ(1, store.BackupFile(tmp / "w/a/", "report.txt", 0, destination, generation));
+  ASSERT_EQ(1, Backup(tmp / "w/a/", "report.txt", 0));
   EXPECT_EQ(settings.DIR2 + "/20120917145510.0/report.txt", destination);
 }
 
@@ -69,8 +64,7 @@ TEST_F(BackupFileTest, CopyKeepsContentsPermissionsAndWriteTime) {
   const std::string src = tmp.Write("w/data.bin", std::string(3 << 20, 'x') + "end");
   ::chmod(src.c_str(), 0640);
   SetWriteTime(src, 1347856205);
-  std::string destination, generation;
-  ASSERT_EQ(1, store.BackupFile(tmp / "w/", "data.bin", 0, destination, generation));
+  ASSERT_EQ(1, Backup(tmp / "w/", "data.bin", 0));
   EXPECT_EQ(ReadFile(src), ReadFile(destination));
   const auto copy = platform::StatFile(destination);
   const auto original = platform::StatFile(src);
@@ -81,8 +75,8 @@ TEST_F(BackupFileTest, CopyKeepsContentsPermissionsAndWriteTime) {
 
 TEST_F(BackupFileTest, ContinuingBeforeAnyGenerationCopiesNothing) {
   tmp.Write("w/a", "a");
-  std::string destination = "kept", generation = "kept";
-  EXPECT_EQ(0, store.BackupFile(tmp / "w/", "a", 1, destination, generation));
+  destination = generation = "kept";
+  EXPECT_EQ(0, Backup(tmp / "w/", "a", 1));
   EXPECT_EQ("kept", destination);
   EXPECT_EQ("kept", generation);
   EXPECT_TRUE(Names(settings.DIR2).empty());
@@ -92,11 +86,10 @@ TEST_F(BackupFileTest, MissingBackupFolderCopiesNothingAndLaterFilesNameTheAttem
   tmp.Write("w/a", "a");
   tmp.Write("w/b", "b");
   settings.DIR2 = tmp / "gone";
-  std::string destination, generation;
-  EXPECT_EQ(0, store.BackupFile(tmp / "w/", "a", 0, destination, generation));
+  EXPECT_EQ(0, Backup(tmp / "w/", "a", 0));
   EXPECT_EQ("20120917143005.0", generation);  // still set, for the pass's markers
   EXPECT_EQ("", destination);
-  EXPECT_EQ(0, store.BackupFile(tmp / "w/", "b", 1, destination, generation));
+  EXPECT_EQ(0, Backup(tmp / "w/", "b", 1));
   EXPECT_EQ(tmp / "gone/20120917143005.0/b", destination);
   EXPECT_FALSE(platform::PathExists(tmp / "gone"));
   EXPECT_TRUE(ui.messages.empty());
@@ -106,8 +99,7 @@ TEST_F(BackupFileTest, EveryNameTakenFailsWithoutTouchingTheTakenFolders) {
   tmp.Write("w/a", "a");
   for (int n = 0; n < 100; ++n) tmp.MakeFolder("bk/20120917143005." + std::to_string(n));
   store.m_strGenerationDir = "previous";
-  std::string destination, generation;
-  EXPECT_EQ(0, store.BackupFile(tmp / "w/", "a", 0, destination, generation));
+  EXPECT_EQ(0, Backup(tmp / "w/", "a", 0));
   EXPECT_EQ("20120917143005.99", generation);
   EXPECT_EQ("previous", store.m_strGenerationDir);
   EXPECT_TRUE(Names(settings.DIR2 + "/20120917143005.99").empty());
@@ -116,21 +108,19 @@ TEST_F(BackupFileTest, EveryNameTakenFailsWithoutTouchingTheTakenFolders) {
 TEST_F(BackupFileTest, VanishedOrUnusableSourceLeavesNothingBehind) {
   tmp.Write("w/kept", "k");
   tmp.MakeFolder("w/now-a-folder");
-  std::string destination, generation;
-  ASSERT_EQ(1, store.BackupFile(tmp / "w/", "kept", 0, destination, generation));
-  EXPECT_EQ(0, store.BackupFile(tmp / "w/", "vanished", 1, destination, generation));
+  ASSERT_EQ(1, Backup(tmp / "w/", "kept", 0));
+  EXPECT_EQ(0, Backup(tmp / "w/", "vanished", 1));
   EXPECT_EQ(store.m_strGenerationDir + "/vanished", destination);
-  EXPECT_EQ(0, store.BackupFile(tmp / "w/", "now-a-folder", 1, destination, generation));
+  EXPECT_EQ(0, Backup(tmp / "w/", "now-a-folder", 1));
   EXPECT_EQ((std::set<std::string>{"kept"}), Names(store.m_strGenerationDir));
 }
 
 TEST_F(BackupFileTest, DiskFullMidCopyLeavesNoFileUnderAnyName) {
   tmp.Write("w/big", std::string(6 << 20, 'b'));
   tmp.Write("w/small", "s");
-  std::string destination, generation;
-  ASSERT_EQ(1, store.BackupFile(tmp / "w/", "small", 0, destination, generation));
+  ASSERT_EQ(1, Backup(tmp / "w/", "small", 0));
   platform::SetWriteFailureAfterBytesForTest(1 << 20);
-  const int result = store.BackupFile(tmp / "w/", "big", 1, destination, generation);
+  const int result = Backup(tmp / "w/", "big", 1);
   platform::SetWriteFailureAfterBytesForTest(-1);
   EXPECT_EQ(0, result);
   EXPECT_EQ(store.m_strGenerationDir + "/big", destination);

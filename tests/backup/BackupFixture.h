@@ -35,11 +35,14 @@ class BackupFixture : public ::testing::Test {
     return names;
   }
 
+  // One copy; the names it gives are left in destination and generation.
+  int Backup(const std::string& folder, const std::string& name, int continuing) {
+    return store.BackupFile(folder, name, continuing, destination, generation);
+  }
   // One pass that copies the given file and returns the generation name.
   std::string Pass(const std::string& source) {
-    std::string destination, generation;
     const auto slash = source.find_last_of('/');
-    store.BackupFile(source.substr(0, slash + 1), source.substr(slash + 1), 0, destination, generation);
+    Backup(source.substr(0, slash + 1), source.substr(slash + 1), 0);
     return generation;
   }
 
@@ -47,6 +50,7 @@ class BackupFixture : public ::testing::Test {
   Settings settings;
   RecordingUi ui;
   BackupStore store{settings, ui};
+  std::string destination, generation;
 };
 
 }  // namespace talvenor::test

@@ -35,8 +35,7 @@ TEST_F(CopyCrashTest, KilledBetweenTwoPiecesLeavesNothingVisible) {
   // An unnamed temporary vanishes with the process; a hidden one is never the final name.
   for (const std::string& name : Names(gen)) EXPECT_EQ(0u, name.rfind(".talvenor-copy-", 0)) << name;
 
-  std::string destination, generation;
-  ASSERT_EQ(1, store.BackupFile(tmp / "w/", "big.bin", 0, destination, generation));
+  ASSERT_EQ(1, Backup(tmp / "w/", "big.bin", 0));
   EXPECT_EQ(settings.DIR2 + "/20120917143005.1/big.bin", destination);
   EXPECT_EQ(ReadFile(source), ReadFile(destination));
 }
