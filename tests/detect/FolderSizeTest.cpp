@@ -2,7 +2,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 
 #include "detect/FolderSize.h"
 #include "support/RecordingUi.h"
@@ -14,16 +13,14 @@ namespace {
 class FolderSizeTest : public ::testing::Test {
  protected:
   void SetUp() override { SetFolderCounterForTest(0); }
-  void WriteSized(const std::string& relative, std::uintmax_t size) {
-    tree.Write(relative, "");
-    std::filesystem::resize_file(tree / relative, size);  // sparse: no disk is spent
-  }
 
   test::TempDir tree;
   test::RecordingUi ui;
 };
 
 TEST_F(FolderSizeTest, SumsEveryFileOfTheTreeAndStepsOncePerSubfolder) {
+  EXPECT_EQ(GetFolderSize(tree / "missing", ui), 0);
+  EXPECT_TRUE(ui.messages.empty());
   EXPECT_EQ(GetFolderSize(tree.path(), ui), 0);
   tree.Write("a.txt", "12345");
   tree.Write(".hidden", "123");
@@ -36,13 +33,8 @@ TEST_F(FolderSizeTest, SumsEveryFileOfTheTreeAndStepsOncePerSubfolder) {
   EXPECT_EQ(GetFolderSize(tree.path() + "/", ui), 11);
 }
 
-TEST_F(FolderSizeTest, AMissingFolderCountsZero) {
-  EXPECT_EQ(GetFolderSize(tree / "missing", ui), 0);
-  EXPECT_TRUE(ui.messages.empty());
-}
-
 TEST_F(FolderSizeTest, OnlyTheLow32BitsOfAFileSizeCount) {
-  WriteSized("huge.bin", 5'000'000'000ULL);
+  std::filesystem::resize_file(tree.Write("huge.bin", ""), 5'000'000'000ULL);  // sparse: no disk is spent
   EXPECT_EQ(GetFolderSize(tree.path(), ui), 705'032'704);
 }
 
