@@ -28,14 +28,10 @@ TEST(FileTime, LocalTimeUsesTheOffsetInForceNow) {
     EXPECT_EQ(local, 128491744890000000ULL);
     EXPECT_EQ(FormatStamp(FileTimeToSystemTime(local)), "20080305070809");
   }
-  {
-    // A daylight-saving hour more moves the same file by one hour.
-    OffsetGuard summer(10 * 3600);
-    EXPECT_EQ(FormatStamp(FileTimeToSystemTime(FileTimeToLocalFileTime(utc))), "20080305080809");
-  }
-  {
-    OffsetGuard west(-5 * 3600);
-    EXPECT_EQ(FormatStamp(FileTimeToSystemTime(FileTimeToLocalFileTime(utc))), "20080304170809");
+  // A daylight-saving hour more moves the same file by one hour; west of Greenwich, a day back.
+  for (const auto& [offset, stamp] : {std::pair(10 * 3600L, "20080305080809"), std::pair(-5 * 3600L, "20080304170809")}) {
+    OffsetGuard zone(offset);
+    EXPECT_EQ(FormatStamp(FileTimeToSystemTime(FileTimeToLocalFileTime(utc))), stamp) << offset;
   }
 }
 
