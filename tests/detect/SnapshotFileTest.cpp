@@ -26,18 +26,6 @@ CElement Make(const std::string& name, const std::string& folder, std::uint32_t 
   return e;
 }
 
-std::string Hex(const std::string& bytes, std::size_t n) {
-  static const char* digits = "0123456789ABCDEF";
-  std::string out;
-  for (std::size_t i = 0; i < n && i < bytes.size(); ++i) {
-    if (i) out += ' ';
-    const auto b = static_cast<unsigned char>(bytes[i]);
-    out += digits[b >> 4];
-    out += digits[b & 15];
-  }
-  return out;
-}
-
 const std::string kDataDir = TALVENOR_TEST_DATA;
 
 }  // namespace
@@ -51,20 +39,20 @@ TEST(SnapshotFormat, OneRecordIsTheKnownFiftyFiveBytes) {
 TEST(SnapshotFormat, CountAndLengthEncodings) {
   const Snapshot two = {Make("a", "/w/"), Make("b", "/w/")};
   const std::string bytes = EncodeSnapshot(two);
-  EXPECT_EQ(Hex(bytes, 17), "02 00 FF FF 00 00 08 00 43 45 6C 65 6D 65 6E 74 0E");
+  EXPECT_EQ(bytes.substr(0, 17), std::string("\x02\x00\xFF\xFF\x00\x00\x08\x00" "CElement\x0E", 17));
   const std::size_t second = 2 + 14 + 15 + 2 + 12 + 4;  // count, class tag, stamp, name, numbers, folder
-  EXPECT_EQ(Hex(bytes.substr(second), 2), "01 80");
+  EXPECT_EQ(bytes.substr(second, 2), std::string("\x01\x80", 2));
 
   Snapshot many(70000, Make("f", "/w/"));
-  EXPECT_EQ(Hex(EncodeSnapshot(many), 6), "FF FF 70 11 01 00");
+  EXPECT_EQ(EncodeSnapshot(many).substr(0, 6), std::string("\xFF\xFF\x70\x11\x01\x00", 6));
 
   const std::string folder300(299, 'x');
   const std::string one = EncodeSnapshot({Make("n", folder300 + "/")});
-  EXPECT_EQ(Hex(one.substr(one.size() - 303, 3), 3), "FF 2C 01");
+  EXPECT_EQ(one.substr(one.size() - 303, 3), std::string("\xFF\x2C\x01", 3));
 
   const std::string big(70000, 'y');
   const std::string huge = EncodeSnapshot({Make(big, "/")});
-  EXPECT_EQ(Hex(huge.substr(2 + 14 + 15, 7), 7), "FF FF FF 70 11 01 00");
+  EXPECT_EQ(huge.substr(2 + 14 + 15, 7), std::string("\xFF\xFF\xFF\x70\x11\x01\x00", 7));
   Snapshot back;
   ASSERT_TRUE(DecodeSnapshot(huge, back));
   EXPECT_EQ(back.at(0).m_strName, big);
