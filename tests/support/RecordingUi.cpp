@@ -38,10 +38,6 @@ void RecordingUi::ProgressStep() { ++progressSteps; }
 void RecordingUi::ProgressPump(bool cancelOnEsc) {
   if (cancelAfterPumps == 0 && cancelOnEsc) cancelRequested = true;
   if (cancelAfterPumps >= 0) --cancelAfterPumps;
-  if (cancelOnNextPump && cancelOnEsc) {
-    cancelRequested = true;
-    cancelOnNextPump = false;
-  }
 }
 
 void RecordingUi::ProgressReset() {

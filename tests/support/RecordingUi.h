@@ -26,7 +26,6 @@ class RecordingUi : public UiPort {
   std::vector<Row> rows;              // the change list, top first
   std::vector<std::string> logLines;
   std::deque<bool> answers;  // next AskOkCancel answers; OK when empty
-  bool cancelOnNextPump = false;
   int cancelAfterPumps = -1;  // set the cancel flag at that pump (0 = the next)
   bool cancelRequested = false;
   int progressSteps = 0;
