@@ -44,12 +44,10 @@ TEST(HeadlessCommandLine, RefusesWhatItDoesNotKnow) {
 }
 
 TEST(HeadlessCommandLine, OnlyOurOptionsLeaveTheWindowsAside) {
-  EXPECT_FALSE(IsTerminalCommandLine({}));
-  EXPECT_FALSE(IsTerminalCommandLine({"/S"}));
-  EXPECT_FALSE(IsTerminalCommandLine({"-Embedding"}));
-  EXPECT_TRUE(IsTerminalCommandLine({"/S", "--version"}));
-  EXPECT_TRUE(IsTerminalCommandLine({"--watch=/x"}));
-  EXPECT_TRUE(IsTerminalCommandLine({"--once"}));
+  for (const std::vector<std::string>& args : {std::vector<std::string>{}, {"/S"}, {"-Embedding"}})
+    EXPECT_FALSE(IsTerminalCommandLine(args)) << args.size();
+  for (const std::vector<std::string>& args : {std::vector<std::string>{"/S", "--version"}, {"--watch=/x"}, {"--once"}})
+    EXPECT_TRUE(IsTerminalCommandLine(args)) << args.back();
 }
 
 int RunWith(std::vector<std::string> words) {
