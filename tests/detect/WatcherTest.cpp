@@ -19,6 +19,21 @@ namespace fs = std::filesystem;
 using platform::InotifyWatcher;
 using Result = InotifyWatcher::StepResult;
 
+bool WaitForFlag(const std::atomic<int>& flag, std::chrono::milliseconds limit) {
+  const auto end = std::chrono::steady_clock::now() + limit;
+  while (flag.load() == 0 && std::chrono::steady_clock::now() < end) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  return flag.load() != 0;
+}
+
+// Steps until a change is reported or the tries run out; the root is checked every couple of seconds.
+Result StepUntilChanged(InotifyWatcher& watcher, int tries = 4) {
+  Result seen = Result::Nothing;
+  for (int i = 0; i < tries && seen == Result::Nothing; ++i) seen = watcher.Step(1500);
+  return seen;
+}
+
 class WatcherTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -131,26 +146,9 @@ TEST_F(WatcherTest, AWatchedFolderThatVanishesIsWatchedAgainWhenItReturns) {
   EXPECT_EQ(Step(), Result::Nothing);
   tree.Write("sub/back.txt", "back");
   // The watcher looks for the folder's return about once a second.
-  Result seen = Result::Nothing;
-  for (int i = 0; i < 5 && seen != Result::Changed; ++i) seen = watcher.Step(1500);
-  EXPECT_EQ(seen, Result::Changed);
+  EXPECT_EQ(StepUntilChanged(watcher, 5), Result::Changed);
   tree.Write("sub/later.txt", "later");
   EXPECT_EQ(Step(), Result::Changed);
-}
-
-bool WaitForFlag(const std::atomic<int>& flag, std::chrono::milliseconds limit) {
-  const auto end = std::chrono::steady_clock::now() + limit;
-  while (flag.load() == 0 && std::chrono::steady_clock::now() < end) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(10));
-  }
-  return flag.load() != 0;
-}
-
-// Steps until a change is reported or the tries run out; the root is checked every couple of seconds.
-Result StepUntilChanged(InotifyWatcher& watcher, int tries = 4) {
-  Result seen = Result::Nothing;
-  for (int i = 0; i < tries && seen == Result::Nothing; ++i) seen = watcher.Step(1500);
-  return seen;
 }
 
 TEST(WatcherRootTest, ARootGivenAsALinkToAFolderIsWatchedButLinksBelowItAreNot) {
