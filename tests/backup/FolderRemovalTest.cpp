@@ -14,13 +14,10 @@ using FolderRemovalTest = BackupFixture;
 
 TEST_F(FolderRemovalTest, ReadOnlyContentAtEveryDepthIsRemoved) {
   const std::string gen = tmp.MakeFolder("bk/20120101000000.0");
-  tmp.Write("bk/20120101000000.0/top.txt", "t");
-  tmp.Write("bk/20120101000000.0/a/b/deep.txt", "d");
-  tmp.Write("bk/20120101000000.0/a/mid.txt", "m");
-  for (const char* f : {"top.txt", "a/b/deep.txt", "a/mid.txt"}) ::chmod((gen + "/" + f).c_str(), 0444);
-  ::chmod((gen + "/a/b").c_str(), 0555);
-  ::chmod((gen + "/a").c_str(), 0555);
-  ::chmod(gen.c_str(), 0555);
+  for (const char* f : {"top.txt", "a/b/deep.txt", "a/mid.txt"}) {
+    ::chmod(tmp.Write(std::string("bk/20120101000000.0/") + f, f).c_str(), 0444);
+  }
+  for (const std::string& folder : {gen + "/a/b", gen + "/a", gen}) ::chmod(folder.c_str(), 0555);
 
   settings.BAKSZ = 0;
   store.PruneGenerations();
