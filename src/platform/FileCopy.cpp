@@ -192,25 +192,10 @@ bool CopyTailReplacing(const LockedFile& from, std::int64_t offset, const std::s
     errno = EBADF;
     return false;
   }
-  std::string tmpl = dst + ".XXXXXX";
-  const int fd = ::mkostemp(tmpl.data(), O_CLOEXEC);
-  if (fd < 0) return false;
   const std::uint64_t length = st.st_size > offset ? static_cast<std::uint64_t>(st.st_size - offset) : 0;
-  bool ok =
-      ::fchmod(fd, st.st_mode & 0777) == 0 && CopyBytes(from.Descriptor(), offset, length, fd) && ::fsync(fd) == 0;
-  int err = errno;
-  ::close(fd);
-  if (ok && ::rename(tmpl.c_str(), dst.c_str()) != 0) {
-    ok = false;
-    err = errno;
-  }
-  if (!ok) {
-    ::unlink(tmpl.c_str());
-    errno = err;
-    return false;
-  }
-  SyncFolder(ParentFolder(dst));
-  return true;
+  return ReplaceThroughTemporary(dst, st.st_mode, [&from, offset, length](int fd) {
+    return CopyBytes(from.Descriptor(), offset, length, fd);
+  });
 }
 
 }  // namespace talvenor::platform

@@ -166,20 +166,26 @@ bool ReplaceFileAtomically(const std::string& path, std::string_view data) {
   if (!current.Open(path, LockedFile::Mode::ReadExisting) && errno != ENOENT) {
     if (errno == EWOULDBLOCK || errno == EISDIR) return false;
   }
-  std::string tmpl = path + ".XXXXXX";
-  const int fd = ::mkostemp(tmpl.data(), O_CLOEXEC);
-  if (fd < 0) return false;
-  // mkostemp makes the file 0600; a replaced file keeps the mode it had.
+  // A replaced file keeps the mode it had.
   struct stat st {};
   const mode_t mode = current.IsOpen() && ::fstat(current.Descriptor(), &st) == 0 ? (st.st_mode & 0777) : 0644;
-  ::fchmod(fd, mode);
-  const bool ok = WriteAllTo(fd, data) && ::fsync(fd) == 0;
-  const int err = errno;
+  return ReplaceThroughTemporary(path, mode, [data](int fd) { return WriteAllTo(fd, data); });
+}
+
+bool ReplaceThroughTemporary(const std::string& path, unsigned mode, const std::function<bool(int fd)>& write) {
+  std::string tmpl = path + ".XXXXXX";
+  const int fd = ::mkostemp(tmpl.data(), O_CLOEXEC);  // made 0600: opened up only to mode below
+  if (fd < 0) return false;
+  bool ok = ::fchmod(fd, mode & 0777) == 0 && write(fd) && ::fsync(fd) == 0;
+  int err = errno;
   ::close(fd);
-  if (!ok || !RenameReplace(tmpl, path)) {
-    const int renameErr = ok ? errno : err;
+  if (ok && !RenameReplace(tmpl, path)) {
+    ok = false;
+    err = errno;
+  }
+  if (!ok) {
     ::unlink(tmpl.c_str());
-    errno = renameErr;
+    errno = err;
     return false;
   }
   SyncFolder(ParentFolder(path));

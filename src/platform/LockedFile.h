@@ -2,6 +2,7 @@
 // A file opened "without sharing": an exclusive advisory lock is taken on open, and a lock
 // held elsewhere makes the open fail as if the file could not be opened.
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -70,6 +71,11 @@ bool ReplaceFileAtomically(const std::string& path, std::string_view data);
 void SetWriteFailureAfterBytesForTest(std::int64_t bytes);
 // Used by every writing path of the platform layer; true when the write must fail now.
 bool InjectedWriteFailure(std::size_t bytesAboutToWrite);
+
+// The one way the program replaces a file of its own: write(fd) fills a temporary beside
+// path (given mode & 0777), which is fsynced and renamed over path, then the folder is
+// fsynced. On any failure the temporary is removed, path is untouched and errno says why.
+bool ReplaceThroughTemporary(const std::string& path, unsigned mode, const std::function<bool(int fd)>& write);
 
 // Writes all of data to a descriptor, looping over short writes; false with errno on failure.
 bool WriteAllTo(int fd, std::string_view data);
