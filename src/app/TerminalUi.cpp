@@ -17,6 +17,8 @@ void PrintLine(std::FILE* stream, const std::string& prefix, const std::string& 
 
 void TerminalUi::ShowMessage(const std::string& text, MessageIcon) { PrintLine(m_err, "talvenor: ", text); }
 
+void TerminalUi::ShowNotice(const std::string& text) { PrintLine(m_err, "talvenor: ", text); }
+
 bool TerminalUi::AskOkCancel(const std::string& text, MessageIcon) {
   PrintLine(m_err, "talvenor: ", text);
   return true;

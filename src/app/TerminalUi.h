@@ -16,6 +16,8 @@ class TerminalUi : public UiPort {
   // Nobody is there to answer: the question is printed and taken as OK.
   bool AskOkCancel(const std::string& text, MessageIcon icon) override;
 
+  void ShowNotice(const std::string& text) override;
+
   // The change list exists only as a row count, so the list limit behaves as in a window.
   void InsertRow(int index, const std::string& name, const std::string& path, const std::string& destination) override;
   void DeleteRow(int index) override;

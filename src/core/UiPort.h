@@ -17,6 +17,11 @@ class UiPort {
   // A modal question with OK and Cancel; true for OK.
   virtual bool AskOkCancel(const std::string& text, MessageIcon icon = MessageIcon::None) = 0;
 
+  // Tells the user something without stopping the monitor and without waiting for anyone:
+  // nobody may be at the desk. The headless mode writes a line to standard error, the window
+  // shows a balloon of its notification-area icon.
+  virtual void ShowNotice(const std::string& text) = 0;
+
   // The change list: rows of three texts.
   virtual void InsertRow(int index, const std::string& name, const std::string& path,
                          const std::string& destination) = 0;

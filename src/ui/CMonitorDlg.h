@@ -80,6 +80,7 @@ class CMonitorDlg : public QDialog, public UiPort, public SessionHost {
   // UiPort
   void ShowMessage(const std::string& text, MessageIcon icon) override;
   bool AskOkCancel(const std::string& text, MessageIcon icon) override;
+  void ShowNotice(const std::string& text) override;
   void InsertRow(int index, const std::string& name, const std::string& path, const std::string& destination) override;
   void DeleteRow(int index) override;
   int RowCount() const override;

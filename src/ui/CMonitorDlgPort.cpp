@@ -8,6 +8,7 @@
 #include "ui/CMonitorDlg.h"
 #include "ui/CProgressWnd.h"
 #include "ui/MessageBox.h"
+#include "ui/TrayIcon.h"
 
 namespace talvenor::ui {
 
@@ -15,6 +16,16 @@ void CMonitorDlg::ShowMessage(const std::string& text, MessageIcon icon) { Messa
 
 bool CMonitorDlg::AskOkCancel(const std::string& text, MessageIcon icon) {
   return MessageBox::AskOkCancel(this, text, icon);
+}
+
+void CMonitorDlg::ShowNotice(const std::string& text) {
+  if (m_tray && m_tray->IsShown()) {
+    m_tray->ShowBalloon(MessageBox::Caption().toStdString(), text);
+  } else {
+    // No icon to speak from (stopped, or a desktop without a notification area): a box that
+    // does not hold up the monitor.
+    MessageBox::ShowWithoutWaiting(this, text, MessageIcon::Warning);
+  }
 }
 
 void CMonitorDlg::InsertRow(int index, const std::string& name, const std::string& path,

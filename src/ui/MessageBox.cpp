@@ -56,6 +56,18 @@ bool MessageBox::AskOkCancel(QWidget* parent, const std::string& text, MessageIc
   return Run(parent, text, icon, true) == Answer::Ok;
 }
 
+void MessageBox::ShowWithoutWaiting(QWidget* parent, const std::string& text, MessageIcon icon) {
+  Seam& seam = TheSeam();
+  if (seam.answerWithoutShowing) {
+    seam.shown.push_back(text);
+    return;
+  }
+  QMessageBox* box = Build(parent, text, icon, false).release();
+  box->setAttribute(Qt::WA_DeleteOnClose);
+  box->setWindowModality(Qt::NonModal);
+  box->show();
+}
+
 std::unique_ptr<QMessageBox> MessageBox::Build(QWidget* parent, const std::string& text, MessageIcon icon,
                                                bool withCancel) {
   auto buttons = withCancel ? QMessageBox::Ok | QMessageBox::Cancel : QMessageBox::StandardButtons(QMessageBox::Ok);

@@ -24,6 +24,9 @@ class MessageBox {
   // True for OK.
   static bool AskOkCancel(QWidget* parent, const std::string& text, MessageIcon icon = MessageIcon::None);
 
+  // A box that opens and returns at once; it stays until the user closes it.
+  static void ShowWithoutWaiting(QWidget* parent, const std::string& text, MessageIcon icon);
+
   // The box as it would be shown, for pictures of the windows.
   static std::unique_ptr<QMessageBox> Build(QWidget* parent, const std::string& text, MessageIcon icon,
                                             bool withCancel);

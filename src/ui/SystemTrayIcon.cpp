@@ -24,6 +24,11 @@ class SystemTrayIcon final : public TrayIcon {
   void Remove() override { m_icon.reset(); }
   bool IsShown() const override { return m_icon != nullptr; }
 
+  void ShowBalloon(const std::string& title, const std::string& text) override {
+    if (m_icon)
+      m_icon->showMessage(QString::fromStdString(title), QString::fromStdString(text), QSystemTrayIcon::Warning);
+  }
+
  private:
   static int MouseMessage(QSystemTrayIcon::ActivationReason reason) {
     switch (reason) {

@@ -3,6 +3,7 @@
 // desktop's tray.
 #include <functional>
 #include <memory>
+#include <string>
 
 namespace talvenor::ui {
 
@@ -24,6 +25,8 @@ class TrayIcon {
   virtual void Add() = 0;
   virtual void Remove() = 0;
   virtual bool IsShown() const = 0;
+  // A balloon beside the shown icon that goes away by itself.
+  virtual void ShowBalloon(const std::string& title, const std::string& text) = 0;
 
   // Called with the icon id and the mouse message.
   std::function<void(int iconId, int mouseMessage)> onNotify;

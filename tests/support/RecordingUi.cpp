@@ -16,6 +16,11 @@ bool RecordingUi::AskOkCancel(const std::string& text, MessageIcon) {
   return answer;
 }
 
+void RecordingUi::ShowNotice(const std::string& text) {
+  notices.push_back(text);
+  calls.push_back("notice:" + text);
+}
+
 void RecordingUi::InsertRow(int index, const std::string& name, const std::string& path,
                             const std::string& destination) {
   rows.insert(rows.begin() + index, Row{name, path, destination});

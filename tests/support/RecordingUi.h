@@ -23,6 +23,7 @@ class RecordingUi : public UiPort {
   // Every call in order, e.g. "message:エラー", "ask:...", "insert:<END>", "progress-step".
   std::vector<std::string> calls;
   std::vector<std::string> messages;  // texts of ShowMessage and AskOkCancel, in order
+  std::vector<std::string> notices;
   std::vector<Row> rows;              // the change list, top first
   std::vector<std::string> logLines;
   std::deque<bool> answers;  // next AskOkCancel answers; OK when empty
@@ -34,6 +35,7 @@ class RecordingUi : public UiPort {
 
   void ShowMessage(const std::string& text, MessageIcon icon) override;
   bool AskOkCancel(const std::string& text, MessageIcon icon) override;
+  void ShowNotice(const std::string& text) override;
   void InsertRow(int index, const std::string& name, const std::string& path,
                  const std::string& destination) override;
   void DeleteRow(int index) override;

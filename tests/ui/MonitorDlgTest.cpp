@@ -102,6 +102,17 @@ TEST_F(MonitorDlgTest, SavedPositionAndWidthsComeBackAndBadOnesStillOpenOnScreen
   EXPECT_TRUE(again.Session().IsRunning());
 }
 
+TEST_F(MonitorDlgTest, NoticesNeverWaitForAnAnswer) {
+  CMonitorDlg& dlg = Open();
+  dlg.ShowNotice("stopped");  // no icon to speak from
+  EXPECT_EQ(ui::MessageBox::TakeShownTexts(), std::vector<std::string>{"stopped"});
+  TypeFolders(m_watch, m_backup);
+  Press(1008);
+  dlg.ShowNotice("running");
+  EXPECT_EQ(m_tray->balloons, std::vector<std::string>{"running"});
+  EXPECT_TRUE(ui::MessageBox::TakeShownTexts().empty());
+}
+
 TEST_F(MonitorDlgTest, StartFromTheButtonHidesToOneTrayIconAndSwitchesTheControls) {
   CMonitorDlg& dlg = Open();
   TypeFolders(m_watch, m_backup);

@@ -26,6 +26,7 @@ class FakeTray : public ui::TrayIcon {
     bool available = true;
     bool shown = false;
     int adds = 0;  // additions that made an icon appear
+    std::vector<std::string> balloons;
     FakeTray* tray = nullptr;
     // A press on the icon, as the desktop reports it.
     void Notify(int mouseMessage) { tray->onNotify(kIconId, mouseMessage); }
@@ -39,6 +40,7 @@ class FakeTray : public ui::TrayIcon {
   }
   void Remove() override { m_state->shown = false; }
   bool IsShown() const override { return m_state->shown; }
+  void ShowBalloon(const std::string&, const std::string& text) override { m_state->balloons.push_back(text); }
 
  private:
   std::shared_ptr<State> m_state;

@@ -32,6 +32,7 @@ class PictureTray : public ui::TrayIcon {
   void Add() override { m_shown = true; }
   void Remove() override { m_shown = false; }
   bool IsShown() const override { return m_shown; }
+  void ShowBalloon(const std::string&, const std::string&) override {}
 
  private:
   bool m_shown = false;
