@@ -9,6 +9,7 @@
 #include "app/SettingsStore.h"
 #include "app/TerminalHost.h"
 #include "app/TerminalUi.h"
+#include "app/Translation.h"
 #include "changelog/ChangeLog.h"
 #include "core/AppPaths.h"
 #include "detect/MonitorSession.h"
@@ -50,6 +51,7 @@ int RunSession(const CommandLine& command, Settings& settings) {
 int RunHeadless(int argc, char** argv) {
   // Standard output read through `| head` may close at any time; the monitor outlives it.
   platform::IgnoreBrokenPipe();
+  UseLanguage(LanguageFromEnvironment());
   const std::vector<std::string> args(argv + (argc > 0 ? 1 : 0), argv + argc);
   CommandLine command;
   std::string error;

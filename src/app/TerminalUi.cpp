@@ -2,6 +2,8 @@
 
 #include <cstdlib>
 
+#include "app/Translation.h"
+
 namespace talvenor {
 namespace {
 
@@ -15,12 +17,15 @@ void PrintLine(std::FILE* stream, const std::string& prefix, const std::string& 
 
 }  // namespace
 
-void TerminalUi::ShowMessage(const std::string& text, MessageIcon) { PrintLine(m_err, "talvenor: ", text); }
+// The engine's texts arrive in Japanese and are printed in the chosen language.
+void TerminalUi::ShowMessage(const std::string& text, MessageIcon) {
+  PrintLine(m_err, "talvenor: ", TranslateEngineText(text));
+}
 
-void TerminalUi::ShowNotice(const std::string& text) { PrintLine(m_err, "talvenor: ", text); }
+void TerminalUi::ShowNotice(const std::string& text) { PrintLine(m_err, "talvenor: ", TranslateEngineText(text)); }
 
 bool TerminalUi::AskOkCancel(const std::string& text, MessageIcon) {
-  PrintLine(m_err, "talvenor: ", text);
+  PrintLine(m_err, "talvenor: ", TranslateEngineText(text));
   return true;
 }
 

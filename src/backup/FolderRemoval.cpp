@@ -52,9 +52,9 @@ int BackupStore::RenameForManualDelete(const std::string& path) {
   if (!platform::PathExists(path)) return 1;
   // Never over an existing entry: that would lose a folder the user still has to look at.
   if (platform::RenameNoReplace(path, renamed)) {
-    m_ui.ShowMessage(path + msg::kRenamedMiddle + renamed + msg::kRenamedTail);
+    m_ui.ShowMessage(msg::Format(msg::kRenamed, {path, renamed}));
   } else {
-    m_ui.ShowMessage(msg::kNotRenamedHead + path + msg::kNotRenamedTail);
+    m_ui.ShowMessage(msg::Format(msg::kNotRenamed, {path}));
   }
   return 1;
 }

@@ -58,7 +58,7 @@ int BackupStore::PruneGenerations() {
     // The folder's own permissions first: without its write bit nothing inside can go.
     platform::ResetAttributesToNormal(m_strRemovePath);
     if (EmptyFolder(m_strRemovePath + "/") != 0 && platform::RemoveDirectory(m_strRemovePath)) continue;
-    m_ui.ShowMessage(msg::kCannotRemoveFolder + m_strRemovePath);
+    m_ui.ShowMessage(msg::Format(msg::kCannotRemoveFolder, {m_strRemovePath}));
     RenameForManualDelete(m_strRemovePath);
     passedOver.insert(oldest);
     passedOver.insert(oldest.substr(0, oldest.size() - 1) + "A");

@@ -23,12 +23,6 @@ std::string EscapeLineBreaks(const std::string& line) {
   return out;
 }
 
-std::string DiskFullMessage(const std::string& path) {
-  std::string text = msg::kDiskFullFormat;
-  text.replace(text.find("%1"), 2, path);
-  return text;
-}
-
 }  // namespace
 
 ChangeLog::ChangeLog(const AppPaths& paths, const Settings& settings, UiPort& ui)
@@ -59,7 +53,7 @@ void ChangeLog::OpenOrTerminate(const std::string& path) {
       m_log.Open(path, platform::LockedFile::Mode::ReadWriteCreate)) {
     return;
   }
-  m_ui.ShowMessage(msg::kLogCannotOpen + path, MessageIcon::Stop);
+  m_ui.ShowMessage(msg::Format(msg::kLogCannotOpen, {path}), MessageIcon::Stop);
   m_ui.Terminate(1);
 }
 
@@ -81,7 +75,7 @@ void ChangeLog::AppendLogLine(const std::string& path, const std::string& line) 
   if (!m_log.Append(record + "\r\n")) {
     // Never leave half a record behind: the next line would run into it.
     if (before >= 0) platform::TruncateTo(m_log.Descriptor(), before);
-    if (!m_writeFailing) m_ui.ShowMessage(DiskFullMessage(path), MessageIcon::Stop);
+    if (!m_writeFailing) m_ui.ShowMessage(msg::Format(msg::kDiskFullFormat, {path}), MessageIcon::Stop);
     m_writeFailing = true;
     return;
   }

@@ -1,5 +1,6 @@
 #include "ui/CAboutDlg.h"
 
+#include <QCoreApplication>
 #include <QIcon>
 #include <QLabel>
 #include <QPushButton>
@@ -12,7 +13,7 @@ namespace talvenor::ui {
 CAboutDlg::CAboutDlg(QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint) {
   EnsureResources();
-  setWindowTitle(QStringLiteral("Talvenorのﾊﾞｰｼﾞｮﾝ情報"));
+  setWindowTitle(QCoreApplication::translate("talvenor", "Talvenorのﾊﾞｰｼﾞｮﾝ情報"));
   setFont(DialogFont());
   const DialogUnits units(font());
   setFixedSize(units.X(235), units.Y(55));

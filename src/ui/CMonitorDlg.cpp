@@ -20,6 +20,7 @@
 #include "ui/DialogUnits.h"
 #include "ui/Resources.h"
 #include "ui/TrayIcon.h"
+#include "ui/UiText.h"
 
 namespace talvenor::ui {
 namespace {
@@ -31,11 +32,15 @@ struct ButtonDef {
 };
 
 // Template 102, in tab order.
-constexpr ButtonDef kTopButtons[] = {{1002, "参照(&D)..", 255, 5, 30, 15}, {1009, "ヘルプ(&H)..", 288, 5, 40, 14}};
-constexpr ButtonDef kBackupBrowse = {1003, "参照(&E)..", 255, 30, 30, 15};
-constexpr ButtonDef kBottomButtons[] = {{1008, "開始(&A)", 6, 155, 50, 14},        {1007, "停止(&B)", 61, 155, 50, 14},
-                                         {1006, "詳細設定(&M)..", 116, 155, 50, 14}, {1010, "ログ表示(&L)..", 171, 155, 46, 14},
-                                         {1, "閉じる(&C)", 221, 155, 50, 14},        {2, "終了(&Q)", 276, 155, 50, 14}};
+constexpr ButtonDef kTopButtons[] = {{1002, QT_TRANSLATE_NOOP("talvenor", "参照(&D).."), 255, 5, 30, 15},
+                                     {1009, QT_TRANSLATE_NOOP("talvenor", "ヘルプ(&H).."), 288, 5, 40, 14}};
+constexpr ButtonDef kBackupBrowse = {1003, QT_TRANSLATE_NOOP("talvenor", "参照(&E).."), 255, 30, 30, 15};
+constexpr ButtonDef kBottomButtons[] = {{1008, QT_TRANSLATE_NOOP("talvenor", "開始(&A)"), 6, 155, 50, 14},
+                                        {1007, QT_TRANSLATE_NOOP("talvenor", "停止(&B)"), 61, 155, 50, 14},
+                                        {1006, QT_TRANSLATE_NOOP("talvenor", "詳細設定(&M).."), 116, 155, 50, 14},
+                                        {1010, QT_TRANSLATE_NOOP("talvenor", "ログ表示(&L).."), 171, 155, 46, 14},
+                                        {1, QT_TRANSLATE_NOOP("talvenor", "閉じる(&C)"), 221, 155, 50, 14},
+                                        {2, QT_TRANSLATE_NOOP("talvenor", "終了(&Q)"), 276, 155, 50, 14}};
 // Test commands that nothing in the window shows.
 constexpr ButtonDef kHiddenButtons[] = {{1014, "書き込みtest", 290, 30, 15, 10},
                                          {1015, "読み込みtest", 305, 30, 15, 10},
@@ -47,15 +52,15 @@ const char* const kBytesProperty = "talvenorBytes";
 
 const char* CMonitorDlg::ToolTipText(int id) {
   switch (id) {
-    case 1008: return "監視をスタートします";
-    case 1007: return "監視をストップします";
-    case 1006: return "ログサイズ、監視レベルの設定等を行います";
-    case 1010: return "ログを表示します";
-    case 1: return "画面を閉じます";
-    case 2: return "アプリケーションを終了します";
-    case 1002: return "監視先を設定します";
-    case 1003: return "バックアップ先の設定します";
-    case 1009: return "ヘルプを表示します";
+    case 1008: return QT_TRANSLATE_NOOP("talvenor", "監視をスタートします");
+    case 1007: return QT_TRANSLATE_NOOP("talvenor", "監視をストップします");
+    case 1006: return QT_TRANSLATE_NOOP("talvenor", "ログサイズ、監視レベルの設定等を行います");
+    case 1010: return QT_TRANSLATE_NOOP("talvenor", "ログを表示します");
+    case 1: return QT_TRANSLATE_NOOP("talvenor", "画面を閉じます");
+    case 2: return QT_TRANSLATE_NOOP("talvenor", "アプリケーションを終了します");
+    case 1002: return QT_TRANSLATE_NOOP("talvenor", "監視先を設定します");
+    case 1003: return QT_TRANSLATE_NOOP("talvenor", "バックアップ先の設定します");
+    case 1009: return QT_TRANSLATE_NOOP("talvenor", "ヘルプを表示します");
     default: return nullptr;
   }
 }
@@ -90,14 +95,14 @@ void CMonitorDlg::BuildControls() {
   setFixedSize(units.X(334), units.Y(175));
 
   auto label = [&](const char* text, QRect rect) {
-    auto* widget = new QLabel(QString::fromUtf8(text), this);
+    auto* widget = new QLabel(Tr(text), this);
     widget->setGeometry(rect);
   };
   auto button = [&](const ButtonDef& def) {
-    auto* widget = new QPushButton(QString::fromUtf8(def.text), this);
+    auto* widget = new QPushButton(Tr(def.text), this);
     widget->setObjectName(QString::number(def.id));
     widget->setGeometry(units.Rect(def.x, def.y, def.w, def.h));
-    if (const char* tip = ToolTipText(def.id)) widget->setToolTip(QString::fromUtf8(tip));
+    if (const char* tip = ToolTipText(def.id)) widget->setToolTip(Tr(tip));
     connect(widget, &QPushButton::clicked, this, [this, id = def.id] { OnCommand(id); });
     return widget;
   };
@@ -108,10 +113,10 @@ void CMonitorDlg::BuildControls() {
     return widget;
   };
 
-  label("監視フォルダ:", units.Rect(4, 5, 44, 8));
+  label(QT_TRANSLATE_NOOP("talvenor", "監視フォルダ:"), units.Rect(4, 5, 44, 8));
   m_editWatchDir = edit(1000, 5);
   for (const ButtonDef& def : kTopButtons) button(def);
-  label("バックアップ先", units.Rect(4, 32, 46, 8));
+  label(QT_TRANSLATE_NOOP("talvenor", "バックアップ先"), units.Rect(4, 32, 46, 8));
   m_editBackupDir = edit(1001, 30);
   button(kBackupBrowse);
 
@@ -136,7 +141,7 @@ void CMonitorDlg::BuildControls() {
   m_listBox->hide();
 
   // Linux windows have no system menu to carry the about item; the window's context menu does.
-  auto* about = new QAction(QStringLiteral("Talvenor のﾊﾞｰｼﾞｮﾝ情報(&A)..."), this);
+  auto* about = new QAction(QCoreApplication::translate("talvenor", "Talvenor のﾊﾞｰｼﾞｮﾝ情報(&A)..."), this);
   about->setObjectName(QString::number(kAboutCommand));
   connect(about, &QAction::triggered, this, [this] { OnCommand(kAboutCommand); });
   addAction(about);
@@ -182,7 +187,8 @@ void CMonitorDlg::SetUpColumns() {
     *widths[1] = 3 * w / 7;
     *widths[2] = 3 * w / 7;
   }
-  m_list->setHeaderLabels({QStringLiteral("ファイル名"), QStringLiteral("パス"), QStringLiteral("バックアップ先")});
+  m_list->setHeaderLabels({QCoreApplication::translate("talvenor", "ファイル名"), QCoreApplication::translate("talvenor", "パス"),
+                          QCoreApplication::translate("talvenor", "バックアップ先", "list column")});
   for (int column = 0; column < 3; ++column) m_list->setColumnWidth(column, *widths[column]);
 }
 

@@ -1,4 +1,5 @@
 // The main window's own commands: the folder pickers, settings, help, about, Close and Quit.
+#include <QCoreApplication>
 #include <QDesktopServices>
 #include <QDir>
 #include <QTreeWidget>
@@ -59,8 +60,9 @@ void CMonitorDlg::OnDetailedSettings() {
 }
 
 void CMonitorDlg::OnHelp() {
-  // Relative to the current directory at the time of the click.
-  QDesktopServices::openUrl(QUrl::fromLocalFile(QDir::current().absoluteFilePath(QStringLiteral("help/main.htm"))));
+  // Relative to the current directory at the time of the click; the page in the chosen language.
+  const QString page = QCoreApplication::translate("talvenor", "help/main.htm");
+  QDesktopServices::openUrl(QUrl::fromLocalFile(QDir::current().absoluteFilePath(page)));
 }
 
 void CMonitorDlg::OnAbout() {

@@ -1,4 +1,5 @@
 // The log display and the test commands that only a command message reaches.
+#include <QCoreApplication>
 #include <QDesktopServices>
 #include <QFile>
 #include <QUrl>
@@ -18,7 +19,7 @@ void CMonitorDlg::OnShowLog() {
   m_session->Log().CopyLogForViewing(m_paths.g_logPath);
   if (!platform::PathExists(m_paths.g_logPath)) {
     platform::RemoveFile(m_paths.g_logBakPath);
-    MessageBox::Show(this, "ログファイルは存在しません");
+    MessageBox::Show(this, QCoreApplication::translate("talvenor", "ログファイルは存在しません").toStdString());
     return;
   }
   // The log itself stays locked by the writer; the desktop opens the viewing copy.
@@ -37,14 +38,14 @@ void CMonitorDlg::OnWriteTest() {
     entry.m_strStamp = "test2";
     g_currentSnapshot.push_back(std::move(entry));
   }
-  const std::string path = FileDialogs::GetSaveFileName(this, QStringLiteral("表示一覧をCSV形式で保存"));
+  const std::string path = FileDialogs::GetSaveFileName(this, QCoreApplication::translate("talvenor", "表示一覧をCSV形式で保存"));
   if (path.empty()) return;
   SaveSnapshot(path, g_currentSnapshot, *this);
   ClearCurrentSnapshot();
 }
 
 void CMonitorDlg::OnReadTest() {
-  const std::string path = FileDialogs::GetOpenFileName(this, QStringLiteral("保存した一覧を開く"));
+  const std::string path = FileDialogs::GetOpenFileName(this, QCoreApplication::translate("talvenor", "保存した一覧を開く"));
   if (path.empty()) return;
   LoadSnapshot(path, g_currentSnapshot);
   MessageBox::Show(this, ListSnapshot());

@@ -1,11 +1,13 @@
 // Hiding to the notification area and the icon's menu.
 #include <QAction>
+#include <QCoreApplication>
 #include <QCursor>
 #include <QMenu>
 
 #include "detect/MonitorSession.h"
 #include "ui/CMonitorDlg.h"
 #include "ui/TrayIcon.h"
+#include "ui/UiText.h"
 
 namespace talvenor::ui {
 
@@ -33,13 +35,15 @@ void CMonitorDlg::OnTrayNotify(int iconId, int mouseMessage) {
 }
 
 void CMonitorDlg::ShowTrayMenu() {
-  QMenu menu(QStringLiteral("停止"));
+  QMenu menu(QCoreApplication::translate("talvenor", "停止"));
   const struct {
     int id;
     const char* text;
-  } items[] = {{kTrayStart, "開始"}, {kTrayStop, "停止"}, {kTrayQuit, "終了"}};
+  } items[] = {{kTrayStart, QT_TRANSLATE_NOOP("talvenor", "開始")},
+               {kTrayStop, QT_TRANSLATE_NOOP("talvenor", "停止")},
+               {kTrayQuit, QT_TRANSLATE_NOOP("talvenor", "終了")}};
   for (const auto& item : items) {
-    QAction* action = menu.addAction(QString::fromUtf8(item.text));
+    QAction* action = menu.addAction(Tr(item.text));
     action->setObjectName(QString::number(item.id));
     action->setData(item.id);
   }

@@ -5,30 +5,44 @@
 #include <QRadioButton>
 
 #include "ui/DialogUnits.h"
+#include "ui/UiText.h"
 
 namespace talvenor::ui {
 namespace {
 
 struct RadioDef {
   int id;
-  const char* caption;
+  struct {
+    const char *source, *comment;  // the comment tells the rows' "1", "10" and "100" apart
+  } caption;
   int x, y, w;
   const char* tip;
 };
 
 // Template 135, in tab order. Each row is a group of three (the last of two) buttons.
 constexpr RadioDef kRadios[CSettingsDlg::kRadioCount] = {
-    {1026, "1", 10, 15, 20, "ログファイルの最大サイズを100KBとします"},
-    {1027, "10", 46, 15, 24, "ログファイルの最大サイズを1MBとします"},
-    {1028, "100", 82, 15, 28, "ログファイルの最大サイズを10MBとします"},
-    {1029, "1", 10, 45, 20, "もっとも速い監視を行います"},
-    {1030, "10", 46, 45, 24, "中ぐらいのレベルの監視を行います"},
-    {1031, "100", 82, 45, 28, "もっとも遅い監視を行います"},
-    {1032, "10", 10, 75, 24, "バックアップ数を10に設定します"},
-    {1033, "100", 46, 75, 28, "バックアップ数を100に設定します"},
-    {1034, "1000", 82, 75, 32, "バックアップ数を1000に設定します"},
-    {1036, "する", 10, 105, 30, "最初のバックアップで、すべてのファイルをバックアップします"},
-    {1037, "しない", 65, 105, 36, "最初のバックアップで、変更されたファイルのみバックアップします"},
+    {1026, QT_TRANSLATE_NOOP3("talvenor", "1", "log size"), 10, 15, 20,
+     QT_TRANSLATE_NOOP("talvenor", "ログファイルの最大サイズを100KBとします")},
+    {1027, QT_TRANSLATE_NOOP3("talvenor", "10", "log size"), 46, 15, 24,
+     QT_TRANSLATE_NOOP("talvenor", "ログファイルの最大サイズを1MBとします")},
+    {1028, QT_TRANSLATE_NOOP3("talvenor", "100", "log size"), 82, 15, 28,
+     QT_TRANSLATE_NOOP("talvenor", "ログファイルの最大サイズを10MBとします")},
+    {1029, QT_TRANSLATE_NOOP3("talvenor", "1", "monitoring level"), 10, 45, 20,
+     QT_TRANSLATE_NOOP("talvenor", "もっとも速い監視を行います")},
+    {1030, QT_TRANSLATE_NOOP3("talvenor", "10", "monitoring level"), 46, 45, 24,
+     QT_TRANSLATE_NOOP("talvenor", "中ぐらいのレベルの監視を行います")},
+    {1031, QT_TRANSLATE_NOOP3("talvenor", "100", "monitoring level"), 82, 45, 28,
+     QT_TRANSLATE_NOOP("talvenor", "もっとも遅い監視を行います")},
+    {1032, QT_TRANSLATE_NOOP3("talvenor", "10", "backups"), 10, 75, 24,
+     QT_TRANSLATE_NOOP("talvenor", "バックアップ数を10に設定します")},
+    {1033, QT_TRANSLATE_NOOP3("talvenor", "100", "backups"), 46, 75, 28,
+     QT_TRANSLATE_NOOP("talvenor", "バックアップ数を100に設定します")},
+    {1034, QT_TRANSLATE_NOOP3("talvenor", "1000", "backups"), 82, 75, 32,
+     QT_TRANSLATE_NOOP("talvenor", "バックアップ数を1000に設定します")},
+    {1036, QT_TRANSLATE_NOOP3("talvenor", "する", "first backup"), 10, 105, 30,
+     QT_TRANSLATE_NOOP("talvenor", "最初のバックアップで、すべてのファイルをバックアップします")},
+    {1037, QT_TRANSLATE_NOOP3("talvenor", "しない", "first backup"), 65, 105, 36,
+     QT_TRANSLATE_NOOP("talvenor", "最初のバックアップで、変更されたファイルのみバックアップします")},
 };
 
 // First index and size of each row, and the stored value of each of its buttons.
@@ -74,15 +88,15 @@ const char* CSettingsDlg::ToolTipText(int id) {
   for (const RadioDef& def : kRadios) {
     if (def.id == id) return def.tip;
   }
-  if (id == 1) return "変更内容を有効にします";
-  if (id == 2) return "変更内容をキャンセルします";
+  if (id == 1) return QT_TRANSLATE_NOOP("talvenor", "変更内容を有効にします");
+  if (id == 2) return QT_TRANSLATE_NOOP("talvenor", "変更内容をキャンセルします");
   return nullptr;
 }
 
 CSettingsDlg::CSettingsDlg(Settings& settings, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
       m_settings(settings) {
-  setWindowTitle(QStringLiteral("詳細設定"));
+  setWindowTitle(QCoreApplication::translate("talvenor", "詳細設定"));
   setFont(DialogFont());
   const DialogUnits units(font());
   setFixedSize(units.X(204), units.Y(136));
@@ -97,10 +111,10 @@ CSettingsDlg::CSettingsDlg(Settings& settings, QWidget* parent)
   ok->setObjectName(QStringLiteral("1"));
   ok->setGeometry(units.Rect(150, 10, 50, 14));
   ok->setDefault(true);
-  auto* cancel = new QPushButton(QStringLiteral("ｷｬﾝｾﾙ"), this);
+  auto* cancel = new QPushButton(QCoreApplication::translate("talvenor", "ｷｬﾝｾﾙ"), this);
   cancel->setObjectName(QStringLiteral("2"));
   cancel->setGeometry(units.Rect(150, 30, 50, 14));
-  for (auto* button : {ok, cancel}) button->setToolTip(QString::fromUtf8(ToolTipText(button->objectName().toInt())));
+  for (auto* button : {ok, cancel}) button->setToolTip(Tr(ToolTipText(button->objectName().toInt())));
   connect(ok, &QPushButton::clicked, this, &CSettingsDlg::accept);
   connect(cancel, &QPushButton::clicked, this, &CSettingsDlg::reject);
 
@@ -108,9 +122,12 @@ CSettingsDlg::CSettingsDlg(Settings& settings, QWidget* parent)
     int id;
     const char* caption;
     int y;
-  } groups[] = {{1025, "ログの長さ", 5}, {1024, "監視レベル", 35}, {1035, "バックアップ数", 65}, {1039, "初回バックアップ", 95}};
+  } groups[] = {{1025, QT_TRANSLATE_NOOP("talvenor", "ログの長さ"), 5},
+                {1024, QT_TRANSLATE_NOOP("talvenor", "監視レベル"), 35},
+                {1035, QT_TRANSLATE_NOOP("talvenor", "バックアップ数"), 65},
+                {1039, QT_TRANSLATE_NOOP("talvenor", "初回バックアップ"), 95}};
   for (const auto& group : groups) {
-    auto* box = new QGroupBox(QString::fromUtf8(group.caption), this);
+    auto* box = new QGroupBox(Tr(group.caption), this);
     box->setObjectName(QString::number(group.id));
     box->setGeometry(units.Rect(5, group.y, 135, 25));
     box->setFocusPolicy(Qt::NoFocus);
@@ -120,10 +137,10 @@ CSettingsDlg::CSettingsDlg(Settings& settings, QWidget* parent)
   setTabOrder(ok, cancel);
   for (int i = 0; i < kRadioCount; ++i) {
     const RadioDef& def = kRadios[i];
-    auto* radio = new QRadioButton(QString::fromUtf8(def.caption), this);
+    auto* radio = new QRadioButton(Tr(def.caption.source, def.caption.comment), this);
     radio->setObjectName(QString::number(def.id));
     radio->setGeometry(units.Rect(def.x, def.y, def.w, 10));
-    radio->setToolTip(QString::fromUtf8(def.tip));
+    radio->setToolTip(Tr(def.tip));
     // Every button is a group of its own; the click handler keeps each row to one mark.
     radio->setAutoExclusive(false);
     radio->setFocusPolicy(Qt::StrongFocus);

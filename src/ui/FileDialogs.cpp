@@ -5,6 +5,8 @@
 #include <deque>
 #include <optional>
 
+#include "ui/UiText.h"
+
 namespace talvenor::ui {
 namespace {
 
@@ -37,7 +39,7 @@ std::string Bytes(const QString& path) { return path.isEmpty() ? std::string() :
 std::string FileDialogs::BrowseForFolder(QWidget* parent, const std::string& initialFolder) {
   if (auto answer = Answered("folder:" + initialFolder)) return *answer;
   const QString initial = QFile::decodeName(QByteArray::fromStdString(initialFolder));
-  return Bytes(QFileDialog::getExistingDirectory(parent, QString::fromUtf8(kFolderTitle), initial));
+  return Bytes(QFileDialog::getExistingDirectory(parent, Tr(kFolderTitle), initial));
 }
 
 std::string FileDialogs::GetSaveFileName(QWidget* parent, const QString& title) {

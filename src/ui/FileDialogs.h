@@ -1,6 +1,7 @@
 #pragma once
 // The folder picker and the file dialogs. Paths come back as file-system bytes, empty when the
 // user cancels. Tests queue the answers instead of clicking and read which dialogs were asked for.
+#include <QCoreApplication>
 #include <QString>
 #include <string>
 #include <vector>
@@ -11,7 +12,7 @@ namespace talvenor::ui {
 
 class FileDialogs {
  public:
-  static constexpr const char* kFolderTitle = "フォルダを選択してください";
+  static constexpr const char* kFolderTitle = QT_TRANSLATE_NOOP("talvenor", "フォルダを選択してください");
 
   // Opens at initialFolder (selected when it exists).
   static std::string BrowseForFolder(QWidget* parent, const std::string& initialFolder);

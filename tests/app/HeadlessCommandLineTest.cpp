@@ -6,6 +6,7 @@
 #include "app/CommandLine.h"
 #include "app/Headless.h"
 #include "app/TerminalUi.h"
+#include "app/Translation.h"
 #include "support/TempDir.h"
 
 namespace talvenor {
@@ -69,29 +70,46 @@ TEST(HeadlessCommandLine, HelpVersionAndUsageErrors) {
   EXPECT_EQ(err.rfind("talvenor: unexpected argument: --bogus\nUsage:", 0), 0u) << err;
 }
 
+// The engine's Japanese texts reach the terminal in the chosen language; log lines stay as written.
 TEST(HeadlessTerminalUi, MessagesGoToStandardErrorAndLogLinesToStandardOutput) {
-  test::TempDir dir;
-  std::FILE* out = std::fopen((dir / "out").c_str(), "w+");
-  std::FILE* err = std::fopen((dir / "err").c_str(), "w+");
-  ASSERT_TRUE(out && err);
-  {
-    TerminalUi ui(out, err);
-    ui.ShowMessage("監視先とバックアップ先を確認してください", MessageIcon::None);
-    EXPECT_TRUE(ui.AskOkCancel("このフォルダのサイズが大き過ぎます。続けますか？", MessageIcon::Warning));
-    ui.LogLineWritten("a.txt,/w/a.txt,/b/20240101000000.0/a.txt\r\n");
-    ui.InsertRow(0, "a", "b", "c");
-    ui.InsertRow(0, "a", "b", "c");
-    ui.DeleteRow(1);
-    EXPECT_EQ(ui.RowCount(), 1);
-    ui.ProgressPump(true);
-    EXPECT_FALSE(ui.ProgressCancelRequested());
+  const struct {
+    Language language;
+    const char* err;
+  } cases[] = {
+      {Language::Japanese,
+       "talvenor: 監視先とバックアップ先を確認してください\n"
+       "talvenor: このフォルダのサイズが大き過ぎます。続けますか？\n"
+       "talvenor: ディレクトリの削除ができません/b/20240101000000.0\n"},
+      {Language::English,
+       "talvenor: Check the watched folder and the backup folder.\n"
+       "talvenor: This folder is very large. Continue?\n"
+       "talvenor: Cannot delete the folder /b/20240101000000.0\n"},
+  };
+  for (const auto& c : cases) {
+    UseLanguage(c.language);
+    test::TempDir dir;
+    std::FILE* out = std::fopen((dir / "out").c_str(), "w+");
+    std::FILE* err = std::fopen((dir / "err").c_str(), "w+");
+    ASSERT_TRUE(out && err);
+    {
+      TerminalUi ui(out, err);
+      ui.ShowMessage("監視先とバックアップ先を確認してください", MessageIcon::None);
+      EXPECT_TRUE(ui.AskOkCancel("このフォルダのサイズが大き過ぎます。続けますか？", MessageIcon::Warning));
+      ui.ShowNotice("ディレクトリの削除ができません/b/20240101000000.0");
+      ui.LogLineWritten("a.txt,/w/a.txt,/b/20240101000000.0/a.txt\r\n");
+      ui.InsertRow(0, "a", "b", "c");
+      ui.InsertRow(0, "a", "b", "c");
+      ui.DeleteRow(1);
+      EXPECT_EQ(ui.RowCount(), 1);
+      ui.ProgressPump(true);
+      EXPECT_FALSE(ui.ProgressCancelRequested());
+    }
+    std::fclose(out);
+    std::fclose(err);
+    EXPECT_EQ(test::ReadFile(dir / "err"), c.err);
+    EXPECT_EQ(test::ReadFile(dir / "out"), "a.txt,/w/a.txt,/b/20240101000000.0/a.txt\n");
   }
-  std::fclose(out);
-  std::fclose(err);
-  EXPECT_EQ(test::ReadFile(dir / "err"),
-            "talvenor: 監視先とバックアップ先を確認してください\n"
-            "talvenor: このフォルダのサイズが大き過ぎます。続けますか？\n");
-  EXPECT_EQ(test::ReadFile(dir / "out"), "a.txt,/w/a.txt,/b/20240101000000.0/a.txt\n");
+  UseLanguage(Language::Japanese);
 }
 
 }  // namespace

@@ -57,6 +57,8 @@ class HeadlessEndToEndTest : public ::testing::Test {
     if (pid == 0) {
       ::setenv("XDG_CONFIG_HOME", (root / "config").c_str(), 1);
       ::setenv("XDG_RUNTIME_DIR", (root / "run").c_str(), 1);
+      ::setenv("LC_ALL", locale.c_str(), 1);
+      ::unsetenv("LANGUAGE");
       if (::chdir(home.c_str()) != 0) ::_exit(127);
       const int out =
           stdoutFd >= 0 ? stdoutFd : ::open((root / (name + ".out")).c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
@@ -124,6 +126,7 @@ class HeadlessEndToEndTest : public ::testing::Test {
 
   test::TempDir root;
   std::string watch, backup, home;
+  std::string locale = "C.UTF-8";  // the child's LC_ALL, which decides its language
 
  private:
   std::string m_binary;
@@ -197,6 +200,21 @@ TEST_F(HeadlessEndToEndTest, ARefusedFolderEndsWithStatusThreeWithoutAWalk) {
   EXPECT_EQ(err.substr(err.find('\n') + 1), "talvenor: 監視先とバックアップ先を確認してください\n");
   EXPECT_EQ(RunToEnd({"--headless", "--once", "--backup", watch + "/inside"}, "inside"), 3);
   EXPECT_FALSE(fs::exists(home + "/test2.dat"));
+}
+
+TEST_F(HeadlessEndToEndTest, RefusalsSpeakTheUsersLanguage) {
+  const struct {
+    const char* locale;
+    const char* err;
+  } cases[] = {
+      {"ja_JP.UTF-8", "talvenor: 監視先とバックアップ先を確認してください\n"},
+      {"en_US.UTF-8", "talvenor: Check the watched folder and the backup folder.\n"},
+  };
+  for (const auto& c : cases) {
+    locale = c.locale;
+    EXPECT_EQ(RunToEnd({"--headless", "--once", "--watch", root / "missing"}, "refused"), 3);
+    EXPECT_EQ(ReadFile(root / "refused.err"), c.err);
+  }
 }
 
 TEST_F(HeadlessEndToEndTest, OnceRunsOnePassAgainstTheSavedSnapshot) {

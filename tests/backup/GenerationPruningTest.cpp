@@ -92,7 +92,7 @@ TEST_F(GenerationPruningTest, HeldGenerationIsReportedOnceRenamedAndPassedOver) 
 
   const std::string path = settings.DIR2 + "/" + Stamp(4, 0);
   const std::string renamed = path.substr(0, path.size() - 1) + "A";
-  EXPECT_EQ((std::vector<std::string>{msg::kCannotRemoveFolder + path,
+  EXPECT_EQ((std::vector<std::string>{"ディレクトリの削除ができません" + path,
                                       path + "は\n" + renamed + "に名称変更しました自分で削除してください"}),
             ui.messages);
   // The renamed folder still counts, so the next oldest goes in its stead; no second attempt.

@@ -96,7 +96,7 @@ TEST_F(ChangeLogWriterTest, LogHeldByAnotherProgramOrNotAFileEndsTheRunWithStatu
   } catch (const TerminatedForTest& t) {
     EXPECT_EQ(1, t.status);
   }
-  EXPECT_EQ(std::vector<std::string>{msg::kLogCannotOpen + paths.g_logPath}, ui.messages);
+  EXPECT_EQ(std::vector<std::string>{"ログファイルを開くことも作ることもできません\n" + paths.g_logPath}, ui.messages);
   EXPECT_EQ("theirs\r\n", LogText());
   other.Close();
 
@@ -112,9 +112,7 @@ TEST_F(ChangeLogWriterTest, FailedWritesAreReportedOnceAndLeaveWholeLines) {
   log.LogChange("a", "/w/", "/bk/g/a");
   log.LogChange("b", "/w/", "/bk/g/b");
   platform::SetWriteFailureAfterBytesForTest(-1);
-  std::string full = msg::kDiskFullFormat;
-  full.replace(full.find("%1"), 2, paths.g_logPath);
-  EXPECT_EQ(std::vector<std::string>{full}, ui.messages);
+  EXPECT_EQ(std::vector<std::string>{paths.g_logPath + " へのｱｸｾｽ中にﾃﾞｨｽｸがいっぱいになりました。"}, ui.messages);
   log.LogPassMarker("g", "<START>");
   EXPECT_EQ("<g>\r\n<g>\r\n", LogText());
   EXPECT_EQ(2u, ui.logLines.size());  // only lines that reached the log
