@@ -1,5 +1,6 @@
 #pragma once
-// The terminal command line: talvenor --headless [--once] [--watch DIR] [--backup DIR],
+// The command line of both modes: talvenor [/S] [--state-dir DIR | --xdg-state],
+// talvenor --headless [--once] [--watch DIR] [--backup DIR] [--state-dir DIR | --xdg-state],
 // talvenor --help, talvenor --version.
 #include <optional>
 #include <string>
@@ -12,16 +13,18 @@ struct CommandLine {
   bool once = false;
   bool help = false;
   bool version = false;
-  std::optional<std::string> watch;   // replaces DIR1 for this run
-  std::optional<std::string> backup;  // replaces DIR2 for this run
+  std::optional<std::string> watch;     // replaces DIR1 for this run
+  std::optional<std::string> backup;    // replaces DIR2 for this run
+  std::optional<std::string> stateDir;  // holds log.csv, log_bak.csv and test2.dat
+  bool xdgState = false;                // stateDir is $XDG_STATE_HOME/talvenor
+  // What the windows are given: "/S", the splash switches and Qt's own options.
+  std::vector<std::string> windowArgs;
+
+  bool Terminal() const { return headless || help || version; }
 };
 
 // args: the words after the program name. False with a one-line reason on a usage error.
 bool ParseCommandLine(const std::vector<std::string>& args, CommandLine& out, std::string& error);
-
-// True when the words ask for the terminal rather than the windows (any of our "--" options),
-// so that a mistyped terminal command gets its usage text instead of a window.
-bool IsTerminalCommandLine(const std::vector<std::string>& args);
 
 std::string UsageText();
 std::string VersionText();

@@ -1,5 +1,6 @@
 #include "app/Headless.h"
 
+#include <algorithm>
 #include <iostream>
 #include <string>
 #include <vector>
@@ -7,6 +8,7 @@
 #include "app/CommandLine.h"
 #include "app/MonitorApp.h"
 #include "app/SettingsStore.h"
+#include "app/StateFolder.h"
 #include "app/TerminalHost.h"
 #include "app/TerminalUi.h"
 #include "app/Translation.h"
@@ -29,6 +31,8 @@ int RunSession(const CommandLine& command, Settings& settings) {
   MonitorSession session(settings, paths, ui, host);
   // Nobody can cancel a walk here: a refused folder (the default "/" among them) is never walked.
   session.SetFolderChecksFirst(true);
+  // A log that can be neither opened nor made ends the run now, before anything is copied.
+  session.Log().OpenOrTerminate(paths.g_logPath);
 
   if (command.once) {
     if (session.CheckStartFolders() == 0) return kExitStartRefused;
@@ -39,6 +43,8 @@ int RunSession(const CommandLine& command, Settings& settings) {
 
   session.StartMonitoring();
   if (!session.IsRunning()) return kExitStartRefused;
+  ui.ShowNotice("monitoring " + settings.DIR1 + ", copies to " + settings.DIR2 + ", every " +
+                std::to_string(std::max(1, settings.LEVEL)) + " s; log.csv and test2.dat in " + paths.Folder());
   host.Run([&session] { session.OnMonitorTick(); });
   session.Log().Close();
   session.StopWatcher();
@@ -75,8 +81,9 @@ int RunHeadless(int argc, char** argv) {
   // The settings file is read, never written: --watch and --backup hold for this run only.
   const SettingsStore store(CMonitorApp::ApplicationNameFrom(argc > 0 && argv[0] ? argv[0] : "talvenor"));
   Settings settings = store.Load();
-  if (command.watch) settings.DIR1 = *command.watch;
-  if (command.backup) settings.DIR2 = *command.backup;
+  if (command.watch) settings.DIR1 = AbsoluteFolder(*command.watch);
+  if (command.backup) settings.DIR2 = AbsoluteFolder(*command.backup);
+  if (!EnterStateFolder(command)) return kExitLogUnusable;
   return RunSession(command, settings);
 }
 

@@ -12,7 +12,7 @@ enum HeadlessStatus : int {
 };
 
 // Runs `talvenor --headless [--once] [--watch DIR] [--backup DIR]`, `--help` or `--version`
-// and returns the exit status. main() hands over when IsTerminalCommandLine() says so.
+// and returns the exit status. main() hands over when the command line asks for the terminal.
 int RunHeadless(int argc, char** argv);
 
 }  // namespace talvenor

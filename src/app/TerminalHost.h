@@ -1,6 +1,6 @@
 #pragma once
 // The session host of the headless mode: the monitoring timer runs on the main thread, which
-// otherwise waits for SIGINT or SIGTERM. There are no controls and no tray.
+// otherwise waits for SIGINT, SIGTERM or SIGHUP. There are no controls and no tray.
 #include <chrono>
 #include <functional>
 
@@ -18,7 +18,7 @@ class TerminalHost : public SessionHost {
 
   bool TimerRunning() const { return m_interval.count() > 0; }
 
-  // Calls tick at every timer expiry until SIGINT or SIGTERM arrives; returns that signal.
+  // Calls tick at every timer expiry until SIGINT, SIGTERM or SIGHUP arrives; returns that signal.
   // The signals must have been blocked before any thread was started.
   int Run(const std::function<void()>& tick);
 

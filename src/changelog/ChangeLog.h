@@ -26,12 +26,12 @@ class ChangeLog {
   // Quit closes the log before the settings are written.
   void Close();
   bool IsOpen() const;
+  // Opens the existing log, else creates it; ends the program when neither works.
+  void OpenOrTerminate(const std::string& path);
 
   static constexpr int m_nMaxListRows = 500;
 
  private:
-  // Opens the existing log, else creates it; ends the program when neither works.
-  void OpenOrTerminate(const std::string& path);
   // Moves the cut past the oldest line still in the log.
   void CutOldestLine(std::int64_t size);
   // Rewrites the log without the cut lines: temporary beside it, fsync, rename over it.

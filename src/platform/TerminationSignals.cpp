@@ -14,6 +14,8 @@ sigset_t TerminationSet() {
   sigemptyset(&set);
   sigaddset(&set, SIGINT);
   sigaddset(&set, SIGTERM);
+  // A closed terminal or a service manager's reload ends the run as cleanly as a stop.
+  sigaddset(&set, SIGHUP);
   return set;
 }
 

@@ -1,12 +1,12 @@
 #pragma once
-// SIGINT and SIGTERM taken as events instead of handlers, so a program can finish what it is
+// SIGINT, SIGTERM and SIGHUP taken as events instead of handlers, so a program can finish what it is
 // doing before it ends: block them first, then wait for them where it suits.
 namespace talvenor::platform {
 
-// Blocks SIGINT and SIGTERM in the calling thread and in every thread it starts afterwards.
+// Blocks SIGINT, SIGTERM and SIGHUP in the calling thread and in every thread it starts afterwards.
 void BlockTerminationSignals();
 
-// Waits up to timeoutMs (-1: no limit) for a blocked SIGINT or SIGTERM. Returns the signal
+// Waits up to timeoutMs (-1: no limit) for one of them. Returns the signal
 // number, or 0 when the time ran out.
 int WaitForTerminationSignal(int timeoutMs);
 

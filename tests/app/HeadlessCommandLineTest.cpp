@@ -44,11 +44,44 @@ TEST(HeadlessCommandLine, RefusesWhatItDoesNotKnow) {
   EXPECT_FALSE(ErrorFor({"--watch=/x"}).empty());
 }
 
-TEST(HeadlessCommandLine, OnlyOurOptionsLeaveTheWindowsAside) {
-  for (const std::vector<std::string>& args : {std::vector<std::string>{}, {"/S"}, {"-Embedding"}})
-    EXPECT_FALSE(IsTerminalCommandLine(args)) << args.size();
-  for (const std::vector<std::string>& args : {std::vector<std::string>{"/S", "--version"}, {"--watch=/x"}, {"--once"}})
-    EXPECT_TRUE(IsTerminalCommandLine(args)) << args.back();
+// Both modes read the whole line before anything starts; every word is ours, the window's or Qt's.
+TEST(HeadlessCommandLine, SortsEveryWordOrRefusesTheLine) {
+  struct Case {
+    std::vector<std::string> args;
+    bool accepted;
+    std::string watch = "";
+    std::string stateDir = "";
+    std::vector<std::string> windowArgs = {};
+  };
+  const Case cases[] = {
+      {{"--bogus"}, false},
+      {{"--headles"}, false},
+      {{"stray"}, false},
+      {{"-platform"}, false},
+      {{"--headless", "-platform", "offscreen"}, false},
+      {{"--state-dir"}, false},
+      {{"--state-dir="}, false},
+      {{"--state-dir", "/a", "--xdg-state"}, false},
+      {{"/S", "--state-dir", "/Srv"}, true, "", "/Srv", {"/S"}},
+      {{"-platform", "offscreen", "--style=Fusion", "-EMBEDDING"},
+       true,
+       "",
+       "",
+       {"-platform", "offscreen", "--style=Fusion", "-EMBEDDING"}},
+      {{"--headless", "--watch", "/w/", "--state-dir=s"}, true, "/w", "s"},
+      {{"--headless", "--watch=/w//"}, true, "/w"},
+      {{"--headless", "--watch", "/"}, true, "/"},
+  };
+  for (const Case& c : cases) {
+    CommandLine line;
+    std::string error;
+    const std::string words = testing::PrintToString(c.args);
+    ASSERT_EQ(ParseCommandLine(c.args, line, error), c.accepted) << words;
+    if (!c.accepted) continue;
+    EXPECT_EQ(line.watch.value_or(""), c.watch) << words;
+    EXPECT_EQ(line.stateDir.value_or(""), c.stateDir) << words;
+    EXPECT_EQ(line.windowArgs, c.windowArgs) << words;
+  }
 }
 
 int RunWith(std::vector<std::string> words) {

@@ -237,12 +237,38 @@ TEST_F(HeadlessEndToEndTest, AChangeLogThatCannotBeOpenedEndsWithStatusOne) {
   std::ofstream(watch + "/a.txt") << "a";
   fs::create_directory(home + "/log.csv");  // neither openable nor creatable as a file
   EXPECT_EQ(RunToEnd({"--headless", "--once"}, "nolog"), 1);
-  EXPECT_FALSE(fs::exists(home + "/test2.dat"));  // the pass ended before its save
+  EXPECT_TRUE(fs::is_empty(backup));  // nothing was copied
+  EXPECT_FALSE(fs::exists(home + "/test2.dat"));
 }
 
-TEST_F(HeadlessEndToEndTest, AUsageErrorEndsWithStatusTwo) {
-  EXPECT_EQ(RunToEnd({"--headless", "--watch"}, "usage"), 2);
-  EXPECT_NE(ReadFile(root / "usage.err").find("Usage:"), std::string::npos);
+// The windowed program reads its command line before Qt starts too: no display is needed.
+TEST_F(HeadlessEndToEndTest, AUsageErrorEndsWithStatusTwoInEitherMode) {
+  ::unsetenv("DISPLAY");
+  ::unsetenv("WAYLAND_DISPLAY");
+  ::unsetenv("QT_QPA_PLATFORM");
+  const std::vector<std::string> lines[] = {{"--headless", "--watch"}, {"--bogus"}, {"--headles"}, {"/S", "x"}};
+  for (const std::vector<std::string>& args : lines) {
+    EXPECT_EQ(RunToEnd(args, "usage"), 2) << args.front();
+    EXPECT_NE(ReadFile(root / "usage.err").find("\nUsage:"), std::string::npos) << args.front();
+  }
+}
+
+// As a service runs it: a state folder made private, a "/" from tab completion, a line that
+// says monitoring has begun, and SIGHUP as a clean end.
+TEST_F(HeadlessEndToEndTest, KeepsItsFilesInTheStateFolderAndEndsOnSighup) {
+  const std::string state = root / "state/talvenor";
+  const pid_t pid = Spawn({"--headless", "--watch", watch + "/", "--state-dir", state}, "service");
+  const std::string started = "talvenor: monitoring " + watch + ", copies to " + backup + ", every 1 s";
+  ASSERT_TRUE(WaitUntil([&] { return ReadFile(root / "service.err").rfind(started, 0) == 0; }))
+      << ReadFile(root / "service.err");
+  ASSERT_TRUE(SaveUntilCopied("report.txt"));
+  ASSERT_EQ(::kill(pid, SIGHUP), 0);
+  EXPECT_EQ(WaitFor(pid), 0);
+  EXPECT_NE(ReadFile(state + "/log.csv").find("report.txt,"), std::string::npos);
+  EXPECT_TRUE(fs::exists(state + "/test2.dat"));
+  EXPECT_FALSE(fs::exists(home + "/log.csv"));
+  for (const std::string& made : {root / "state", state})
+    EXPECT_EQ(fs::status(made).permissions(), fs::perms::owner_all) << made;
 }
 
 }  // namespace
