@@ -1,6 +1,7 @@
 #pragma once
 // The snapshot file ("test2.dat") in its archive layout: a record count, then each record
 // behind a class tag, little-endian, no header.
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -19,8 +20,15 @@ int LoadSnapshot(const std::string& path, Snapshot& snapshot);
 // 0 without a message when the file cannot be removed.
 int DeleteSnapshotFile(const std::string& path);
 
-// The archive bytes of a snapshot, and their reading; used by the functions above.
+// The archive bytes of a snapshot, and their reading; used by the functions above. Like the
+// load, the decoding gives false with the records read before the damage.
 std::string EncodeSnapshot(const Snapshot& snapshot);
 bool DecodeSnapshot(std::string_view bytes, Snapshot& snapshot);
+
+// Tags of the archive layout: a new class with its name, then references to it.
+inline constexpr std::uint16_t kNewClassTag = 0xFFFF;
+inline constexpr std::uint16_t kFirstClassReference = 0x8001;
+// A count at or above this is written as this marker and a 32-bit count.
+inline constexpr std::uint32_t kLongCount = 0xFFFF;
 
 }  // namespace talvenor

@@ -24,9 +24,16 @@ SnapshotIndex::SnapshotIndex(const Snapshot& snapshot) : m_snapshot(snapshot) {
   m_slots.assign(capacity, 0);
   m_mask = capacity - 1;
   for (std::size_t i = 0; i < snapshot.size(); ++i) {
+    // A record equal to one already held adds nothing to the answers; kept, every copy of it
+    // would lengthen the probe of the next, and a file of identical records would take time
+    // in the square of its size.
     std::uint64_t slot = Hash(snapshot[i]) & m_mask;
-    while (m_slots[slot] != 0) slot = (slot + 1) & m_mask;
-    m_slots[slot] = static_cast<std::uint32_t>(i + 1);
+    bool known = false;
+    for (; m_slots[slot] != 0 && !known; slot = (slot + 1) & m_mask) {
+      ++m_slotsVisited;
+      known = SameFile(m_snapshot[m_slots[slot] - 1], snapshot[i]);
+    }
+    if (!known) m_slots[slot] = static_cast<std::uint32_t>(i + 1);
   }
 }
 
@@ -43,6 +50,7 @@ std::uint64_t SnapshotIndex::Hash(const CElement& record) const {
 
 bool SnapshotIndex::Contains(const CElement& record) const {
   for (std::uint64_t slot = Hash(record) & m_mask; m_slots[slot] != 0; slot = (slot + 1) & m_mask) {
+    ++m_slotsVisited;
     if (SameFile(m_snapshot[m_slots[slot] - 1], record)) return true;
   }
   return false;

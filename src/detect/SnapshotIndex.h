@@ -17,6 +17,10 @@ class SnapshotIndex {
   // The stamp is not compared: it is derived from the write time.
   bool Contains(const CElement& record) const;
 
+  // Occupied slots looked at so far, building included: the work done, which must stay in
+  // proportion to the records whatever they hold.
+  std::uint64_t SlotsVisited() const { return m_slotsVisited; }
+
  private:
   std::uint64_t Hash(const CElement& record) const;
 
@@ -26,6 +30,7 @@ class SnapshotIndex {
   // Records of one folder share its text, so its hash is kept while the folder repeats.
   mutable const std::string* m_lastFolder = nullptr;
   mutable std::uint64_t m_lastFolderHash = 0;
+  mutable std::uint64_t m_slotsVisited = 0;
 };
 
 }  // namespace talvenor

@@ -2,13 +2,12 @@
 
 #include <fcntl.h>
 #include <sys/file.h>
-#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
-#include <limits>
 
 #include "platform/FileSystem.h"
 
@@ -131,6 +130,12 @@ std::int64_t LockedFile::Size() const {
   return st.st_size;
 }
 
+std::int64_t LockedFile::StoredBytes() const {
+  struct stat st {};
+  if (m_fd < 0 || ::fstat(m_fd, &st) != 0) return -1;
+  return std::min<std::int64_t>(st.st_size, static_cast<std::int64_t>(st.st_blocks) * 512);
+}
+
 bool LockedFile::IsStillAt(const std::string& path) const {
   struct stat open {};
   struct stat named {};
@@ -139,26 +144,6 @@ bool LockedFile::IsStillAt(const std::string& path) const {
 }
 
 bool LockedFile::Sync() { return m_fd >= 0 && ::fdatasync(m_fd) == 0; }
-
-FileMapping::~FileMapping() {
-  if (m_data != nullptr) ::munmap(m_data, m_size);
-}
-
-bool FileMapping::Map(const LockedFile& file) {
-  const std::int64_t size = file.Size();
-  if (size < 0) return false;
-  if (static_cast<std::uint64_t>(size) > std::numeric_limits<std::size_t>::max()) {
-    errno = EFBIG;
-    return false;
-  }
-  if (size == 0) return true;
-  void* data = ::mmap(nullptr, static_cast<std::size_t>(size), PROT_READ, MAP_PRIVATE, file.Descriptor(), 0);
-  if (data == MAP_FAILED) return false;
-  ::madvise(data, static_cast<std::size_t>(size), MADV_SEQUENTIAL);
-  m_data = data;
-  m_size = static_cast<std::size_t>(size);
-  return true;
-}
 
 bool ReplaceFileAtomically(const std::string& path, std::string_view data) {
   // Honour a lock held on the current file, as an open "without sharing" would.

@@ -32,6 +32,8 @@ class LockedFile {
   bool Append(std::string_view data);
   // Size as the file system reports it for the open descriptor; -1 on error.
   std::int64_t Size() const;
+  // The bytes the file really holds: its size less its holes (a sparse file holds few); -1 on error.
+  std::int64_t StoredBytes() const;
   bool Sync();
   // True while path still names the open file (not removed, not replaced by a rename).
   bool IsStillAt(const std::string& path) const;
@@ -41,24 +43,6 @@ class LockedFile {
  private:
   int m_fd = -1;
   std::string m_path;
-};
-
-// The whole of an open file as read-only memory: pages come in as they are read, so a huge
-// or sparse file costs nothing until its bytes are looked at.
-class FileMapping {
- public:
-  FileMapping() = default;
-  ~FileMapping();
-  FileMapping(const FileMapping&) = delete;
-  FileMapping& operator=(const FileMapping&) = delete;
-
-  // False with errno set; an empty file maps to an empty view.
-  bool Map(const LockedFile& file);
-  std::string_view View() const { return {static_cast<const char*>(m_data), m_size}; }
-
- private:
-  void* m_data = nullptr;
-  std::size_t m_size = 0;
 };
 
 // Replaces the file at path with data so that a crash or a full disk leaves either the

@@ -1,9 +1,14 @@
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
+#include <thread>
+
 #include "core/Messages.h"
 #include "detect/SnapshotFile.h"
+#include "detect/SnapshotIndex.h"
 #include "platform/LockedFile.h"
 #include "support/RecordingUi.h"
 #include "support/TempDir.h"
@@ -135,6 +140,63 @@ TEST(SnapshotFile, BrokenFilesFromDiskLoadAsFailures) {
   ASSERT_EQ(truncate(huge.c_str(), 100LL << 30), 0);
   EXPECT_EQ(LoadSnapshot(huge, out), 0) << "zeros where the first record's class tag should be";
   EXPECT_TRUE(out.empty());
+
+  // A count of 0xFFFFFFFF before one real record in a sparse 8 GiB file: the file's size
+  // promised room for hundreds of millions of records, and reserving them ended the program.
+  const std::string one = ReadFile(kDataDir + "/one-record.dat");
+  const std::string counted = dir.Write("counted.dat", std::string("\xFF\xFF\xFF\xFF\xFF\xFF", 6) + one.substr(2));
+  ASSERT_EQ(truncate(counted.c_str(), 8LL << 30), 0);
+  EXPECT_EQ(LoadSnapshot(counted, out), 0);
+  ASSERT_EQ(out.size(), 1u);
+  EXPECT_EQ(out[0], Make("a.txt", "C:\\W\\"));
+  EXPECT_LT(out.capacity(), 1u << 16);
+}
+
+// "cp old.dat test2.dat" cuts the file short in place and writes it again while a pass may be
+// reading it. Such a file is damaged or whole, never a fault that ends the program.
+TEST(SnapshotFile, FileCutShortWhileReadIsDamagedNeverAFault) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  EXPECT_EXIT(
+      {
+        TempDir dir;
+        RecordingUi ui;
+        Snapshot saved;
+        for (int i = 0; i < 40000; ++i) saved.push_back(Make("file" + std::to_string(i), "/w/"));
+        const std::string path = dir / "test2.dat";
+        SaveSnapshot(path, saved, ui);
+        const std::string bytes = ReadFile(path);
+        std::atomic<bool> done{false};
+        std::thread copier([&] {
+          const int fd = ::open(path.c_str(), O_WRONLY);
+          // In pieces, as cp writes: the file stays short for a while at each round.
+          while (!done && ::ftruncate(fd, 0) == 0) {
+            for (std::size_t at = 0; at < bytes.size() && !done; at += 4096)
+              if (::pwrite(fd, bytes.data() + at, std::min<std::size_t>(4096, bytes.size() - at), at) < 0) break;
+          }
+          ::close(fd);
+        });
+        int bad = 0;
+        for (int round = 0; round < 300; ++round) {
+          Snapshot out;
+          if (LoadSnapshot(path, out) == 1 && out != saved) ++bad;
+        }
+        done = true;
+        copier.join();
+        std::_Exit(bad == 0 ? 0 : 1);
+      },
+      ::testing::ExitedWithCode(0), "");
+}
+
+// An index over identical records, and matching against it, do work in proportion to the
+// records: kept apart, the copies made one probe sequence as long as the file.
+TEST(SnapshotIndex, IdenticalRecordsCostWorkInProportionToTheirNumber) {
+  constexpr std::size_t kRecords = 100000;
+  Snapshot loaded;
+  ASSERT_TRUE(DecodeSnapshot(EncodeSnapshot(Snapshot(kRecords, Make("same", "/w/"))), loaded));
+  const SnapshotIndex index(loaded);
+  for (const CElement& e : loaded) ASSERT_TRUE(index.Contains(e));
+  EXPECT_FALSE(index.Contains(Make("other", "/w/")));
+  EXPECT_LE(index.SlotsVisited(), 4 * kRecords);
 }
 
 TEST(SnapshotFile, MissingOrHeldFilesAndTheirMessages) {
