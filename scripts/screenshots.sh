@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Renders every window of Talvenor to PNG files in OUTPUT_FOLDER, without a desktop.
+# Renders every window of Talvenor to PNG files in OUTPUT_FOLDER/ja and OUTPUT_FOLDER/en, without a desktop.
 #   scripts/screenshots.sh OUTPUT_FOLDER [BUILD_FOLDER]
 # BUILD_FOLDER defaults to ./build; the picture program is built there if it is missing.
 set -euo pipefail
@@ -17,5 +17,7 @@ if [[ ! -x "$build/src/talvenor_screenshots" ]]; then
   cmake --build "$build" --target talvenor_screenshots -j2
 fi
 
-mkdir -p "$out"
-QT_QPA_PLATFORM=offscreen "$build/src/talvenor_screenshots" "$out"
+for language in ja en; do
+  mkdir -p "$out/$language"
+  QT_QPA_PLATFORM=offscreen "$build/src/talvenor_screenshots" "$out/$language" "$language"
+done

@@ -60,8 +60,14 @@ int main(int argc, char** argv) {
   }
   icon.save(out + QStringLiteral("/icon128.png"));
 
-  QImage splash(500, 347, QImage::Format_RGB32);
-  {
+  // The Japanese picture and the English one differ only in the two lines under the name.
+  const struct {
+    const char* name;
+    const char* lines[2];
+  } splashes[] = {{"splash.png", {"フォルダの変更を", "自動でバックアップします"}},
+                  {"splash_en.png", {"Backs up every change", "in a folder, automatically"}}};
+  for (const auto& picture : splashes) {
+    QImage splash(500, 347, QImage::Format_RGB32);
     QPainter p(&splash);
     p.setRenderHint(QPainter::Antialiasing);
     p.setRenderHint(QPainter::TextAntialiasing);
@@ -78,13 +84,14 @@ int main(int argc, char** argv) {
     p.drawText(QRect(205, 80, 290, 70), Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("Talvenor"));
     QFont text(QStringLiteral("IPAPGothic"), 15);
     p.setFont(text);
-    p.drawText(QRect(208, 150, 290, 30), Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("フォルダの変更を"));
-    p.drawText(QRect(208, 180, 290, 30), Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("自動でバックアップします"));
+    p.drawText(QRect(208, 150, 290, 30), Qt::AlignLeft | Qt::AlignVCenter, QString::fromUtf8(picture.lines[0]));
+    p.drawText(QRect(208, 180, 290, 30), Qt::AlignLeft | Qt::AlignVCenter, QString::fromUtf8(picture.lines[1]));
     QFont small(QStringLiteral("DejaVu Sans"), 10);
     p.setFont(small);
     p.drawText(QRect(20, 300, 460, 47), Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("Version 1.0"));
     p.drawText(QRect(20, 300, 460, 47), Qt::AlignRight | Qt::AlignVCenter, QStringLiteral("QUORVATH"));
+    p.end();
+    splash.save(out + QStringLiteral("/") + QString::fromUtf8(picture.name));
   }
-  splash.save(out + QStringLiteral("/splash.png"));
   return 0;
 }

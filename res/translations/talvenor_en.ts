@@ -267,6 +267,10 @@
         <source>フォルダを選択してください</source>
         <translation>Choose a folder</translation>
     </message>
+    <message>
+        <source>:/splash.png</source>
+        <translation>:/splash_en.png</translation>
+    </message>
 </context>
 <context>
     <name>talvenor::msg</name>

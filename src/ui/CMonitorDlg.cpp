@@ -48,6 +48,11 @@ constexpr ButtonDef kHiddenButtons[] = {{1014, "書き込みtest", 290, 30, 15, 
 
 const char* const kBytesProperty = "talvenorBytes";
 
+// The right edge of both Browse buttons, and the English widths (dialog units).
+constexpr int kBrowseRight = 285;
+constexpr int kEnglishLabelWidth = 54;
+constexpr int kEnglishBrowseWidth = 38;
+
 }  // namespace
 
 const char* CMonitorDlg::ToolTipText(int id) {
@@ -94,6 +99,13 @@ void CMonitorDlg::BuildControls() {
   const DialogUnits units(font());
   setFixedSize(units.X(334), units.Y(175));
 
+  // English captions are longer: the labels and the Browse buttons take room from the folder
+  // fields, by widths worked out once for the dialog font. All else keeps its template place.
+  const bool english = CurrentLanguage() == Language::English;
+  const int labelWidths[2] = {english ? kEnglishLabelWidth : 44, english ? kEnglishLabelWidth : 46};
+  const int editX = english ? 4 + kEnglishLabelWidth + 3 : 51;
+  const int browseX = english ? kBrowseRight - kEnglishBrowseWidth : 255;
+
   auto label = [&](const char* text, QRect rect) {
     auto* widget = new QLabel(Tr(text), this);
     widget->setGeometry(rect);
@@ -101,7 +113,9 @@ void CMonitorDlg::BuildControls() {
   auto button = [&](const ButtonDef& def) {
     auto* widget = new QPushButton(Tr(def.text), this);
     widget->setObjectName(QString::number(def.id));
-    widget->setGeometry(units.Rect(def.x, def.y, def.w, def.h));
+    const bool browse = def.id == 1002 || def.id == 1003;
+    widget->setGeometry(browse ? units.Rect(browseX, def.y, kBrowseRight - browseX, def.h)
+                               : units.Rect(def.x, def.y, def.w, def.h));
     if (const char* tip = ToolTipText(def.id)) widget->setToolTip(Tr(tip));
     connect(widget, &QPushButton::clicked, this, [this, id = def.id] { OnCommand(id); });
     return widget;
@@ -109,14 +123,14 @@ void CMonitorDlg::BuildControls() {
   auto edit = [&](int id, int y) {
     auto* widget = new QLineEdit(this);
     widget->setObjectName(QString::number(id));
-    widget->setGeometry(units.Rect(51, y, 200, 15));
+    widget->setGeometry(units.Rect(editX, y, browseX - 4 - editX, 15));
     return widget;
   };
 
-  label(QT_TRANSLATE_NOOP("talvenor", "監視フォルダ:"), units.Rect(4, 5, 44, 8));
+  label(QT_TRANSLATE_NOOP("talvenor", "監視フォルダ:"), units.Rect(4, 5, labelWidths[0], 8));
   m_editWatchDir = edit(1000, 5);
   for (const ButtonDef& def : kTopButtons) button(def);
-  label(QT_TRANSLATE_NOOP("talvenor", "バックアップ先"), units.Rect(4, 32, 46, 8));
+  label(QT_TRANSLATE_NOOP("talvenor", "バックアップ先"), units.Rect(4, 32, labelWidths[1], 8));
   m_editBackupDir = edit(1001, 30);
   button(kBackupBrowse);
 

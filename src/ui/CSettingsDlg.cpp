@@ -45,6 +45,13 @@ constexpr RadioDef kRadios[CSettingsDlg::kRadioCount] = {
      QT_TRANSLATE_NOOP("talvenor", "最初のバックアップで、変更されたファイルのみバックアップします")},
 };
 
+// English captions carry their units ("100 KB", "60 s"): places (x, width) worked out once for
+// the dialog font, each clear of the next button and inside its frame.
+constexpr struct {
+  int x, w;
+} kEnglishPlaces[CSettingsDlg::kRadioCount] = {{10, 39}, {50, 39}, {90, 39}, {10, 39}, {50, 39}, {90, 39},
+                                              {10, 24}, {46, 28}, {82, 32}, {10, 40}, {65, 62}};
+
 // First index and size of each row, and the stored value of each of its buttons.
 struct Row {
   int first, count;
@@ -133,13 +140,15 @@ CSettingsDlg::CSettingsDlg(Settings& settings, QWidget* parent)
     box->setFocusPolicy(Qt::NoFocus);
   }
 
+  const bool english = CurrentLanguage() == Language::English;
   QWidget* previous = cancel;
   setTabOrder(ok, cancel);
   for (int i = 0; i < kRadioCount; ++i) {
     const RadioDef& def = kRadios[i];
     auto* radio = new QRadioButton(Tr(def.caption.source, def.caption.comment), this);
     radio->setObjectName(QString::number(def.id));
-    radio->setGeometry(units.Rect(def.x, def.y, def.w, 10));
+    radio->setGeometry(english ? units.Rect(kEnglishPlaces[i].x, def.y, kEnglishPlaces[i].w, 10)
+                               : units.Rect(def.x, def.y, def.w, 10));
     radio->setToolTip(Tr(def.tip));
     // Every button is a group of its own; the click handler keeps each row to one mark.
     radio->setAutoExclusive(false);

@@ -1,5 +1,7 @@
 #include "ui/CSplashWnd.h"
 
+#include <QCoreApplication>
+
 #include <QApplication>
 #include <QKeyEvent>
 #include <QPainter>
@@ -15,7 +17,8 @@ bool g_splashEnabled = false;
 QPointer<CSplashWnd> g_splash;
 
 QString PicturePath(int bitmapId) {
-  return bitmapId == CSplashWnd::kBitmapId ? QStringLiteral(":/splash.png") : QString();
+  // The picture carries a line of text, so each language has its own.
+  return bitmapId == CSplashWnd::kBitmapId ? QCoreApplication::translate("talvenor", ":/splash.png") : QString();
 }
 
 }  // namespace

@@ -1,5 +1,5 @@
 // Renders every window of the program to PNG files, without a desktop:
-//   QT_QPA_PLATFORM=offscreen talvenor_screenshots OUTPUT_FOLDER
+//   QT_QPA_PLATFORM=offscreen talvenor_screenshots OUTPUT_FOLDER [ja|en]
 // It works in a temporary profile and folder of its own and touches nothing of the user's.
 #include <QApplication>
 #include <QDir>
@@ -11,6 +11,8 @@
 #include <fstream>
 
 #include "app/SettingsStore.h"
+#include "app/Translation.h"
+#include "core/Messages.h"
 #include "detect/MonitorSession.h"
 #include "ui/CAboutDlg.h"
 #include "ui/CMonitorDlg.h"
@@ -52,8 +54,8 @@ void Write(const std::string& path, const std::string& contents) { std::ofstream
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 2) {
-    std::fprintf(stderr, "usage: talvenor_screenshots OUTPUT_FOLDER\n");
+  if (argc < 2 || argc > 3) {
+    std::fprintf(stderr, "usage: talvenor_screenshots OUTPUT_FOLDER [ja|en]\n");
     return 2;
   }
   QTemporaryDir scratch;
@@ -62,6 +64,7 @@ int main(int argc, char** argv) {
   setenv("XDG_CONFIG_HOME", (root + "/config").c_str(), 1);
   QApplication app(argc, argv);
   QApplication::setQuitOnLastWindowClosed(false);
+  UseLanguage(argc == 3 && std::string(argv[2]) == "en" ? Language::English : Language::Japanese);
   const QString out = QDir(QString::fromLocal8Bit(argv[1])).absolutePath();
   QDir().mkpath(out);
   QDir::setCurrent(scratch.path());
@@ -94,10 +97,9 @@ int main(int argc, char** argv) {
   settingsDialog.hide();
 
   {
-    ui::CProgressWnd progress(&window, "フォルダ容量確認中..", false, nullptr);
+    ui::CProgressWnd progress(&window, TranslateEngineText(msg::kFolderSizeTitle), false, nullptr);
     progress.SetRange(0, 20000, 1);
-    progress.SetText("%s",
-                     "フォルダ容量を確認しています...\n\nしばらくお待ちください。中断は Cancelボタン押下か、ESCキーを押下してください。");
+    progress.SetText("%s", TranslateEngineText(msg::kFolderSizeText).c_str());
     progress.SetPos(9000);
     ok &= Save(*progress.Window(), out, "progress");
   }
@@ -111,9 +113,9 @@ int main(int argc, char** argv) {
   ok &= Save(about, out, "about");
   about.hide();
 
-  auto box = ui::MessageBox::Build(nullptr, "監視先とバックアップ先を確認してください", MessageIcon::None, false);
+  auto box = ui::MessageBox::Build(nullptr, TranslateEngineText(msg::kCheckFolders), MessageIcon::None, false);
   ok &= Save(*box, out, "message");
-  auto question = ui::MessageBox::Build(nullptr, "このフォルダのサイズが大き過ぎます。続けますか？", MessageIcon::Warning, true);
+  auto question = ui::MessageBox::Build(nullptr, TranslateEngineText(msg::kFolderTooLarge), MessageIcon::Warning, true);
   ok &= Save(*question, out, "question");
 
   window.OnCommand(2);
