@@ -14,6 +14,7 @@
 #include "ui/CMonitorDlg.h"
 #include "ui/CSettingsDlg.h"
 #include "ui/FileDialogs.h"
+#include "ui/HelpPage.h"
 
 namespace talvenor::ui {
 namespace {
@@ -60,9 +61,9 @@ void CMonitorDlg::OnDetailedSettings() {
 }
 
 void CMonitorDlg::OnHelp() {
-  // Relative to the current directory at the time of the click; the page in the chosen language.
-  const QString page = QCoreApplication::translate("talvenor", "help/main.htm");
-  QDesktopServices::openUrl(QUrl::fromLocalFile(QDir::current().absoluteFilePath(page)));
+  // Found at the time of the click; the page in the chosen language.
+  const QString page = FindHelpPage(QCoreApplication::translate("talvenor", "help/main.htm"));
+  if (!page.isEmpty()) QDesktopServices::openUrl(QUrl::fromLocalFile(page));
 }
 
 void CMonitorDlg::OnAbout() {

@@ -301,6 +301,7 @@ TEST_F(MonitorDlgTest, HelpOpensTheRelativePageOfTheCurrentDirectory) {
   UrlCatcher desktop;
   Open();
   const TempDir elsewhere;
+  elsewhere.Write("help/main.htm", "<html></html>");
   std::filesystem::current_path(elsewhere.path());
   Press(1009);
   ASSERT_EQ(desktop.urls.size(), 1u);
