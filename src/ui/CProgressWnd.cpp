@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "app/SettingsStore.h"
+#include "ui/MessageBox.h"
 
 namespace talvenor::ui {
 namespace {
@@ -69,10 +70,6 @@ bool CProgressWnd::Create(QWidget* owner, const std::string& title, bool /*smoot
   m_wnd->setAttribute(Qt::WA_ShowWithoutActivating);
   m_wnd->setWindowTitle(QString::fromUtf8(title));
   m_wnd->setCursor(Qt::BusyCursor);
-  if (owner && owner->window()->windowHandle()) {
-    m_wnd->winId();
-    m_wnd->windowHandle()->setTransientParent(owner->window()->windowHandle());
-  }
 
   m_staticText = new QLabel(m_wnd);
   m_staticText->setObjectName(QString::number(kTextId));
@@ -99,6 +96,14 @@ bool CProgressWnd::Create(QWidget* owner, const std::string& title, bool /*smoot
   } else {
     CentreOverOwner();
   }
+  // Only once it is placed: a window made before its first move is placed by its client area,
+  // not its frame, and would creep up by a title bar at each opening.
+  if (owner && owner->window()->windowHandle()) {
+    m_wnd->winId();
+    m_wnd->windowHandle()->setTransientParent(owner->window()->windowHandle());
+  }
+  // It stays on top: the boxes shown while it is open must open over it.
+  MessageBox::SetWindowInFront(m_wnd);
   Show();
   return true;
 }
@@ -257,6 +262,12 @@ void CProgressWnd::CentreOverOwner() {
     area = screen->availableGeometry();
   }
   QRect frame = m_wnd->frameGeometry();
+  if (!m_wnd->windowHandle() && m_owner) {
+    // Not framed yet: the window manager will give it a frame like the owner's.
+    const QRect ownerFrame = m_owner->frameGeometry(), ownerClient = m_owner->geometry();
+    frame.adjust(ownerFrame.left() - ownerClient.left(), ownerFrame.top() - ownerClient.top(),
+                 ownerFrame.right() - ownerClient.right(), ownerFrame.bottom() - ownerClient.bottom());
+  }
   frame.moveCenter(area.center());
   m_wnd->move(frame.topLeft());
 }

@@ -1,6 +1,7 @@
 #include "ui/MessageBox.h"
 
 #include <QMessageBox>
+#include <QPointer>
 #include <deque>
 
 namespace talvenor::ui {
@@ -11,12 +12,15 @@ struct Seam {
   bool answerWithoutShowing = false;
   std::deque<MessageBox::Answer> answers;
   std::vector<std::string> shown;
+  QPointer<QWidget> front;
 };
 
 Seam& TheSeam() {
   static Seam seam;
   return seam;
 }
+
+QWidget* ShownOrNull(QWidget* window) { return window && window->isVisible() ? window : nullptr; }
 
 QMessageBox::Icon ToQt(MessageIcon icon) {
   switch (icon) {
@@ -63,6 +67,10 @@ void MessageBox::ShowWithoutWaiting(QWidget* parent, const std::string& text, Me
     return;
   }
   QMessageBox* box = Build(parent, text, icon, false).release();
+  if (box->parentWidget() && box->parentWidget() == seam.front) {
+    // It outlives the window in front, so it keeps its own owner and stays on top by itself.
+    box->setParent(ShownOrNull(parent), box->windowFlags() | Qt::WindowStaysOnTopHint);
+  }
   box->setAttribute(Qt::WA_DeleteOnClose);
   box->setWindowModality(Qt::NonModal);
   box->show();
@@ -71,13 +79,17 @@ void MessageBox::ShowWithoutWaiting(QWidget* parent, const std::string& text, Me
 std::unique_ptr<QMessageBox> MessageBox::Build(QWidget* parent, const std::string& text, MessageIcon icon,
                                                bool withCancel) {
   auto buttons = withCancel ? QMessageBox::Ok | QMessageBox::Cancel : QMessageBox::StandardButtons(QMessageBox::Ok);
-  // A hidden owner (the window sits in the notification area) would hide the box with it.
-  QWidget* owner = parent && parent->isVisible() ? parent : nullptr;
+  // A hidden owner (the window sits in the notification area) would hide the box with it, and
+  // a window in front would cover it: such a window owns the box, which the desktop then keeps above it.
+  QWidget* owner = ShownOrNull(TheSeam().front);
+  if (!owner) owner = ShownOrNull(parent);
   auto box = std::make_unique<QMessageBox>(ToQt(icon), Caption(), QString::fromUtf8(text), buttons, owner);
   box->setTextFormat(Qt::PlainText);
   box->setEscapeButton(withCancel ? QMessageBox::Cancel : QMessageBox::Ok);
   return box;
 }
+
+void MessageBox::SetWindowInFront(QWidget* window) { TheSeam().front = window; }
 
 void MessageBox::SetNextAnswer(Answer answer) {
   TheSeam().answerWithoutShowing = true;

@@ -27,6 +27,10 @@ class MessageBox {
   // A box that opens and returns at once; it stays until the user closes it.
   static void ShowWithoutWaiting(QWidget* parent, const std::string& text, MessageIcon icon);
 
+  // While a window that stays on top is open (the progress window of Start), every box opens
+  // over that window, with the focus, instead of hidden under it. Null: none is open.
+  static void SetWindowInFront(QWidget* window);
+
   // The box as it would be shown, for pictures of the windows.
   static std::unique_ptr<QMessageBox> Build(QWidget* parent, const std::string& text, MessageIcon icon,
                                             bool withCancel);

@@ -1,7 +1,12 @@
 #include "UiTestSupport.h"
 
 #include <QDesktopServices>
+#include <QGuiApplication>
+#include <QProcess>
+#include <QRegularExpression>
 #include <QTimer>
+#include <QtTest/QTest>
+#include <algorithm>
 #include <cstdlib>
 
 #include "ui/CSplashWnd.h"
@@ -25,6 +30,29 @@ QApplication& TestApplication() {
 
 UrlCatcher::UrlCatcher() { QDesktopServices::setUrlHandler(QStringLiteral("file"), this, "Open"); }
 UrlCatcher::~UrlCatcher() { QDesktopServices::unsetUrlHandler(QStringLiteral("file")); }
+
+bool WaitUntilPlaced(QWidget& window) {
+  if (!QTest::qWaitForWindowExposed(&window)) return false;
+  // The frame comes a moment after the window is mapped; a frameless desktop never gives one.
+  (void)QTest::qWaitFor([&window] { return window.frameGeometry() != window.geometry(); }, 1000);
+  return true;
+}
+
+bool IsAbove(const QWidget& upper, const QWidget& lower) {
+  if (QGuiApplication::platformName() != QStringLiteral("xcb")) return true;
+  QProcess xprop;
+  xprop.start(QStringLiteral("xprop"), {"-root", "-notype", "_NET_CLIENT_LIST_STACKING"});
+  if (!xprop.waitForFinished(5000)) return false;
+  // Bottom first.
+  std::vector<WId> order;
+  const QString listed = QString::fromLatin1(xprop.readAllStandardOutput());
+  for (const auto& match : QRegularExpression(QStringLiteral("0x[0-9a-fA-F]+")).globalMatch(listed)) {
+    order.push_back(match.captured().toULongLong(nullptr, 16));
+  }
+  const auto at = [&order](WId id) { return std::find(order.begin(), order.end(), id) - order.begin(); };
+  const auto upperAt = at(upper.winId()), lowerAt = at(lower.winId());
+  return upperAt < static_cast<long>(order.size()) && lowerAt < upperAt;
+}
 
 void WhenModalShows(std::function<void(QWidget&)> fn) {
   auto* poll = new QTimer;

@@ -9,11 +9,18 @@
 #include <QWidget>
 #include <filesystem>
 #include <memory>
+#include <ostream>
 #include <string>
 #include <vector>
 
 #include "support/TempDir.h"
 #include "ui/TrayIcon.h"
+
+// Readable geometry in failure messages (found by argument lookup, so beside Qt's types).
+inline void PrintTo(const QPoint& p, std::ostream* os) { *os << "(" << p.x() << "," << p.y() << ")"; }
+inline void PrintTo(const QRect& r, std::ostream* os) {
+  *os << "(" << r.x() << "," << r.y() << " " << r.width() << "x" << r.height() << ")";
+}
 
 namespace talvenor::test {
 
@@ -66,6 +73,13 @@ T* Control(const QWidget& window, int id) {
   EXPECT_NE(control, nullptr) << "control " << id;
   return control;
 }
+
+// Waits until the window is on the screen and, under a window manager, framed and placed.
+bool WaitUntilPlaced(QWidget& window);
+
+// Whether the desktop's window manager stacks upper above lower (asked with xprop on an X
+// server). Without a window manager to ask, true: Qt's own stacking is all there is.
+bool IsAbove(const QWidget& upper, const QWidget& lower);
 
 // Runs fn as soon as the next modal dialog or pop-up menu is up (and the event loop turns).
 void WhenModalShows(std::function<void(QWidget&)> fn);
