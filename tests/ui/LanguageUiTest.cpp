@@ -2,9 +2,12 @@
 // texts and clashing access keys.
 #include <QAbstractButton>
 #include <QAction>
+#include <QFileDialog>
 #include <QGroupBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTreeWidget>
@@ -67,6 +70,26 @@ TEST_F(LanguageUiTest, NoTextIsClippedAndNoAccessKeyClashesInEitherLanguage) {
     ui::CAboutDlg about(nullptr);
     ExpectNothingClipped(about, name);
     m_dlg.reset();
+  }
+}
+
+// Qt's standard buttons, the folder picker and the edit boxes' menu speak the same language.
+TEST_F(LanguageUiTest, QtsOwnTextsFollowTheLanguage) {
+  const struct {
+    Language language;
+    const char *cancel, *lookIn, *undo;
+  } cases[] = {{Language::Japanese, "キャンセル", "アドレス:", "元に戻す(&U)"},
+               {Language::English, "Cancel", "Look in:", "&Undo"}};
+  for (const auto& c : cases) {
+    UseLanguage(c.language);
+    auto question = ui::MessageBox::Build(nullptr, "?", MessageIcon::Warning, true);
+    EXPECT_EQ(question->button(QMessageBox::Cancel)->text(), QString::fromUtf8(c.cancel));
+    QFileDialog picker;
+    picker.setOption(QFileDialog::DontUseNativeDialog);
+    EXPECT_EQ(picker.findChild<QLabel*>(QStringLiteral("lookInLabel"))->text(), QString::fromUtf8(c.lookIn));
+    QLineEdit edit;
+    std::unique_ptr<QMenu> menu(edit.createStandardContextMenu());
+    EXPECT_TRUE(menu->actions().at(0)->text().startsWith(QString::fromUtf8(c.undo))) << c.undo;
   }
 }
 
