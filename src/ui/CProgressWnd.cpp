@@ -158,6 +158,10 @@ void CProgressWnd::SetText(const char* format, ...) {
   if (length > 0) std::vsnprintf(text.data(), text.size(), format, again);
   va_end(again);
   m_staticText->setText(QString::fromUtf8(text.data()));
+  // A line wider than the layout would be cut off; in a language with longer lines the window
+  // widens to show it whole instead.
+  const int widest = m_staticText->fontMetrics().boundingRect(QRect(), Qt::TextDontClip, m_staticText->text()).width();
+  if (widest > m_staticText->width()) LayOut(m_nTextLines, widest);
 }
 
 int CProgressWnd::SetPos(int position) {

@@ -15,7 +15,9 @@
 
 #include "MonitorDlgFixture.h"
 #include "app/Translation.h"
+#include "core/Messages.h"
 #include "ui/CAboutDlg.h"
+#include "ui/CProgressWnd.h"
 #include "ui/CSettingsDlg.h"
 #include "ui/MessageBox.h"
 
@@ -39,7 +41,7 @@ int Needed(const QWidget& widget) {
   if (auto* button = qobject_cast<const QPushButton*>(&widget)) {
     return metrics.horizontalAdvance(QString(button->text()).remove('&')) + 6;  // the bevel
   }
-  if (auto* label = qobject_cast<const QLabel*>(&widget)) return metrics.horizontalAdvance(label->text());
+  if (auto* label = qobject_cast<const QLabel*>(&widget)) return metrics.boundingRect(QRect(), 0, label->text()).width();
   if (auto* group = qobject_cast<const QGroupBox*>(&widget)) return metrics.horizontalAdvance(group->title());
   return 0;
 }
@@ -69,6 +71,9 @@ TEST_F(LanguageUiTest, NoTextIsClippedAndNoAccessKeyClashesInEitherLanguage) {
     ExpectNothingClipped(settings, name);
     ui::CAboutDlg about(nullptr);
     ExpectNothingClipped(about, name);
+    ui::CProgressWnd progress(&dlg, TranslateEngineText(msg::kFolderSizeTitle), false, nullptr);
+    progress.SetText("%s", TranslateEngineText(msg::kFolderSizeText).c_str());
+    ExpectNothingClipped(*progress.Window(), name);
     m_dlg.reset();
   }
 }
