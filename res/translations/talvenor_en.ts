@@ -293,6 +293,10 @@ Continuing.</translation>
         <translation>Cannot write the file.</translation>
     </message>
     <message>
+        <source>フォルダが深すぎるかパスが長すぎるため、中のファイルはバックアップされません: %1</source>
+        <translation>A folder is too deep or its path too long; the files in it are not backed up: %1</translation>
+    </message>
+    <message>
         <source>フォルダ容量確認中..</source>
         <translation>Checking the folder size..</translation>
     </message>

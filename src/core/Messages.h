@@ -14,6 +14,9 @@ inline constexpr const char* kAccessDenied = TALVENOR_TEXT("アクセスが拒�
 inline constexpr const char* kDiskNotReady = TALVENOR_TEXT("ディスクの準備ができていません");
 inline constexpr const char* kError = TALVENOR_TEXT("エラー");
 inline constexpr const char* kCannotWriteFile = TALVENOR_TEXT("ファイルに書き込みできません。");
+// A notice, %1: a folder deeper than 255 levels, or whose path the system refuses.
+inline constexpr const char* kFolderOutOfReach =
+    TALVENOR_TEXT("フォルダが深すぎるかパスが長すぎるため、中のファイルはバックアップされません: %1");
 
 // Start and the monitoring session.
 inline constexpr const char* kFolderSizeTitle = TALVENOR_TEXT("フォルダ容量確認中..");
@@ -43,7 +46,7 @@ inline constexpr const char* kLogCannotOpen = TALVENOR_TEXT("ログファイル�
 inline constexpr const char* kAll[] = {
     kAccessDenied,  kDiskNotReady,       kError,        kCannotWriteFile, kFolderSizeTitle, kFolderSizeText,
     kFolderTooLarge, kCheckFolders,      kWatchLimitReached, kSameFolders, kCannotRemoveFolder, kRenamed,
-    kNotRenamed,    kLogSizeControl,     kDiskFullFormat, kLogCannotOpen,
+    kNotRenamed,    kLogSizeControl,     kDiskFullFormat, kLogCannotOpen, kFolderOutOfReach,
 };
 
 // The text with %1 to %9 replaced by the values, in one pass: a value holding "%1" stays as it is.

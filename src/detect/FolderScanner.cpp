@@ -1,5 +1,6 @@
 #include "detect/FolderScanner.h"
 
+#include "core/Messages.h"
 #include "core/SearchOutcome.h"
 #include "platform/DirReader.h"
 #include "platform/FileTime.h"
@@ -10,11 +11,19 @@ void FolderScanner::SetLevelPath(int level, const std::string& path) { m_levelPa
 
 const std::string& FolderScanner::LevelPath(int level) const { return m_levelPath.at(level).str(); }
 
+void FolderScanner::ReportOutOfReach(const std::string& folder) {
+  if (m_outOfReach.insert(folder).second) m_ui.ShowNotice(msg::Format(msg::kFolderOutOfReach, {folder}));
+}
+
 int FolderScanner::ScanFolder(int level, Snapshot& snapshot) {
   const SharedFolder folder = m_levelPath.at(level);
   platform::DirReader reader;
   // Below level 0 the folder was just listed by its parent: if it is gone now, it vanished.
   const int code = reader.Open(folder.str(), level > 0);
+  if (code == platform::kSearchPathTooLong) {
+    ReportOutOfReach(folder.str());
+    return 1;
+  }
   switch (ReportSearchCode(code, m_ui)) {
     case SearchOutcome::Walk:
       break;
@@ -29,10 +38,13 @@ int FolderScanner::ScanFolder(int level, Snapshot& snapshot) {
   platform::DirEntry entry;
   while (reader.Next(entry)) {
     if (entry.kind == platform::EntryKind::Folder) {
-      if (level == kDeepestLevel) return 0;
       std::string child;
       child.reserve(folder.str().size() + entry.name.size() + 1);
       child.append(folder.str()).append(entry.name).push_back('/');
+      if (level == kDeepestLevel) {
+        ReportOutOfReach(child);
+        continue;
+      }
       m_levelPath[level + 1] = SharedFolder(std::move(child));
       if (ScanFolder(level + 1, snapshot) == 0) return 0;
       continue;

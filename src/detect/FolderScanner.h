@@ -1,6 +1,7 @@
 #pragma once
 // The depth-first walk that records every file below the watched folder.
 #include <array>
+#include <set>
 #include <string>
 
 #include "core/UiPort.h"
@@ -23,7 +24,12 @@ class FolderScanner {
   int ScanFolder(int level, Snapshot& snapshot);
 
  private:
+  // A folder deeper than the deepest level, or whose path the system refuses: its files are
+  // left out and the walk goes on. The user hears of each such folder once.
+  void ReportOutOfReach(const std::string& folder);
+
   UiPort& m_ui;
+  std::set<std::string> m_outOfReach;
   std::array<SharedFolder, kDeepestLevel + 1> m_levelPath;
 };
 

@@ -51,10 +51,12 @@ int DirReader::CodeForErrno(int err, bool listedByParent) {
     case ENOENT:
     case ENOTDIR:
       return listedByParent ? kSearchNotFound : kSearchPathNotFound;
+    case ENAMETOOLONG:
+      return kSearchPathTooLong;
     default:
       // Keep other errno values distinct from the codes above so they read as "any other".
       return err == kSearchNotFound || err == kSearchPathNotFound || err == kSearchAccessDenied ||
-                     err == kSearchNotReady
+                     err == kSearchNotReady || err == kSearchPathTooLong
                  ? 1000 + err
                  : err;
   }
@@ -67,6 +69,12 @@ int DirReader::Open(const std::string& folder, bool listedByParent) {
   const char* path = folder.empty() ? "." : folder.c_str();
   const int fd = ::open(path, O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NOCTTY);
   if (fd < 0) return CodeForErrno(errno, listedByParent);
+  // A folder that can be read but not searched (mode 0600) lists names whose files cannot be
+  // looked at: it denies access as surely as one that cannot be read.
+  if (::faccessat(fd, ".", X_OK, AT_EACCESS) != 0 && errno == EACCES) {
+    ::close(fd);
+    return kSearchAccessDenied;
+  }
   DIR* dir = ::fdopendir(fd);
   if (dir == nullptr) {
     const int err = errno;

@@ -15,6 +15,7 @@ enum SearchCode : int {
   kSearchPathNotFound = 3,   // the folder named by the caller is missing
   kSearchAccessDenied = 5,
   kSearchNotReady = 21,
+  kSearchPathTooLong = 206,  // the folder's path is longer than the system accepts
 };
 
 enum class EntryKind { File, Folder };

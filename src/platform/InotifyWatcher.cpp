@@ -89,6 +89,8 @@ int InotifyWatcher::AddWatch(const std::string& folder) {
   if (old != m_paths.end()) m_wds.erase(old->second);
   m_paths[wd] = folder;
   m_wds[folder] = wd;
+  struct stat st {};
+  m_modes[wd] = ::stat(folder.c_str(), &st) == 0 ? st.st_mode & 07777 : 0;
   if (isRoot) m_rootIdentity = identity.value_or(std::make_pair(std::uint64_t{0}, std::uint64_t{0}));
   if (m_isIgnored && SameFolder(folder, m_ignoredFolder)) m_ignoredWd = wd;
   return wd;
@@ -137,6 +139,7 @@ void InotifyWatcher::DropAllWatches() {
   for (const auto& [wd, path] : m_paths) ::inotify_rm_watch(m_inotifyFd, wd);
   m_paths.clear();
   m_wds.clear();
+  m_modes.clear();
   m_rootWd = -1;
   m_rootLost = true;
 }
@@ -146,6 +149,7 @@ void InotifyWatcher::DropWatches(const std::string& prefix) {
     if (IsUnder(it->second, prefix)) {
       ::inotify_rm_watch(m_inotifyFd, it->first);
       m_wds.erase(it->second);
+      m_modes.erase(it->first);
       it = m_paths.erase(it);
     } else {
       ++it;
@@ -168,6 +172,7 @@ bool InotifyWatcher::HandleBatch(const char* data, long length) {
     if (it == m_paths.end()) continue;
     if (ev->mask & IN_IGNORED) {
       m_wds.erase(it->second);
+      m_modes.erase(it->first);
       m_paths.erase(it);
       if (ev->wd == m_rootWd) m_rootLost = true;
       continue;
@@ -177,7 +182,10 @@ bool InotifyWatcher::HandleBatch(const char* data, long length) {
       DropAllWatches();
       continue;
     }
-    if (ev->len == 0) continue;
+    if (ev->len == 0) {
+      if (ev->mask & IN_ATTRIB) changed = FolderModeChanged(ev->wd) || changed;
+      continue;
+    }
     if (!(ev->mask & IN_ISDIR)) {
       if ((ev->mask & kFileEvents) && !(ev->wd == m_ignoredWd && m_isIgnored(ev->name))) changed = true;
       continue;
@@ -202,6 +210,16 @@ bool InotifyWatcher::HandleBatch(const char* data, long length) {
     }
   }
   return changed;
+}
+
+bool InotifyWatcher::FolderModeChanged(int wd) {
+  const std::string path = m_paths[wd];
+  struct stat st {};
+  if (::stat(path.c_str(), &st) != 0) return false;
+  const unsigned mode = st.st_mode & 07777;
+  if (std::exchange(m_modes[wd], mode) == mode) return false;  // a time or owner, not the mode
+  if (::access(path.c_str(), R_OK | X_OK) != 0) return false;
+  return WatchTree(path);
 }
 
 bool InotifyWatcher::RecoverRoot() {
@@ -272,6 +290,7 @@ void InotifyWatcher::Close() {
   m_rootLost = false;
   m_paths.clear();
   m_wds.clear();
+  m_modes.clear();
   m_movedFrom.clear();
   m_pollingMode = false;
 }

@@ -62,6 +62,9 @@ class InotifyWatcher {
   void DropAllWatches();
   bool HandleBatch(const char* data, long length);
   bool RecoverRoot();
+  // A watched folder's permissions changed: one that can now be read may hold files that the
+  // last pass was denied.
+  bool FolderModeChanged(int wd);
   void CheckRootIdentity();
 
   int m_inotifyFd = -1;
@@ -74,6 +77,7 @@ class InotifyWatcher {
   std::map<int, std::string> m_paths;           // watch -> folder path (no trailing "/")
   std::map<std::string, int> m_wds;             // folder path -> watch
   std::map<unsigned, std::string> m_movedFrom;  // rename cookie -> folder that left
+  std::map<int, unsigned> m_modes;              // watch -> the folder's permission bits
   std::atomic<bool> m_pollingMode{false};
   std::string m_ignoredFolder;
   std::function<bool(const std::string&)> m_isIgnored;

@@ -2,6 +2,7 @@
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -166,12 +167,25 @@ TEST(FolderScanner, ErrorRowsOfTheListing) {
     EXPECT_TRUE(scan.Has(dir.path() + "/a/1.txt") && scan.Has(dir.path() + "/c/3.txt")) << err;
   }
   {  // any other error ends the whole scan, keeping what was recorded
-    InjectGuard g(dir / "b", ENAMETOOLONG);
+    InjectGuard g(dir / "b", EMFILE);
     Scan scan(dir.path());
     EXPECT_EQ(scan.result, 0);
     EXPECT_EQ(scan.ui.messages, std::vector<std::string>{msg::kError});
     EXPECT_LE(scan.snapshot.size(), 2u);
     EXPECT_FALSE(scan.Has(dir.path() + "/b/2.txt"));
+  }
+  {  // a path the system refuses leaves out that folder only, and says so once
+    InjectGuard g(dir / "b", ENAMETOOLONG);
+    RecordingUi ui;
+    FolderScanner scanner(ui);
+    for (int pass = 0; pass < 2; ++pass) {
+      Snapshot snapshot;
+      scanner.SetLevelPath(0, dir.path() + "/");
+      EXPECT_EQ(scanner.ScanFolder(0, snapshot), 1);
+      EXPECT_EQ(snapshot.size(), 2u) << "a/1.txt and c/3.txt";
+    }
+    EXPECT_TRUE(ui.messages.empty());
+    EXPECT_EQ(ui.notices, std::vector<std::string>{msg::Format(msg::kFolderOutOfReach, {dir.path() + "/b/"})});
   }
   {  // the watched folder itself missing is an error, not a silent empty scan
     Scan scan(dir.path() + "/missing");
@@ -192,19 +206,42 @@ TEST(FolderScanner, RealPermissionDenialWhenNotRoot) {
   EXPECT_TRUE(scan.Has(dir.path() + "/open/y"));
 }
 
-TEST(FolderScanner, StopsAtTheDeepestLevel) {
+TEST(FolderScanner, AFolderBelowTheDeepestLevelIsLeftOutAndTheWalkGoesOn) {
   TempDir dir;
   // 255 folders below the watched folder; the deepest holds a file, then a subfolder.
   std::string rel;
   for (int i = 0; i < 255; ++i) rel += "d/";
   dir.Write(rel + "deep.txt", "x");
-  {
-    Scan scan(dir.path());
-    EXPECT_EQ(scan.result, 1) << "255 levels are walked";
-    EXPECT_TRUE(scan.Has(dir.path() + "/" + rel + "deep.txt"));
-  }
-  dir.MakeFolder(rel + "one-too-many");
+  dir.Write(rel + "one-too-many/lost.txt", "x");
+  for (const char* name : {"a.txt", "z.txt", "e/after.txt"}) dir.Write(name, "x");
+  for (const char* name : {"before.txt", "zz-after.txt"}) dir.Write(rel + name, "x");
   Scan scan(dir.path());
-  EXPECT_EQ(scan.result, 0);
-  EXPECT_TRUE(scan.ui.messages.empty()) << "the level limit ends the scan without a message";
+  EXPECT_EQ(scan.result, 1);
+  EXPECT_TRUE(scan.ui.messages.empty());
+  EXPECT_EQ(scan.ui.notices, std::vector<std::string>{msg::Format(msg::kFolderOutOfReach, {dir.path() + "/" + rel + "one-too-many/"})});
+  EXPECT_EQ(scan.snapshot.size(), 6u) << "every file but the one out of reach";
+  EXPECT_FALSE(scan.Has(dir.path() + "/" + rel + "one-too-many/lost.txt"));
+}
+
+TEST(FolderScanner, AFolderThatCanBeReadButNotSearchedDeniesAccess) {
+  TempDir dir;
+  dir.Write("listable/x", "x");
+  dir.Write("open/y", "y");
+  // Readable, not searchable, for the unprivileged user the child becomes (0600 to its owner).
+  ASSERT_EQ(chmod((dir / "listable").c_str(), geteuid() == 0 ? 0644 : 0600), 0);
+  ASSERT_EQ(chmod(dir.path().c_str(), 0755), 0);
+  // Root searches every folder: the scan runs in a child that has given that up.
+  const int child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0)) _exit(2);
+    Scan scan(dir.path());
+    const bool reported = scan.ui.messages == std::vector<std::string>{msg::kAccessDenied};
+    _exit(scan.result == 1 && reported && scan.Paths() == std::vector<std::string>{dir.path() + "/open/y"} ? 0 : 1);
+  }
+  int status = 0;
+  ASSERT_EQ(waitpid(child, &status, 0), child);
+  ASSERT_TRUE(WIFEXITED(status));
+  if (WEXITSTATUS(status) == 2) GTEST_SKIP() << "could not give up root";
+  EXPECT_EQ(WEXITSTATUS(status), 0) << "the folder is reported once, its sibling still recorded";
 }

@@ -5,6 +5,7 @@
 #include "detect/ChangeDetector.h"
 #include "detect/FolderSize.h"
 #include "detect/MonitorSessionFixture.h"
+#include "platform/DirReader.h"
 
 namespace talvenor {
 namespace {
@@ -201,6 +202,23 @@ TEST_F(MonitorSessionTest, AFileSavedRightAfterTheBaselineIsSeen) {
   ASSERT_TRUE(WaitForFlag());
   session.OnMonitorTick();
   EXPECT_EQ(OnlyGenerationCopies(), std::vector<std::string>{"just-saved.txt"});
+}
+
+TEST_F(MonitorSessionTest, AFolderMadeReadableAgainStartsAPass) {
+  session.StartMonitoring();
+  // Root reads every folder: the denial is made at the listing.
+  platform::DirReader::InjectOpenErrorForTest(watch / "sub", EACCES);
+  watch.Write("sub/written-while-locked.txt", "x");
+  ASSERT_TRUE(WaitForFlag());
+  session.OnMonitorTick();
+  platform::DirReader::InjectOpenErrorForTest("", 0);
+  EXPECT_EQ(ui.messages, std::vector<std::string>{msg::kAccessDenied});
+  EXPECT_TRUE(Generations().empty());
+  fs::permissions(watch / "sub", fs::perms::owner_all);
+  ASSERT_TRUE(WaitForFlag()) << "the folder's new permissions alone start a pass";
+  session.OnMonitorTick();
+  // What the denied pass could not record counts as new, as after any denied listing.
+  EXPECT_EQ(OnlyGenerationCopies(), (std::vector<std::string>{"older.txt", "written-while-locked.txt"}));
 }
 
 }  // namespace
