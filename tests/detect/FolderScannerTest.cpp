@@ -43,7 +43,9 @@ struct Scan {
 };
 
 struct OffsetGuard {
-  explicit OffsetGuard(long seconds) { platform::SetUtcOffsetSourceForTest([seconds] { return seconds; }); }
+  explicit OffsetGuard(long seconds) {
+    platform::SetUtcOffsetSourceForTest([seconds] { return seconds; });
+  }
   ~OffsetGuard() { platform::SetUtcOffsetSourceForTest(nullptr); }
 };
 
@@ -116,8 +118,8 @@ TEST(FolderScanner, KeepsLowThirtyTwoBitsOfAHugeSparseFile) {
 
 TEST(FolderScanner, OddNamesAreRecordedByteForByte) {
   TempDir dir;
-  const std::vector<std::string> names = {"a,b.txt", "with space", "line\nbreak", "cr\rname",
-                                          std::string("bad\xff\xfe utf8"), "表示.txt"};
+  const std::vector<std::string> names = {
+      "a,b.txt", "with space", "line\nbreak", "cr\rname", std::string("bad\xff\xfe utf8"), "表示.txt"};
   for (const auto& n : names) dir.Write("odd/" + n, n);
   Scan scan(dir.path());
   EXPECT_EQ(scan.result, 1);
@@ -218,7 +220,8 @@ TEST(FolderScanner, AFolderBelowTheDeepestLevelIsLeftOutAndTheWalkGoesOn) {
   Scan scan(dir.path());
   EXPECT_EQ(scan.result, 1);
   EXPECT_TRUE(scan.ui.messages.empty());
-  EXPECT_EQ(scan.ui.notices, std::vector<std::string>{msg::Format(msg::kFolderOutOfReach, {dir.path() + "/" + rel + "one-too-many/"})});
+  EXPECT_EQ(scan.ui.notices,
+            std::vector<std::string>{msg::Format(msg::kFolderOutOfReach, {dir.path() + "/" + rel + "one-too-many/"})});
   EXPECT_EQ(scan.snapshot.size(), 6u) << "every file but the one out of reach";
   EXPECT_FALSE(scan.Has(dir.path() + "/" + rel + "one-too-many/lost.txt"));
 }
