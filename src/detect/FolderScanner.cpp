@@ -1,5 +1,8 @@
 #include "detect/FolderScanner.h"
 
+#include <condition_variable>
+#include <thread>
+
 #include "core/Messages.h"
 #include "core/SearchOutcome.h"
 #include "platform/DirReader.h"
@@ -11,52 +14,93 @@ void FolderScanner::SetLevelPath(int level, const std::string& path) { m_levelPa
 
 const std::string& FolderScanner::LevelPath(int level) const { return m_levelPath.at(level).str(); }
 
-void FolderScanner::ReportOutOfReach(const std::string& folder) {
-  if (m_outOfReach.insert(folder).second) m_ui.ShowNotice(msg::Format(msg::kFolderOutOfReach, {folder}));
+int FolderScanner::ScanFolder(int level, Snapshot& snapshot) {
+  FolderNode root;
+  root.path = m_levelPath.at(level);
+  root.level = level;
+  List(root, true);
+  const bool whole = VisitInScanOrder(
+      root, [this](const FolderNode& node) { Report(node); },
+      [&snapshot](const FolderNode& folder, const FileRecord& file) { snapshot.push_back(ToElement(folder, file)); });
+  return whole ? 1 : 0;
 }
 
-int FolderScanner::ScanFolder(int level, Snapshot& snapshot) {
-  const SharedFolder folder = m_levelPath.at(level);
+bool FolderScanner::Report(const FolderNode& node) {
+  if (node.code == platform::kSearchPathTooLong) {
+    if (m_outOfReach.insert(node.path.str()).second)
+      m_ui.ShowNotice(msg::Format(msg::kFolderOutOfReach, {node.path.str()}));
+    return true;
+  }
+  return ReportSearchCode(node.code, m_ui) != SearchOutcome::Fail;
+}
+
+void FolderScanner::ListOne(FolderNode& node, std::vector<FolderNode*>& found) const {
   platform::DirReader reader;
   // Below level 0 the folder was just listed by its parent: if it is gone now, it vanished.
-  const int code = reader.Open(folder.str(), level > 0);
-  if (code == platform::kSearchPathTooLong) {
-    ReportOutOfReach(folder.str());
-    return 1;
-  }
-  switch (ReportSearchCode(code, m_ui)) {
-    case SearchOutcome::Walk:
-      break;
-    case SearchOutcome::Skip:
-      return 1;
-    case SearchOutcome::Fail:
-      return 0;
-  }
-
+  node.code = reader.Open(node.path.str(), node.level > 0);
+  if (node.code != platform::kSearchOk) return;
   // One offset per folder: the zone's offset at the moment of the listing.
   const long offset = platform::CurrentUtcOffsetSeconds();
   platform::DirEntry entry;
   while (reader.Next(entry)) {
     if (entry.kind == platform::EntryKind::Folder) {
-      std::string child;
-      child.reserve(folder.str().size() + entry.name.size() + 1);
-      child.append(folder.str()).append(entry.name).push_back('/');
-      if (level == kDeepestLevel) {
-        ReportOutOfReach(child);
-        continue;
-      }
-      m_levelPath[level + 1] = SharedFolder(std::move(child));
-      if (ScanFolder(level + 1, snapshot) == 0) return 0;
+      auto child = std::make_unique<FolderNode>();
+      std::string path;
+      path.reserve(node.path.str().size() + entry.name.size() + 1);
+      path.append(node.path.str()).append(entry.name).push_back('/');
+      child->path = SharedFolder(std::move(path));
+      child->level = node.level + 1;
+      child->parent = &node;
+      child->code = child->level > kDeepestLevel ? platform::kSearchPathTooLong : kUnlisted;
+      if (child->code == kUnlisted) found.push_back(child.get());
+      node.children.push_back({static_cast<std::uint32_t>(node.files.size()), std::move(child)});
       continue;
     }
-    CElement& element = snapshot.emplace_back();
-    element.m_ftWrite = platform::ShiftFileTime(entry.writeTime, offset);
-    element.m_strStamp = platform::FormatStamp(platform::FileTimeToSystemTime(element.m_ftWrite));
-    element.m_strName = std::move(entry.name);
-    element.m_dwSize = static_cast<std::uint32_t>(entry.size);  // the low 32 bits, as stored
-    element.m_strFolder = folder;
+    FileRecord& file = node.files.emplace_back();
+    file.name = std::move(entry.name);
+    file.size = static_cast<std::uint32_t>(entry.size);  // the low 32 bits, as stored
+    file.write = platform::ShiftFileTime(entry.writeTime, offset);
   }
-  return 1;
+  node.files.shrink_to_fit();
+  node.children.shrink_to_fit();
+}
+
+void FolderScanner::List(FolderNode& node, bool deep) const {
+  node.files.clear();
+  node.children.clear();
+  std::vector<FolderNode*> found;
+  ListOne(node, found);
+  if (deep) ListBelow(std::move(found));
+}
+
+void FolderScanner::ListBelow(std::vector<FolderNode*> pending) const {
+  // Each folder is listed by whichever thread takes it; its place in the tree, not the time
+  // of its listing, gives the order of its records.
+  std::mutex mutex;
+  std::condition_variable ready;
+  int busy = 0;
+  const auto work = [&] {
+    std::vector<FolderNode*> found;
+    std::unique_lock lock(mutex);
+    for (;;) {
+      ready.wait(lock, [&] { return !pending.empty() || busy == 0; });
+      if (pending.empty()) return;
+      FolderNode* node = pending.back();
+      pending.pop_back();
+      ++busy;
+      lock.unlock();
+      found.clear();
+      ListOne(*node, found);
+      lock.lock();
+      --busy;
+      pending.insert(pending.end(), found.rbegin(), found.rend());
+      if (!found.empty() || busy == 0) ready.notify_all();
+    }
+  };
+  std::vector<std::thread> helpers;
+  for (unsigned i = 1; i < m_threads && !pending.empty(); ++i) helpers.emplace_back(work);
+  work();
+  for (std::thread& helper : helpers) helper.join();
 }
 
 }  // namespace talvenor

@@ -1,17 +1,23 @@
 #pragma once
-// The depth-first walk that records every file below the watched folder.
+// The depth-first walk that records every file below the watched folder. A folder is listed
+// whole before its subfolders, and subfolders may be listed on two threads: the records come
+// out of the tree in the order a one-thread walk would have met them.
 #include <array>
+#include <mutex>
 #include <set>
 #include <string>
 
 #include "core/UiPort.h"
 #include "detect/Snapshot.h"
+#include "detect/SnapshotTree.h"
 
 namespace talvenor {
 
 class FolderScanner {
  public:
   static constexpr int kDeepestLevel = 255;
+  // A subfolder met by a one-level listing, left for the caller to fill.
+  static constexpr int kUnlisted = -2;
 
   explicit FolderScanner(UiPort& ui) : m_ui(ui) {}
 
@@ -19,18 +25,30 @@ class FolderScanner {
   void SetLevelPath(int level, const std::string& path);
   const std::string& LevelPath(int level) const;
 
-  // Walks the folder of the level and everything below it, appending to snapshot.
-  // 1 when walked, 0 when the scan failed (records made before the failure stay).
+  // Walks the folder of the level and everything below it, appending to snapshot and showing
+  // what the walk met. 1 when walked, 0 when the scan failed (records made before stay).
   int ScanFolder(int level, Snapshot& snapshot);
 
+  // Lists node (its path, level and parent set) in place; deep: everything below it too,
+  // otherwise its subfolders come back as kUnlisted. Shows nothing: Report does.
+  void List(FolderNode& node, bool deep) const;
+  // Shows what the listing of one folder met; false when that ends the whole scan.
+  bool Report(const FolderNode& node);
+
+  // Threads of a deep listing (two cores by default; one for tests of the order).
+  void SetThreads(unsigned threads) { m_threads = threads == 0 ? 1 : threads; }
+
  private:
-  // A folder deeper than the deepest level, or whose path the system refuses: its files are
-  // left out and the walk goes on. The user hears of each such folder once.
-  void ReportOutOfReach(const std::string& folder);
+  // One folder: its files, and its subfolders as unlisted nodes appended to found.
+  void ListOne(FolderNode& node, std::vector<FolderNode*>& found) const;
+  void ListBelow(std::vector<FolderNode*> pending) const;
 
   UiPort& m_ui;
-  std::set<std::string> m_outOfReach;
   std::array<SharedFolder, kDeepestLevel + 1> m_levelPath;
+  unsigned m_threads = 2;
+  // A folder deeper than the deepest level, or whose path the system refuses, is left out
+  // and the walk goes on; the user hears of each such folder once.
+  std::set<std::string> m_outOfReach;
 };
 
 }  // namespace talvenor

@@ -92,6 +92,27 @@ TEST(FolderScanner, RecordsFilesDepthFirstWithFieldsOfTheRecord) {
   EXPECT_TRUE(scan.Has(dir.path() + "/.hidden"));
 }
 
+TEST(FolderScanner, TwoThreadsGiveTheOrderOfOne) {
+  TempDir dir;
+  for (int i = 0; i < 40; ++i) {
+    const std::string folder = "f" + std::to_string(i % 7) + "/g" + std::to_string(i % 5) + "/h" + std::to_string(i);
+    dir.Write(folder + "/file.txt", "x");
+    dir.Write("f" + std::to_string(i % 7) + "/top" + std::to_string(i), "y");
+  }
+  const auto scan = [&](unsigned threads) {
+    RecordingUi ui;
+    FolderScanner scanner(ui);
+    scanner.SetThreads(threads);
+    scanner.SetLevelPath(0, dir.path() + "/");
+    Snapshot snapshot;
+    EXPECT_EQ(scanner.ScanFolder(0, snapshot), 1);
+    return snapshot;
+  };
+  const Snapshot one = scan(1);
+  EXPECT_EQ(one.size(), 80u);
+  for (int round = 0; round < 5; ++round) EXPECT_EQ(scan(2), one);
+}
+
 TEST(FolderScanner, EmptyTreeSucceedsAndDaylightSavingChangesEveryRecord) {
   TempDir dir;
   dir.MakeFolder("a/b/c");
