@@ -13,8 +13,11 @@ struct AppPaths {
 
   // The folder that holds the three files.
   std::string Folder() const;
-  // One of the three names, or a temporary of one of them ("log.csv.tmp", "test2.dat.XXXXXX").
+  // One of the three names, or exactly the name of a temporary the program makes for one of
+  // them ("log.csv.tmp", "test2.dat.tmp~Ab12Cd"). A user's "log.csv.old" is none of these.
   static bool IsOwnFileName(const std::string& name);
+  // Removes the temporaries that a crash left in Folder(); the three files stay.
+  void RemoveLeftTemporaries() const;
 };
 
 }  // namespace talvenor

@@ -59,7 +59,10 @@ void ChangeDetector::DetectChanges(const std::string& path, int mode) {
   // A file that already holds exactly this scan is not written again: the same bytes, without
   // a rewrite and an fsync of the whole snapshot at every pass that finds nothing.
   if (mode == 1 && loadedWhole && m_lastChanges == 0 && g_currentSnapshot == g_previousSnapshot) save = false;
-  if (save) SaveSnapshot(m_paths.g_snapshotPath, g_currentSnapshot, m_ui);
+  if (save) {
+    m_paths.RemoveLeftTemporaries();
+    SaveSnapshot(m_paths.g_snapshotPath, g_currentSnapshot, m_ui);
+  }
 
   ClearCurrentSnapshot();
   ClearPreviousSnapshot();

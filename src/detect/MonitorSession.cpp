@@ -55,7 +55,9 @@ MonitorSession::MonitorSession(Settings& settings, const AppPaths& paths, UiPort
       m_backup(std::make_unique<BackupStore>(settings, ui)),
       m_log(std::make_unique<ChangeLog>(paths, settings, ui)),
       m_detector(std::make_unique<ChangeDetector>(paths, *m_scanner, *m_backup, *m_log, ui)),
-      m_watcher(std::make_unique<WatcherThread>()) {}
+      m_watcher(std::make_unique<WatcherThread>()) {
+  m_paths.RemoveLeftTemporaries();  // what a crash of an earlier run left
+}
 
 MonitorSession::~MonitorSession() { StopWatcher(); }
 

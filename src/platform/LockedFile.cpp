@@ -15,6 +15,7 @@ namespace talvenor::platform {
 namespace {
 
 std::atomic<std::int64_t> g_failAfter{-1};
+constexpr std::string_view kTemporaryMarker = ".tmp~";
 
 int OpenFlags(LockedFile::Mode mode) {
   switch (mode) {
@@ -157,8 +158,18 @@ bool ReplaceFileAtomically(const std::string& path, std::string_view data) {
   return ReplaceThroughTemporary(path, mode, [data](int fd) { return WriteAllTo(fd, data); });
 }
 
+bool IsReplacementTemporaryName(std::string_view name, std::string_view base) {
+  if (name.size() != base.size() + kTemporaryMarker.size() + 6 || !name.starts_with(base)) return false;
+  name.remove_prefix(base.size());
+  if (!name.starts_with(kTemporaryMarker)) return false;
+  name.remove_prefix(kTemporaryMarker.size());
+  // What mkostemp puts in place of its XXXXXX, whatever the locale.
+  return std::all_of(name.begin(), name.end(),
+                     [](char c) { return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); });
+}
+
 bool ReplaceThroughTemporary(const std::string& path, unsigned mode, const std::function<bool(int fd)>& write) {
-  std::string tmpl = path + ".XXXXXX";
+  std::string tmpl = path + std::string(kTemporaryMarker) + "XXXXXX";
   const int fd = ::mkostemp(tmpl.data(), O_CLOEXEC);  // made 0600: opened up only to mode below
   if (fd < 0) return false;
   bool ok = ::fchmod(fd, mode & 0777) == 0 && write(fd) && ::fsync(fd) == 0;

@@ -60,6 +60,10 @@ bool InjectedWriteFailure(std::size_t bytesAboutToWrite);
 // path (given mode & 0777), which is fsynced and renamed over path, then the folder is
 // fsynced. On any failure the temporary is removed, path is untouched and errno says why.
 bool ReplaceThroughTemporary(const std::string& path, unsigned mode, const std::function<bool(int fd)>& write);
+// True when name is one that ReplaceThroughTemporary gives the temporary of a file named
+// base: base, ".tmp~" and six letters or digits. Only such names may be cleared away after a
+// crash; the marker keeps a user's "test2.dat.backup" from ever looking like one.
+bool IsReplacementTemporaryName(std::string_view name, std::string_view base);
 
 // Writes all of data to a descriptor, looping over short writes; false with errno on failure.
 bool WriteAllTo(int fd, std::string_view data);

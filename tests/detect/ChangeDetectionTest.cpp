@@ -189,20 +189,35 @@ TEST_F(ChangeDetectionTest, ASourceThatVanishesBeforeItsCopyIsNotTriedAgain) {
   EXPECT_EQ(Generations().size(), 2u);
 }
 
-TEST_F(ChangeDetectionTest, TheProgramsOwnFilesInsideTheWatchedTreeAreNeverCopied) {
+TEST_F(ChangeDetectionTest, TheProgramsOwnFilesInsideTheWatchedTreeAreNeverCopiedAndTheirLeftoversGo) {
   // Started from a folder inside the watched tree: the log and snapshot live there.
   paths = AppPaths::InFolder(watch / "sub");
   session.DetectChanges(watch.path(), 0);
   watch.Write("other/log.csv", "a user's own file of that name");
-  EXPECT_EQ(Pass(), 1);
+  // Names that only begin like the program's are a user's; "backup" has the shape of the
+  // six random letters of a temporary.
+  for (const char* name : {"log.csv.old", "test2.dat.bak", "log_bak.csv.2023", "test2.dat.backup"})
+    watch.Write(std::string("sub/") + name, "the user's");
+  // Temporaries a killed save, viewing copy and trim left: never copied, gone before the save.
+  const std::vector<std::string> leftovers = {"test2.dat.tmp~Ab12Cd", "log_bak.csv.tmp~x0Y1z2", "log.csv.tmp"};
+  for (const auto& name : leftovers) watch.Write("sub/" + name, "left by a crash");
+  EXPECT_EQ(Pass(), 5);
+  for (const auto& name : leftovers) EXPECT_FALSE(fs::exists(watch / ("sub/" + name))) << name;
   ASSERT_TRUE(fs::exists(watch / "sub/log.csv"));
   ASSERT_TRUE(fs::exists(watch / "sub/test2.dat"));
   EXPECT_EQ(Pass(), 0) << "writing the log and the snapshot is no change";
   watch.Write("x.txt", "x");
   EXPECT_EQ(Pass(), 1);
   ASSERT_EQ(Generations().size(), 2u);
-  EXPECT_EQ(CopiesIn(Generations()[0]), std::vector<std::string>{"log.csv"});
+  EXPECT_EQ(CopiesIn(Generations()[0]), (std::vector<std::string>{"log.csv", "log.csv.old", "log_bak.csv.2023",
+                                                                   "test2.dat.backup", "test2.dat.bak"}));
   EXPECT_EQ(CopiesIn(Generations()[1]), std::vector<std::string>{"x.txt"});
+
+  // A run that starts after a crash clears them away before any pass.
+  watch.Write("sub/test2.dat.tmp~Zz9Yy8", "left by a crash");
+  const MonitorSession restarted(settings, paths, ui, host);
+  EXPECT_FALSE(fs::exists(watch / "sub/test2.dat.tmp~Zz9Yy8"));
+  EXPECT_TRUE(fs::exists(watch / "sub/test2.dat.backup"));
 }
 
 TEST_F(ChangeDetectionTest, ATickDuringAPassDoesNothingAndLeavesTheFlag) {
