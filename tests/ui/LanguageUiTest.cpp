@@ -148,6 +148,9 @@ TEST_F(LanguageUiTest, EnglishCaptionsTooltipsAndMessages) {
   TypeFolders(m_watch, m_work / "missing");
   Press(1008);
   EXPECT_EQ(ui::MessageBox::TakeShownTexts(), std::vector<std::string>{"Check the watched folder and the backup folder."});
+  Press(1);
+  dlg.ShowNotice(msg::Format(msg::kCannotRemoveFolder, {"/bk/20120917143005.0"}));
+  EXPECT_EQ(m_tray->balloons, std::vector<std::string>{"Cannot delete the folder /bk/20120917143005.0"});
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 // It works in a temporary profile and folder of its own and touches nothing of the user's.
 #include <QApplication>
 #include <QDir>
+#include <QFileDialog>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -117,6 +118,14 @@ int main(int argc, char** argv) {
   ok &= Save(*box, out, "message");
   auto question = ui::MessageBox::Build(nullptr, TranslateEngineText(msg::kFolderTooLarge), MessageIcon::Warning, true);
   ok &= Save(*question, out, "question");
+
+  // The folder picker as Browse shows it: Qt's own dialog, in Qt's translation.
+  QFileDialog picker(&window, QCoreApplication::translate("talvenor", ui::FileDialogs::kFolderTitle),
+                     scratch.path());
+  picker.setFileMode(QFileDialog::Directory);
+  picker.setOptions(QFileDialog::ShowDirsOnly | QFileDialog::DontUseNativeDialog);
+  ok &= Save(picker, out, "picker");
+  picker.hide();
 
   window.OnCommand(2);
   return ok ? 0 : 1;
