@@ -1,6 +1,8 @@
-// Draws the program icon and the splash picture. Not part of the build; regenerate with
-//   g++ -std=c++20 -fPIC DrawArt.cpp $(pkg-config --cflags --libs Qt6Gui) -o /tmp/draw-art
-//   QT_QPA_PLATFORM=offscreen /tmp/draw-art ..
+// Draws the program icon and the splash picture, and the icon theme's bitmaps. The build runs
+//   talvenor_art --icons DIR NAME
+// for DIR/<n>x<n>/apps/NAME.png; icon128.png and splash.png are drawn by hand with
+//   QT_QPA_PLATFORM=offscreen build/res/talvenor_art res
+#include <QDir>
 #include <QFont>
 #include <QGuiApplication>
 #include <QImage>
@@ -46,10 +48,27 @@ void DrawIcon(QPainter& p, const QRectF& box) {
   p.restore();
 }
 
+// Every size of the freedesktop icon theme's "hicolor" that desktops ask for.
+int DrawThemeIcons(const QString& folder, const QString& name) {
+  for (const int size : {16, 22, 24, 32, 48, 64, 128, 256}) {
+    QImage icon(size, size, QImage::Format_ARGB32);
+    icon.fill(Qt::transparent);
+    {
+      QPainter p(&icon);
+      DrawIcon(p, QRectF(0, 0, size, size));
+    }
+    const QString apps = QStringLiteral("%1/%2x%2/apps").arg(folder).arg(size);
+    if (!QDir().mkpath(apps) || !icon.save(apps + QStringLiteral("/") + name + QStringLiteral(".png"))) return 1;
+  }
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   QGuiApplication app(argc, argv);
+  if (argc > 3 && QByteArray(argv[1]) == "--icons")
+    return DrawThemeIcons(QString::fromLocal8Bit(argv[2]), QString::fromLocal8Bit(argv[3]));
   const QString out = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral(".");
 
   QImage icon(128, 128, QImage::Format_ARGB32);
@@ -60,14 +79,8 @@ int main(int argc, char** argv) {
   }
   icon.save(out + QStringLiteral("/icon128.png"));
 
-  // The Japanese picture and the English one differ only in the two lines under the name.
-  const struct {
-    const char* name;
-    const char* lines[2];
-  } splashes[] = {{"splash.png", {"フォルダの変更を", "自動でバックアップします"}},
-                  {"splash_en.png", {"Backs up every change", "in a folder, automatically"}}};
-  for (const auto& picture : splashes) {
-    QImage splash(500, 347, QImage::Format_RGB32);
+  QImage splash(500, 347, QImage::Format_RGB32);
+  {
     QPainter p(&splash);
     p.setRenderHint(QPainter::Antialiasing);
     p.setRenderHint(QPainter::TextAntialiasing);
@@ -84,14 +97,13 @@ int main(int argc, char** argv) {
     p.drawText(QRect(205, 80, 290, 70), Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("Talvenor"));
     QFont text(QStringLiteral("IPAPGothic"), 15);
     p.setFont(text);
-    p.drawText(QRect(208, 150, 290, 30), Qt::AlignLeft | Qt::AlignVCenter, QString::fromUtf8(picture.lines[0]));
-    p.drawText(QRect(208, 180, 290, 30), Qt::AlignLeft | Qt::AlignVCenter, QString::fromUtf8(picture.lines[1]));
+    p.drawText(QRect(208, 150, 290, 30), Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("フォルダの変更を"));
+    p.drawText(QRect(208, 180, 290, 30), Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("自動でバックアップします"));
     QFont small(QStringLiteral("DejaVu Sans"), 10);
     p.setFont(small);
     p.drawText(QRect(20, 300, 460, 47), Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("Version 1.0"));
     p.drawText(QRect(20, 300, 460, 47), Qt::AlignRight | Qt::AlignVCenter, QStringLiteral("QUORVATH"));
-    p.end();
-    splash.save(out + QStringLiteral("/") + QString::fromUtf8(picture.name));
   }
+  splash.save(out + QStringLiteral("/splash.png"));
   return 0;
 }
