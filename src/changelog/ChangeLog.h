@@ -23,6 +23,12 @@ class ChangeLog {
   void ControlLogSize(const std::string& path);
   void CopyLogForViewing(const std::string& path);
 
+  // A pass begins: a log found above its limit (a crash came before its trim was written, or
+  // the limit was lowered) is brought down to the limit in one rewrite, oldest whole lines first.
+  void BeginPass();
+  // A pass ends: the file holds exactly what the one-line-per-line rule keeps.
+  void EndPass();
+
   // Quit closes the log before the settings are written.
   void Close();
   bool IsOpen() const;
@@ -37,6 +43,7 @@ class ChangeLog {
   // Rewrites the log without the cut lines: temporary beside it, fsync, rename over it.
   bool WriteTrimmed(const std::string& path, bool reportFailure);
   void ForgetCut();
+  std::int64_t Limit() const;
 
   const AppPaths& m_paths;
   const Settings& m_settings;

@@ -77,13 +77,40 @@ bool ChangeLog::WriteTrimmed(const std::string& path, bool reportFailure) {
   return false;
 }
 
+std::int64_t ChangeLog::Limit() const { return static_cast<std::int64_t>(m_settings.LOGSZ) * 1024; }
+
 void ChangeLog::ControlLogSize(const std::string& path) {
   if (!m_log.IsOpen()) return;
   const std::int64_t size = m_log.Size();
-  const std::int64_t limit = static_cast<std::int64_t>(m_settings.LOGSZ) * 1024;
-  if (size < 0 || size - m_cut <= limit) return;
+  if (size < 0 || size - m_cut <= Limit()) return;
   CutOldestLine(size);
   if (m_cut >= std::max(kMinRewriteBytes, (size - m_cut) / 4)) WriteTrimmed(path, true);
+}
+
+void ChangeLog::BeginPass() {
+  const std::string& path = m_paths.g_logPath;
+  if (m_log.IsOpen() && !m_log.IsStillAt(path)) {
+    ForgetCut();
+    m_log.Close();
+  }
+  if (!m_log.IsOpen()) {
+    const auto status = platform::StatFile(path);
+    if (!status || static_cast<std::int64_t>(status->size) <= Limit()) return;
+    // Taken as the next line would take it. A log that cannot be opened for writing is left
+    // as it is, never replaced behind its protection.
+    if (!m_log.Open(path, platform::LockedFile::Mode::ReadWriteExisting)) return;
+  }
+  const std::int64_t size = m_log.Size();
+  if (size < 0 || size - m_cut <= Limit()) return;
+  // The first line that starts at or after size - limit: from there on the log fits.
+  ForgetCut();
+  m_cut = std::max<std::int64_t>(size - std::max<std::int64_t>(Limit(), 0) - 1, 0);
+  CutOldestLine(size);
+  WriteTrimmed(path, true);
+}
+
+void ChangeLog::EndPass() {
+  if (m_log.IsOpen() && m_cut > 0) WriteTrimmed(m_paths.g_logPath, true);
 }
 
 void ChangeLog::CopyLogForViewing(const std::string& path) {

@@ -40,6 +40,7 @@ void ChangeDetector::DetectChanges(const std::string& path, int mode) {
   RunningFlag running(m_running);
   m_lastChanges = 0;
   m_backupFailures = 0;
+  m_log.BeginPass();
 
   // A damaged file leaves only the records read before the damage: those are compared.
   const bool loadedWhole = LoadSnapshot(m_paths.g_snapshotPath, g_currentSnapshot) != 0;
@@ -56,6 +57,7 @@ void ChangeDetector::DetectChanges(const std::string& path, int mode) {
 
   bool save = true;
   if (mode == 1) save = CompareAndBackUp();
+  m_log.EndPass();
   // A file that already holds exactly this scan is not written again: the same bytes, without
   // a rewrite and an fsync of the whole snapshot at every pass that finds nothing.
   if (mode == 1 && loadedWhole && m_lastChanges == 0 && g_currentSnapshot == g_previousSnapshot) save = false;

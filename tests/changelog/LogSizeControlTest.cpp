@@ -82,10 +82,45 @@ TEST_F(LogSizeControlTest, ReadsAsTheOneLinePerAppendRuleAfterEveryLine) {
       const std::string head = disk.substr(0, disk.size() - expected.size());
       ASSERT_EQ(expected, disk.substr(head.size()));
       ASSERT_TRUE(head.empty() || head.ends_with("\r\n"));
+      // At the end of a pass the file itself holds just that.
+      log.EndPass();
+      ASSERT_EQ(expected, LogText()) << "after line " << i;
     }
   }
   log.Close();
   EXPECT_EQ(std::accumulate(model.begin(), model.end(), std::string()), LogText());
+  EXPECT_TRUE(ui.messages.empty());
+}
+
+// A crash before cut lines were written away, or a lowered limit, leaves a log above its
+// limit; the one-line rule alone would keep it there for good.
+TEST_F(LogSizeControlTest, ALogAboveItsLimitWhenAPassBeginsIsBroughtDownToIt) {
+  struct Case {
+    const char* what;
+    std::vector<std::string> lines;
+    std::size_t keptFrom;
+    bool held;  // open since an earlier pass, when the limit was higher
+  };
+  const auto even = NumberedLines(40, 62);  // 64 bytes each with CR LF
+  auto lastTooLong = NumberedLines(3, 62);
+  lastTooLong.back().resize(2000, 'y');
+  const std::vector<Case> cases = {
+      {"left by a crash", even, 24, false},
+      {"limit lowered while held", even, 24, true},
+      {"exactly the limit", {even.begin(), even.begin() + 16}, 0, false},
+      {"one line over", NumberedLines(11, 98), 1, false},
+      {"newest line alone too long", lastTooLong, 3, false},
+  };
+  for (const Case& c : cases) {
+    log.Close();
+    tmp.Write("log.csv", Lines(c.lines));
+    if (c.held) log.OpenOrTerminate(paths.g_logPath);
+    settings.LOGSZ = 1;
+    log.BeginPass();
+    EXPECT_EQ(Lines(c.lines, c.keptFrom), LogText()) << c.what;
+    log.EndPass();
+    EXPECT_EQ(Lines(c.lines, c.keptFrom), LogText()) << c.what;
+  }
   EXPECT_TRUE(ui.messages.empty());
 }
 
@@ -126,6 +161,27 @@ TEST_F(LogSizeControlTest, FailedTrimIsReportedLosesNothingAndTheNextLineReopens
   log.AppendLogLine(paths.g_logPath, lines.back());
   EXPECT_TRUE(log.IsOpen());
   EXPECT_TRUE(LogText().ends_with("after\r\n"));
+}
+
+// Where the trim cannot be made, the user hears of it whenever a pass begins or ends above
+// the limit, even when the pass cut too little for a rewrite of its own.
+TEST_F(LogSizeControlTest, ATrimThatCannotBeMadeAtTheEdgesOfAPassIsReported) {
+  settings.LOGSZ = 1;
+  tmp.Write("log.csv.tmp/blocker", "a folder where the temporary goes");
+  const auto lines = NumberedLines(40, 62);
+  tmp.Write("log.csv", Lines(lines));
+  log.BeginPass();
+  EXPECT_EQ(std::vector<std::string>{msg::kLogSizeControl}, ui.messages);
+  EXPECT_EQ(Lines(lines), LogText());
+
+  ui.messages.clear();
+  tmp.Write("log.csv", Lines({lines.begin(), lines.begin() + 16}));  // exactly the limit
+  log.BeginPass();
+  log.AppendLogLine(paths.g_logPath, lines[16]);
+  EXPECT_TRUE(ui.messages.empty());
+  log.EndPass();
+  EXPECT_EQ(std::vector<std::string>{msg::kLogSizeControl}, ui.messages);
+  EXPECT_EQ(Lines({lines.begin(), lines.begin() + 17}), LogText());
 }
 
 TEST_F(LogSizeControlTest, ViewingCopyWithAndWithoutALog) {

@@ -220,6 +220,22 @@ TEST_F(ChangeDetectionTest, TheProgramsOwnFilesInsideTheWatchedTreeAreNeverCopie
   EXPECT_TRUE(fs::exists(watch / "sub/test2.dat.backup"));
 }
 
+// A log left above its limit by a crash comes down at the next pass, with or without
+// changes, and a pass leaves on disk no line that the size rule has cut.
+TEST_F(ChangeDetectionTest, APassLeavesTheLogWithinItsLimit) {
+  settings.LOGSZ = 1;
+  std::string lines;
+  for (int i = 0; i < 100; ++i) lines += "old line " + std::string(53, static_cast<char>('a' + i % 26)) + "\r\n";
+  home.Write("log.csv", lines);
+  EXPECT_EQ(Pass(), 0);
+  EXPECT_EQ(ReadFile(log), lines.substr(lines.size() - 1024));
+  watch.Write("new.txt", "new");
+  EXPECT_EQ(Pass(), 1);
+  const std::string after = ReadFile(log);
+  EXPECT_LE(after.size(), 1024u);
+  EXPECT_NE(after.find("new.txt,"), std::string::npos);
+}
+
 TEST_F(ChangeDetectionTest, ATickDuringAPassDoesNothingAndLeavesTheFlag) {
   int ticksDuringPass = 0;
   ui.onInsertRow = [&] {
