@@ -60,7 +60,8 @@ TEST_F(EngineTextTest, EnglishKeepsTheValuesOfEveryKindOfMessage) {
       {msg::Format(msg::kRenamed, {"/bk/は/20120917143005.0", "/bk/は/20120917143005.A"}),
        "/bk/は/20120917143005.0 was\nrenamed to /bk/は/20120917143005.A. Please delete it yourself."},
       {msg::Format(msg::kNotRenamed, {"/bk/%1 100%"}), "/bk/%1 100% could not be deleted. Please delete it yourself."},
-      {msg::Format(msg::kDiskFullFormat, {"/home/u/log.csv"}), "The disk became full while writing to /home/u/log.csv."},
+      {msg::Format(msg::kDiskFullFormat, {"/home/u/log.csv"}),
+       "The disk became full while writing to /home/u/log.csv."},
       {msg::Format(msg::kLogCannotOpen, {"/home/\xff/log.csv"}),
        "The log file can be neither opened nor created.\n/home/\xff/log.csv"},
       // Not an engine text: shown as it came.
@@ -74,8 +75,8 @@ TEST_F(EngineTextTest, EveryEngineTextIsListedAndTranslatedAndJapaneseStaysAsItI
   std::ifstream header(TALVENOR_SOURCE_DIR "/src/core/Messages.h");
   const std::string source((std::istreambuf_iterator<char>(header)), std::istreambuf_iterator<char>());
   const std::regex declaration(R"(inline constexpr const char\* k\w+ =)");
-  const auto declared = std::distance(std::sregex_iterator(source.begin(), source.end(), declaration),
-                                      std::sregex_iterator());
+  const auto declared =
+      std::distance(std::sregex_iterator(source.begin(), source.end(), declaration), std::sregex_iterator());
   EXPECT_EQ(declared, static_cast<long>(std::size(msg::kAll)));
 
   for (const char* text : msg::kAll) {

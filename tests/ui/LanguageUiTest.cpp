@@ -41,7 +41,9 @@ int Needed(const QWidget& widget) {
   if (auto* button = qobject_cast<const QPushButton*>(&widget)) {
     return metrics.horizontalAdvance(QString(button->text()).remove('&')) + 6;  // the bevel
   }
-  if (auto* label = qobject_cast<const QLabel*>(&widget)) return metrics.boundingRect(QRect(), 0, label->text()).width();
+  if (auto* label = qobject_cast<const QLabel*>(&widget)) {
+    return metrics.boundingRect(QRect(), 0, label->text()).width();  // every line
+  }
   if (auto* group = qobject_cast<const QGroupBox*>(&widget)) return metrics.horizontalAdvance(group->title());
   return 0;
 }
@@ -127,7 +129,7 @@ TEST_F(LanguageUiTest, EnglishCaptionsTooltipsAndMessages) {
   EXPECT_EQ(dlg.actions().at(0)->text(), QStringLiteral("&About Talvenor…"));
 
   Settings values;
-    ui::CSettingsDlg settings(values);
+  ui::CSettingsDlg settings(values);
   EXPECT_EQ(settings.windowTitle(), QStringLiteral("Settings"));
   QStringList radios;
   for (int id : ui::CSettingsDlg::kRadioIds) radios << Control<QRadioButton>(settings, id)->text();
@@ -147,7 +149,8 @@ TEST_F(LanguageUiTest, EnglishCaptionsTooltipsAndMessages) {
   EXPECT_EQ(items, (QStringList{"Start", "Stop", "Quit"}));
   TypeFolders(m_watch, m_work / "missing");
   Press(1008);
-  EXPECT_EQ(ui::MessageBox::TakeShownTexts(), std::vector<std::string>{"Check the watched folder and the backup folder."});
+  EXPECT_EQ(ui::MessageBox::TakeShownTexts(),
+            std::vector<std::string>{"Check the watched folder and the backup folder."});
   Press(1);
   dlg.ShowNotice(msg::Format(msg::kCannotRemoveFolder, {"/bk/20120917143005.0"}));
   EXPECT_EQ(m_tray->balloons, std::vector<std::string>{"Cannot delete the folder /bk/20120917143005.0"});
