@@ -354,5 +354,13 @@ renamed to %2. Please delete it yourself.</translation>
         <translation>The log file can be neither opened nor created.
 %1</translation>
     </message>
+    <message>
+        <source>バックアップ先%1にコピーできません(ディスクがいっぱいか、フォルダがありません)。書き込めるようになりしだいコピーします</source>
+        <translation>Files cannot be copied into the backup folder %1 (the disk is full, or the folder is missing). They will be copied as soon as it can be written again.</translation>
+    </message>
+    <message>
+        <source>%1はコピー中も書き換えられ続けました。最後のコピーを残しましたが、一つの版にそろっていないことがあります</source>
+        <translation>%1 kept being rewritten while it was copied. Its last copy was kept, but it may mix more than one version of the file.</translation>
+    </message>
 </context>
 </TS>

@@ -1,11 +1,15 @@
 #pragma once
 // The backup folder: generation folders and the copies in them, the limit on their number
 // and the removal of old ones. The only code that writes into the user's backup folder.
+// Below the backup folder everything goes through open folder descriptors and never through
+// a link, so nothing outside the backup folder is ever written, deleted or changed.
+#include <cstdint>
 #include <set>
 #include <string>
 
 #include "core/Settings.h"
 #include "core/UiPort.h"
+#include "platform/FolderHandle.h"
 
 namespace talvenor {
 
@@ -15,8 +19,8 @@ class BackupStore {
   BackupStore(const Settings& settings, UiPort& ui);
 
   // Copies folder + name into the pass's generation (a new one when continuing is 0).
-  // destination: the path copied to or attempted; generationName: set when continuing is 0.
-  // Nonzero when the copy was made.
+  // destination: the path of the copy, empty when none was made, so that nothing names a copy
+  // that does not exist; generationName: set when continuing is 0. Nonzero when copied.
   int BackupFile(const std::string& folder, const std::string& name, int continuing, std::string& destination,
                  std::string& generationName);
 
@@ -35,6 +39,9 @@ class BackupStore {
   // After a BackupFile that made no copy: true when the source could not be read (it vanished
   // or is unreadable), false when the backup side refused (no folder, full disk, read-only).
   bool LastFailureAtSource() const { return m_lastFailureAtSource; }
+  // The size of the smallest source whose copy the backup side refused in the current pass
+  // (0 when none, or when it could not be told): the room a retry needs at least.
+  std::uint64_t SmallestRefusedCopy() const { return m_smallestRefused; }
 
   // Removes the generation folder the last new generation made, if no copy landed in it, so
   // that a pass without copies leaves no empty generation to push real ones out.
@@ -43,22 +50,37 @@ class BackupStore {
   // Puts the copies made so far on disk, before a pass saves the snapshot that claims them.
   bool FlushCopies();
 
+  // Removes the hidden temporaries that a crash in the middle of a copy left in generation
+  // folders (only where the file system has no unnamed files); nothing else is touched.
+  void RemoveCopyLeftovers();
+
   std::string m_strGenerationDir;
   std::string m_strRemovePath;
 
  private:
   // Makes the pass's generation folder; false when none could be made.
   bool MakeGeneration(std::string& generationName);
+  std::string FreeCopyName(const std::string& name) const;
+  void NoteRefused(const std::string& source);
   // The oldest generation not in passedOver, when there are more than BAKSZ (all counted).
-  int FindOldest(std::string& oldestName, const std::set<std::string>& passedOver) const;
-  int EmptyLevel(const std::string& folder, bool listedByParent);
+  int FindOldest(const platform::FolderHandle& backup, std::string& oldestName,
+                 const std::set<std::string>& passedOver) const;
+  // Empties the folder name inside parent; EmptyFolder's result.
+  int EmptyLevel(const platform::FolderHandle& parent, const std::string& name, bool listedByParent);
+  // Removes one entry of a folder being emptied, whatever it is; false when it stays.
+  bool RemoveAny(const platform::FolderHandle& folder, const platform::FolderEntry& entry);
   std::string InBackupFolder(const std::string& name) const;
 
   const Settings& m_settings;
   UiPort& m_ui;
+  platform::FolderHandle m_backupFolder;  // as opened for the current generation
+  platform::FolderHandle m_generation;
+  std::string m_generationName;
   bool m_copiedSinceFlush = false;
   bool m_lastFailureAtSource = false;
   bool m_generationMade = false;  // the last new generation's folder was made by us
+  std::uint64_t m_smallestRefused = 0;
+  std::set<std::string> m_toldKeptChanging;  // sources the user heard of, once each
 };
 
 }  // namespace talvenor

@@ -1,3 +1,4 @@
+#include <cerrno>
 #include <vector>
 
 #include "backup/BackupStore.h"
@@ -5,16 +6,39 @@
 #include "core/SearchOutcome.h"
 #include "platform/DirReader.h"
 #include "platform/FileSystem.h"
+#include "platform/FolderHandle.h"
+#include "platform/StepHook.h"
 
 namespace talvenor {
+namespace {
 
-int BackupStore::EmptyFolder(const std::string& folder) { return EmptyLevel(folder, false); }
+std::string WithoutTrailingSeparator(const std::string& path) {
+  return path.size() > 1 && path.back() == '/' ? path.substr(0, path.size() - 1) : path;
+}
 
-int BackupStore::EmptyLevel(const std::string& folder, bool listedByParent) {
-  platform::DirReader reader;
+std::string LastName(const std::string& path) { return path.substr(path.find_last_of('/') + 1); }
+
+}  // namespace
+
+int BackupStore::EmptyFolder(const std::string& folder) {
+  const std::string path = WithoutTrailingSeparator(folder);
+  const platform::FolderHandle parent = platform::FolderHandle::Open(platform::ParentFolder(path));
+  if (!parent.IsOpen()) {
+    ReportSearchCode(platform::DirReader::CodeForErrno(errno, false), m_ui);
+    return 0;
+  }
+  return EmptyLevel(parent, LastName(path), false);
+}
+
+int BackupStore::EmptyLevel(const platform::FolderHandle& parent, const std::string& name, bool listedByParent) {
+  const platform::FolderHandle folder = parent.ChildToEmpty(name);
+  // A link or a file swapped in for the folder since it was listed is removed as itself;
+  // nothing it points to is ever listed, changed or deleted.
+  if (!folder.IsOpen() && (errno == ENOTDIR || errno == ELOOP)) return parent.RemoveEntry(name) ? 1 : 0;
   // Denied or not ready is reported yet counted as emptied: the removal of the folder then
   // fails and says so.
-  switch (ReportSearchCode(reader.Open(folder, listedByParent), m_ui)) {
+  const int code = folder.IsOpen() ? platform::kSearchOk : platform::DirReader::CodeForErrno(errno, listedByParent);
+  switch (ReportSearchCode(code, m_ui)) {
     case SearchOutcome::Walk:
       break;
     case SearchOutcome::Skip:
@@ -24,34 +48,38 @@ int BackupStore::EmptyLevel(const std::string& folder, bool listedByParent) {
   }
   // The whole listing first: entries removed while a folder is being read may make some
   // file systems skip others.
-  std::vector<platform::DirEntry> entries;
-  platform::DirEntry entry;
-  while (reader.Next(entry)) entries.push_back(entry);
-  bool emptied = reader.LastError() == 0;
-  reader.Close();
-
-  for (const platform::DirEntry& e : entries) {
-    const std::string path = folder + e.name;
-    // An entry whose permissions cannot be given back is left alone; its folder then stays.
-    if (!platform::ResetAttributesToNormal(path)) continue;
-    if (e.kind == platform::EntryKind::Folder) {
-      // Deepest level first; the folder's write bit was given back above so its contents can go.
-      if (EmptyLevel(path + "/", true) == 0 || !platform::RemoveDirectory(path)) emptied = false;
-    } else if (!platform::RemoveFile(path)) {
-      emptied = false;
-    }
+  std::vector<platform::FolderEntry> entries;
+  bool emptied = folder.List(entries);
+  platform::Step("folder-listed");
+  for (const platform::FolderEntry& entry : entries) {
+    if (!RemoveAny(folder, entry)) emptied = false;
   }
   return emptied ? 1 : 0;
 }
 
+bool BackupStore::RemoveAny(const platform::FolderHandle& folder, const platform::FolderEntry& entry) {
+  // Every kind of entry goes: files, links (never what they point to), FIFOs, sockets,
+  // devices. Only a folder is given permissions back; a file needs none to be deleted.
+  if (!entry.folder) {
+    if (folder.RemoveEntry(entry.name)) return true;
+    if (errno != EISDIR) return false;  // a folder swapped in since the listing is emptied below
+  }
+  // Deepest level first. A folder that vanished meanwhile is gone, as wanted.
+  return EmptyLevel(folder, entry.name, true) != 0 && (folder.RemoveChild(entry.name) || errno == ENOENT);
+}
+
 int BackupStore::RenameForManualDelete(const std::string& path) {
   if (path.empty()) return 1;
+  const platform::FolderHandle parent = platform::FolderHandle::Open(platform::ParentFolder(path));
+  const std::string name = LastName(path);
+  std::string renamedName = name;
+  renamedName.back() = 'A';
+  parent.OpenUpChild(name);
+  if (!parent.IsOpen() || !parent.Has(name)) return 1;
   std::string renamed = path;
   renamed.back() = 'A';
-  platform::ResetAttributesToNormal(path);
-  if (!platform::PathExists(path)) return 1;
   // Never over an existing entry: that would lose a folder the user still has to look at.
-  if (platform::RenameNoReplace(path, renamed)) {
+  if (parent.RenameNoReplace(name, renamedName)) {
     m_ui.ShowMessage(msg::Format(msg::kRenamed, {path, renamed}));
   } else {
     m_ui.ShowMessage(msg::Format(msg::kNotRenamed, {path}));

@@ -1,9 +1,10 @@
+#include <cerrno>
 #include <string_view>
+#include <vector>
 
 #include "backup/BackupStore.h"
 #include "core/Messages.h"
-#include "platform/DirReader.h"
-#include "platform/FileSystem.h"
+#include "platform/FolderHandle.h"
 
 namespace talvenor {
 
@@ -24,15 +25,15 @@ int BackupStore::IsGenerationName(const std::string& name) {
   return 1;
 }
 
-int BackupStore::FindOldest(std::string& oldestName, const std::set<std::string>& passedOver) const {
-  platform::DirReader reader;
-  if (reader.Open(m_settings.DIR2) != platform::kSearchOk) return 1;  // nothing to count
+int BackupStore::FindOldest(const platform::FolderHandle& backup, std::string& oldestName,
+                            const std::set<std::string>& passedOver) const {
+  std::vector<platform::FolderEntry> entries;
+  if (!backup.IsOpen() || !backup.List(entries)) return 1;  // nothing to count
   std::string oldest;
   int count = 0;
-  platform::DirEntry entry;
-  // Links to folders are never listed, so pruning cannot reach outside the backup folder.
-  while (reader.Next(entry)) {
-    if (entry.kind != platform::EntryKind::Folder || !IsGenerationName(entry.name)) continue;
+  // A link is never a generation, even a link to a folder: pruning never reaches outside.
+  for (const platform::FolderEntry& entry : entries) {
+    if (!entry.folder || !IsGenerationName(entry.name)) continue;
     ++count;
     if (passedOver.count(entry.name) != 0) continue;
     if (oldest.empty() || oldest > entry.name) oldest = entry.name;
@@ -42,7 +43,9 @@ int BackupStore::FindOldest(std::string& oldestName, const std::set<std::string>
   return 0;
 }
 
-int BackupStore::FindOldestGeneration(std::string& oldestName) { return FindOldest(oldestName, {}); }
+int BackupStore::FindOldestGeneration(std::string& oldestName) {
+  return FindOldest(platform::FolderHandle::Open(m_settings.DIR2), oldestName, {});
+}
 
 int BackupStore::PruneGenerations() {
   // Folders that resisted removal in this call are reported once and then passed over; they
@@ -52,12 +55,13 @@ int BackupStore::PruneGenerations() {
   const auto slash = m_strGenerationDir.find_last_of('/');
   if (slash != std::string::npos) passedOver.insert(m_strGenerationDir.substr(slash + 1));
 
+  const platform::FolderHandle backup = platform::FolderHandle::Open(m_settings.DIR2);
   std::string oldest;
-  while (FindOldest(oldest, passedOver) == 0) {
+  while (FindOldest(backup, oldest, passedOver) == 0) {
     m_strRemovePath = InBackupFolder(oldest);
-    // The folder's own permissions first: without its write bit nothing inside can go.
-    platform::ResetAttributesToNormal(m_strRemovePath);
-    if (EmptyFolder(m_strRemovePath + "/") != 0 && platform::RemoveDirectory(m_strRemovePath)) continue;
+    // Emptying gives the folder its owner's permissions back first: without its write bit
+    // nothing inside can go.
+    if (EmptyLevel(backup, oldest, false) != 0 && (backup.RemoveChild(oldest) || errno == ENOENT)) continue;
     m_ui.ShowMessage(msg::Format(msg::kCannotRemoveFolder, {m_strRemovePath}));
     RenameForManualDelete(m_strRemovePath);
     passedOver.insert(oldest);

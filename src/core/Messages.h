@@ -35,6 +35,11 @@ inline constexpr const char* kCannotRemoveFolder = TALVENOR_TEXT("ディレク�
 // %1: the folder's old path, %2: its new one.
 inline constexpr const char* kRenamed = TALVENOR_TEXT("%1は\n%2に名称変更しました自分で削除してください");
 inline constexpr const char* kNotRenamed = TALVENOR_TEXT("削除できなかった%1は自分で削除してください");
+// Notices. %1: the backup folder; the source file.
+inline constexpr const char* kCopiesWaiting = TALVENOR_TEXT(
+    "バックアップ先%1にコピーできません(ディスクがいっぱいか、フォルダがありません)。書き込めるようになりしだいコピーします");
+inline constexpr const char* kKeptChanging = TALVENOR_TEXT(
+    "%1はコピー中も書き換えられ続けました。最後のコピーを残しましたが、一つの版にそろっていないことがあります");
 
 // The change log.
 inline constexpr const char* kLogSizeControl =
@@ -46,7 +51,8 @@ inline constexpr const char* kLogCannotOpen = TALVENOR_TEXT("ログファイル�
 inline constexpr const char* kAll[] = {
     kAccessDenied,  kDiskNotReady,       kError,        kCannotWriteFile, kFolderSizeTitle, kFolderSizeText,
     kFolderTooLarge, kCheckFolders,      kWatchLimitReached, kSameFolders, kCannotRemoveFolder, kRenamed,
-    kNotRenamed,    kLogSizeControl,     kDiskFullFormat, kLogCannotOpen, kFolderOutOfReach,
+    kNotRenamed,    kLogSizeControl,     kDiskFullFormat, kLogCannotOpen, kFolderOutOfReach, kCopiesWaiting,
+    kKeptChanging,
 };
 
 // The text with %1 to %9 replaced by the values, in one pass: a value holding "%1" stays as it is.

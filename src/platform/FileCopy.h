@@ -5,14 +5,32 @@
 #include <functional>
 #include <string>
 
+#include "platform/FolderHandle.h"
 #include "platform/LockedFile.h"
 
 namespace talvenor::platform {
 
-// CopyFileA with fail-if-exists. The copy gets the source's permission bits (never more
-// open) and last-write time; an existing dst is never replaced. On failure nothing is left
-// behind and errno tells why (EEXIST when dst exists, ENOSPC when the disk is full).
+enum class CopyResult {
+  Copied,
+  CopiedWhileChanging,  // the source changed under every attempt: the last attempt was kept
+  SourceFailed,         // the source cannot be opened, or is no regular file
+  TargetFailed,         // the copy could not be written or named (errno: EEXIST, ENOSPC, ...)
+};
+
+// CopyFileA with fail-if-exists, into a folder held open: the copy gets the source's
+// permission bits (never more open) and last-write time, and is named name inside folder; an
+// existing entry is never replaced. A source whose size, last-write or change time moved
+// while it was copied is copied again at once, up to attempts in all; such a copy is published
+// only when it was the last attempt. On failure nothing is left behind.
+CopyResult CopyIntoFolder(const std::string& src, const FolderHandle& folder, const std::string& name,
+                          int attempts);
+
+// The same, into the folder part of dst, in one attempt; true when copied.
 bool CopyFileNoReplace(const std::string& src, const std::string& dst);
+
+// The hidden temporaries of a copy where the file system has no unnamed files:
+// ".talvenor-copy-" and six letters or digits. A crash can leave one behind.
+bool IsCopyTemporaryName(const std::string& name);
 
 // Replaces dst with the bytes of from, from offset to its end: written to tmpPath, flushed,
 // then renamed over dst. The new file is locked in replaced before the rename, so a lock
@@ -23,8 +41,10 @@ bool ReplaceWithTail(const LockedFile& from, std::int64_t offset, const std::str
 // Writes the bytes of from, from offset to its end, over dst (temporary, fsync, rename).
 bool CopyTailReplacing(const LockedFile& from, std::int64_t offset, const std::string& dst);
 
-// Crash tests stop the process at named steps: "copy-chunk" after each piece of a copy,
-// "copy-before-publish", "replace-before-rename", "replace-after-rename". Empty turns it off.
+// Tests act at named steps: "copy-attempt" before each attempt of a copy, "copy-chunk" after
+// each piece, "copy-before-publish", "replace-before-rename", "replace-after-rename",
+// "folder-made" between making a folder and opening it, "folder-listed" after a folder that is
+// being emptied was listed. Empty turns it off.
 void SetCopyStepHookForTest(std::function<void(const std::string& step)> hook);
 
 }  // namespace talvenor::platform

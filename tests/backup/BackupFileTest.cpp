@@ -77,20 +77,22 @@ TEST_F(BackupFileTest, ContinuingBeforeAnyGenerationCopiesNothing) {
   tmp.Write("w/a", "a");
   destination = generation = "kept";
   EXPECT_EQ(0, Backup(tmp / "w/", "a", 1));
-  EXPECT_EQ("kept", destination);
+  EXPECT_EQ("", destination);
   EXPECT_EQ("kept", generation);
   EXPECT_TRUE(Names(settings.DIR2).empty());
 }
 
-TEST_F(BackupFileTest, MissingBackupFolderCopiesNothingAndLaterFilesNameTheAttemptedPath) {
+// The log and the list never name a copy that does not exist: a failed copy's destination is empty.
+TEST_F(BackupFileTest, MissingBackupFolderCopiesNothingAndNamesNoCopy) {
   tmp.Write("w/a", "a");
   tmp.Write("w/b", "b");
   settings.DIR2 = tmp / "gone";
   EXPECT_EQ(0, Backup(tmp / "w/", "a", 0));
   EXPECT_EQ("20120917143005.0", generation);  // still set, for the pass's markers
   EXPECT_EQ("", destination);
+  destination = "previous";
   EXPECT_EQ(0, Backup(tmp / "w/", "b", 1));
-  EXPECT_EQ(tmp / "gone/20120917143005.0/b", destination);
+  EXPECT_EQ("", destination);
   EXPECT_FALSE(platform::PathExists(tmp / "gone"));
   EXPECT_TRUE(ui.messages.empty());
 }
@@ -110,7 +112,7 @@ TEST_F(BackupFileTest, VanishedOrUnusableSourceLeavesNothingBehind) {
   tmp.MakeFolder("w/now-a-folder");
   ASSERT_EQ(1, Backup(tmp / "w/", "kept", 0));
   EXPECT_EQ(0, Backup(tmp / "w/", "vanished", 1));
-  EXPECT_EQ(store.m_strGenerationDir + "/vanished", destination);
+  EXPECT_EQ("", destination);
   EXPECT_EQ(0, Backup(tmp / "w/", "now-a-folder", 1));
   EXPECT_EQ((std::set<std::string>{"kept"}), Names(store.m_strGenerationDir));
 }
@@ -123,7 +125,7 @@ TEST_F(BackupFileTest, DiskFullMidCopyLeavesNoFileUnderAnyName) {
   const int result = Backup(tmp / "w/", "big", 1);
   platform::SetWriteFailureAfterBytesForTest(-1);
   EXPECT_EQ(0, result);
-  EXPECT_EQ(store.m_strGenerationDir + "/big", destination);
+  EXPECT_EQ("", destination);
   // Neither the final name nor a temporary of the copy is left.
   EXPECT_EQ((std::set<std::string>{"small"}), Names(store.m_strGenerationDir));
 }

@@ -43,5 +43,24 @@ TEST_F(CopyCrashTest, KilledBetweenTwoPiecesOrJustBeforePublishingLeavesNothingV
   EXPECT_EQ(ReadFile(source), ReadFile(destination));
 }
 
+// Where the file system has no unnamed files, a crash leaves a hidden temporary of a copy.
+TEST_F(CopyCrashTest, TheProgramsOwnLeftoversAreRemovedAndNothingElse) {
+  // A source that happens to bear a temporary's name is never copied under that name.
+  tmp.Write("w/.talvenor-copy-Ab12Cd", "a user's file");
+  ASSERT_EQ(1, Backup(tmp / "w/", ".talvenor-copy-Ab12Cd", 0));
+  EXPECT_EQ(store.m_strGenerationDir + "/.talvenor-copy-Ab12Cd.0", destination);
+  const std::string gen = store.m_strGenerationDir;
+  tmp.Write("bk/20120917143005.0/.talvenor-copy-Xy34Zw", "leftover");
+  for (const char* kept : {".talvenor-copy-Xy34Z", ".talvenor-copy-Xy34Zw.0", ".talvenor-copy-Xy-4Zw", "report.txt"})
+    tmp.Write(std::string("bk/20120917143005.0/") + kept, "a copy");
+  tmp.Write("bk/not-a-generation/.talvenor-copy-Xy34Zw", "not ours to judge");
+
+  store.RemoveCopyLeftovers();
+  EXPECT_EQ((std::set<std::string>{".talvenor-copy-Ab12Cd.0", ".talvenor-copy-Xy34Z", ".talvenor-copy-Xy34Zw.0",
+                                   ".talvenor-copy-Xy-4Zw", "report.txt"}),
+            Names(gen));
+  EXPECT_EQ(std::set<std::string>{".talvenor-copy-Xy34Zw"}, Names(tmp / "bk/not-a-generation"));
+}
+
 }  // namespace
 }  // namespace talvenor::test
