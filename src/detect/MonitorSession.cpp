@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <climits>
 
+#include "backup/BackupOutage.h"
 #include "backup/BackupStore.h"
 #include "changelog/ChangeLog.h"
 #include "core/Messages.h"
@@ -55,7 +56,8 @@ MonitorSession::MonitorSession(Settings& settings, const AppPaths& paths, UiPort
       m_backup(std::make_unique<BackupStore>(settings, ui)),
       m_log(std::make_unique<ChangeLog>(paths, settings, ui)),
       m_detector(std::make_unique<ChangeDetector>(paths, *m_scanner, *m_backup, *m_log, ui)),
-      m_watcher(std::make_unique<WatcherThread>()) {
+      m_watcher(std::make_unique<WatcherThread>()),
+      m_outage(std::make_unique<BackupOutage>(settings, ui)) {
   m_paths.RemoveLeftTemporaries();  // what a crash of an earlier run left
 }
 
@@ -102,6 +104,7 @@ void MonitorSession::StartMonitoring() {
   // Watching begins before the baseline: a file saved while the baseline scans is then seen,
   // at the cost of one pass too many, instead of missed until some other change.
   StartWatcher(m_settings.DIR1);
+  m_backup->RemoveCopyLeftovers();
   if (m_settings.FIRST == 0) DetectChanges(std::string(m_settings.DIR1), 0);
   m_host.StartTimer(TimerMilliseconds(m_settings.LEVEL));
   m_host.HideToTray();
@@ -118,8 +121,7 @@ void MonitorSession::StopMonitoring() {
 
 int MonitorSession::StartWatcher(const std::string& folder) {
   m_limitNoticeShown = false;
-  m_retryDelay = 0;
-  m_retryCountdown = 0;
+  m_outage->Reset();
   m_watcher->IgnoreFilesIn(m_paths.Folder(), &AppPaths::IsOwnFileName);
   // A watcher that cannot be set up is not reported: the session runs and sees nothing.
   m_watcher->Start(folder, g_changeSeen);
@@ -144,20 +146,13 @@ void MonitorSession::OnMonitorTick() {
     }
   }
   // A copy the backup side refused (folder gone, disk full) must not wait for an unrelated
-  // change: it is tried again on its own, less often while it keeps failing.
-  if (m_retryCountdown > 0 && --m_retryCountdown == 0) g_changeSeen = 1;
+  // change: it is tried again on its own.
+  if (m_outage->RetryDue()) g_changeSeen = 1;
   int seen = 1;
   if (!g_changeSeen.compare_exchange_strong(seen, 0)) return;
   m_host.PullFolderTexts();
   DetectChanges(std::string(m_settings.DIR1), 1);
-  if (m_detector->LastBackupFailures() > 0) {
-    const int maxTicks = std::max(1, kMaxRetrySeconds / std::max(1, m_settings.LEVEL));
-    m_retryDelay = m_retryDelay == 0 ? 1 : std::min(m_retryDelay * 2, maxTicks);
-    m_retryCountdown = m_retryDelay;
-  } else {
-    m_retryDelay = 0;
-    m_retryCountdown = 0;
-  }
+  m_outage->PassEnded(m_detector->LastBackupFailures(), m_backup->SmallestRefusedCopy());
 }
 
 }  // namespace talvenor

@@ -11,6 +11,7 @@
 
 namespace talvenor {
 
+class BackupOutage;
 class BackupStore;
 class ChangeDetector;
 class ChangeLog;
@@ -72,11 +73,8 @@ class MonitorSession {
   State m_state = State::Stopped;
   bool m_checksFirst = false;
   bool m_limitNoticeShown = false;
-  // Copies the backup side refused are tried again after 1, 2, 4 ... ticks, at most an hour
-  // apart, so that an unplugged disk does not fill the log with attempts.
-  static constexpr int kMaxRetrySeconds = 3600;
-  int m_retryDelay = 0;
-  int m_retryCountdown = 0;
+  // Copies the backup side refused are tried again on their own, not at the next change.
+  std::unique_ptr<BackupOutage> m_outage;
 };
 
 }  // namespace talvenor

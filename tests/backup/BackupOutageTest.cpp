@@ -1,0 +1,67 @@
+// A backup folder that is full, or gone (an unplugged disk): the user is told once per outage,
+// nothing is tried while nothing can work, the log names no copy that does not exist, and the
+// copies are made at the first tick after the room or the folder is back.
+#include <algorithm>
+#include <filesystem>
+
+#include "HeldEntry.h"
+#include "core/Messages.h"
+#include "detect/MonitorSessionFixture.h"
+#include "platform/FolderSpace.h"
+
+namespace talvenor::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+class BackupOutageTest : public MonitorSessionFixture {
+ protected:
+  ~BackupOutageTest() override { platform::SetSpaceSourceForTest({}); }
+  void FakeFreeBytes(std::uint64_t bytes) {
+    platform::SetSpaceSourceForTest([bytes](const std::string&) { return platform::FolderSpace{bytes, 1000}; });
+  }
+};
+
+TEST_F(BackupOutageTest, ToldOnceTriedOnlyWhenItCanWorkAndCaughtUpAtTheNextTick) {
+  // Ticks without the watcher thread, so that only the outage decides when a pass runs.
+  const std::string notice = msg::Format(msg::kCopiesWaiting, {backup.path()});
+  std::size_t outages = 0;
+  for (const std::string kind : {"vanished", "full"}) {
+    SCOPED_TRACE(kind);
+    std::unique_ptr<HeldEntry> held;
+    if (kind == "vanished") {
+      fs::remove_all(backup.path());
+    } else {
+      FakeFreeBytes(0);
+      held = std::make_unique<HeldEntry>(backup.path());  // nothing can be made inside
+      if (!held->held()) GTEST_SKIP() << "the immutable flag cannot be set here";
+    }
+    const std::string name = kind + ".txt";
+    watch.Write(name, "important");
+    g_changeSeen = 1;
+    session.OnMonitorTick();
+    ++outages;
+    EXPECT_EQ(std::vector<std::string>(outages, notice), ui.notices);
+    EXPECT_NE(std::find(ui.logLines.begin(), ui.logLines.end(), name + "," + watch / name + ","), ui.logLines.end())
+        << "a failed copy is logged without a copy path";
+
+    const std::size_t linesBefore = ui.logLines.size();
+    for (int tick = 0; tick < 40; ++tick) session.OnMonitorTick();
+    EXPECT_EQ(linesBefore, ui.logLines.size()) << "no attempt while the folder is gone or full";
+
+    if (kind == "vanished") {
+      fs::create_directory(backup.path());
+    } else {
+      held.reset();
+      FakeFreeBytes(std::uint64_t{1} << 30);
+    }
+    session.OnMonitorTick();
+    const auto generations = Generations();
+    ASSERT_FALSE(generations.empty());
+    EXPECT_EQ(std::vector<std::string>{name}, CopiesIn(generations.back()));
+    EXPECT_EQ(outages, ui.notices.size());
+  }
+}
+
+}  // namespace
+}  // namespace talvenor::test
