@@ -3,6 +3,8 @@
 #include <QGroupBox>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStyle>
+#include <QStyleOptionGroupBox>
 
 #include "ui/DialogUnits.h"
 #include "ui/UiText.h"
@@ -86,6 +88,24 @@ int ButtonFor(const Row& row, int value) {
   return 0;
 }
 
+// The template puts a row of buttons 10 units below its box's top, for a system that draws the
+// frame's top line through the middle of the title. A style that draws the title above the
+// frame would put the row on that line; so the box is placed by the room it gives its contents,
+// which then begins a unit above the row, wherever the style puts the title.
+void PlaceAroundRow(QGroupBox& box, int rowTop) {
+  QStyleOptionGroupBox option;
+  option.initFrom(&box);
+  option.text = box.title();
+  option.textAlignment = box.alignment();
+  option.subControls = QStyle::SC_GroupBoxFrame | QStyle::SC_GroupBoxLabel;
+  option.lineWidth = 1;
+  const int contentsTop =
+      box.style()->subControlRect(QStyle::CC_GroupBox, &option, QStyle::SC_GroupBoxContents, &box).top();
+  QRect rect = box.geometry();
+  rect.setTop(rowTop - (contentsTop - option.rect.top()));
+  box.setGeometry(rect);
+}
+
 }  // namespace
 
 const std::array<int, CSettingsDlg::kRadioCount> CSettingsDlg::kRadioIds = {1026, 1027, 1028, 1029, 1030, 1031,
@@ -138,6 +158,7 @@ CSettingsDlg::CSettingsDlg(Settings& settings, QWidget* parent)
     box->setObjectName(QString::number(group.id));
     box->setGeometry(units.Rect(5, group.y, 135, 25));
     box->setFocusPolicy(Qt::NoFocus);
+    PlaceAroundRow(*box, units.Y(group.y + 10 - 1));
   }
 
   const bool english = CurrentLanguage() == Language::English;

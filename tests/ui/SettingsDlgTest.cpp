@@ -69,6 +69,25 @@ TEST_F(SettingsDlgTest, CancelAfterClicksAndEscChangeNothing) {
   }
 }
 
+TEST_F(SettingsDlgTest, EveryRowOfButtonsSitsInsideItsFrameAndNoFramesOverlap) {
+  CSettingsDlg dialog(m_settings);
+  dialog.show();
+  const std::pair<int, std::vector<int>> rows[] = {
+      {1025, {1026, 1027, 1028}}, {1024, {1029, 1030, 1031}}, {1035, {1032, 1033, 1034}}, {1039, {1036, 1037}}};
+  QRect above;
+  for (const auto& [group, radios] : rows) {
+    const auto* box = Control<QGroupBox>(dialog, group);
+    // The room the style gives the box's contents: inside the frame and below the title.
+    const QRect inside = box->contentsRect().translated(box->pos());
+    for (int id : radios) {
+      EXPECT_TRUE(inside.contains(Control<QRadioButton>(dialog, id)->geometry())) << group << " " << id;
+    }
+    EXPECT_FALSE(box->geometry().intersects(above)) << group;
+    EXPECT_TRUE(dialog.rect().contains(box->geometry())) << group;
+    above = box->geometry();
+  }
+}
+
 TEST_F(SettingsDlgTest, TextsTooltipsAndTabOrder) {
   CSettingsDlg dialog(m_settings);
   EXPECT_EQ(dialog.windowTitle(), QStringLiteral("詳細設定"));

@@ -1,14 +1,22 @@
 // Renders every window of the program to PNG files, without a desktop:
 //   QT_QPA_PLATFORM=offscreen talvenor_screenshots OUTPUT_FOLDER [ja|en]
+// or, with --desktop on an X server with a window manager, pictures of the whole screen, so that
+// title bars and the stacking of the windows show (scripts/with-desktop.sh provides one).
 // It works in a temporary profile and folder of its own and touches nothing of the user's.
 #include <QApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFileDialog>
+#include <QLineEdit>
 #include <QMessageBox>
+#include <QProcess>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <QTimer>
+#include <QWindow>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 
 #include "app/SettingsStore.h"
@@ -41,22 +49,67 @@ class PictureTray : public ui::TrayIcon {
   bool m_shown = false;
 };
 
+bool g_desktop = false;
+
+// Lets the window manager map, frame and paint the window.
+void Settle(QWidget& window) {
+  QElapsedTimer clock;
+  clock.start();
+  while (clock.elapsed() < 3000 && !(window.windowHandle() && window.windowHandle()->isExposed())) {
+    QApplication::processEvents(QEventLoop::AllEvents, 20);
+  }
+  for (clock.restart(); clock.elapsed() < 300;) QApplication::processEvents(QEventLoop::AllEvents, 20);
+}
+
+// The window alone, or on a desktop the whole screen as the user sees it then.
 bool Save(QWidget& window, const QString& folder, const char* name) {
   window.show();
   QApplication::processEvents();
   const QString path = QDir(folder).filePath(QString::fromUtf8(name) + QStringLiteral(".png"));
-  const bool saved = window.grab().save(path);
+  bool saved;
+  if (g_desktop) {
+    Settle(window);
+    saved = QProcess::execute(QStringLiteral("import"), {"-window", "root", path}) == 0;
+  } else {
+    saved = window.grab().save(path);
+  }
   std::printf("%s %s\n", saved ? "wrote" : "FAILED", path.toLocal8Bit().constData());
   return saved;
 }
 
 void Write(const std::string& path, const std::string& contents) { std::ofstream(path) << contents; }
 
+// Starts with these folders from the Start button and pictures the box Start shows, over its
+// progress window, before answering it.
+bool SaveBoxOfStart(ui::CMonitorDlg& window, const std::string& watch, const std::string& backup,
+                    const QString& folder, const char* name) {
+  window.findChild<QLineEdit*>(QStringLiteral("1000"))->setText(QString::fromStdString(watch));
+  window.findChild<QLineEdit*>(QStringLiteral("1001"))->setText(QString::fromStdString(backup));
+  bool saved = false;
+  QTimer poll;
+  QObject::connect(&poll, &QTimer::timeout, [&] {
+    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    if (!box || !box->isVisible()) return;
+    poll.stop();
+    saved = Save(*box, folder, name);
+    box->button(box->button(QMessageBox::Cancel) ? QMessageBox::Cancel : QMessageBox::Ok)->click();
+  });
+  poll.start(20);
+  ui::MessageBox::AnswerWithoutShowing(false);
+  window.OnCommand(1008);
+  ui::MessageBox::AnswerWithoutShowing(true);
+  return saved;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (argc > 2 && std::string(argv[argc - 1]) == "--desktop") {
+    g_desktop = true;
+    --argc;
+  }
   if (argc < 2 || argc > 3) {
-    std::fprintf(stderr, "usage: talvenor_screenshots OUTPUT_FOLDER [ja|en]\n");
+    std::fprintf(stderr, "usage: talvenor_screenshots OUTPUT_FOLDER [ja|en] [--desktop]\n");
     return 2;
   }
   QTemporaryDir scratch;
@@ -114,10 +167,13 @@ int main(int argc, char** argv) {
   ok &= Save(about, out, "about");
   about.hide();
 
-  auto box = ui::MessageBox::Build(nullptr, TranslateEngineText(msg::kCheckFolders), MessageIcon::None, false);
-  ok &= Save(*box, out, "message");
-  auto question = ui::MessageBox::Build(nullptr, TranslateEngineText(msg::kFolderTooLarge), MessageIcon::Warning, true);
-  ok &= Save(*question, out, "question");
+  window.OnCommand(1007);
+  const std::string large = root + "/大きいフォルダ";
+  QDir().mkpath(QString::fromStdString(large));
+  Write(large + "/ディスク.img", "");
+  std::filesystem::resize_file(large + "/ディスク.img", 10'000'001);  // sparse: just over the limit
+  ok &= SaveBoxOfStart(window, settings.DIR1, root + "/ない", out, "message");
+  ok &= SaveBoxOfStart(window, large, settings.DIR2, out, "question");
 
   // The folder picker as Browse shows it: Qt's own dialog, in Qt's translation.
   QFileDialog picker(&window, QCoreApplication::translate("talvenor", ui::FileDialogs::kFolderTitle),
