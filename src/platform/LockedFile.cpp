@@ -147,11 +147,10 @@ bool LockedFile::IsStillAt(const std::string& path) const {
 bool LockedFile::Sync() { return m_fd >= 0 && ::fdatasync(m_fd) == 0; }
 
 bool ReplaceFileAtomically(const std::string& path, std::string_view data) {
-  // Honour a lock held on the current file, as an open "without sharing" would.
+  // Opened as the file it replaces would be opened for writing: a lock held on it, or a file
+  // made read-only, refuses the save. The rename alone would replace it all the same.
   LockedFile current;
-  if (!current.Open(path, LockedFile::Mode::ReadExisting) && errno != ENOENT) {
-    if (errno == EWOULDBLOCK || errno == EISDIR) return false;
-  }
+  if (!current.Open(path, LockedFile::Mode::ReadWriteExisting) && errno != ENOENT) return false;
   // A replaced file keeps the mode it had.
   struct stat st {};
   const mode_t mode = current.IsOpen() && ::fstat(current.Descriptor(), &st) == 0 ? (st.st_mode & 0777) : 0644;

@@ -47,7 +47,8 @@ class LockedFile {
 
 // Replaces the file at path with data so that a crash or a full disk leaves either the
 // complete old file or the complete new one: temporary beside it, fsync, rename, fsync of
-// the folder. Fails with EWOULDBLOCK, leaving the old file, when another holder has it locked.
+// the folder. Fails, leaving the old file, when it cannot be opened for writing: EWOULDBLOCK
+// when another holder has it locked, EACCES when it is read-only.
 bool ReplaceFileAtomically(const std::string& path, std::string_view data);
 
 // Write failures injected by tests: after this many further bytes a write fails with ENOSPC.

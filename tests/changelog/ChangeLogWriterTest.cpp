@@ -5,6 +5,7 @@
 #include "core/Messages.h"
 #include "platform/FileSystem.h"
 #include "platform/LockedFile.h"
+#include "support/PermissionsInForce.h"
 
 namespace talvenor::test {
 namespace {
@@ -99,6 +100,20 @@ TEST_F(ChangeLogWriterTest, LogHeldByAnotherProgramOrNotAFileEndsTheRunWithStatu
   EXPECT_EQ(std::vector<std::string>{"ログファイルを開くことも作ることもできません\n" + paths.g_logPath}, ui.messages);
   EXPECT_EQ("theirs\r\n", LogText());
   other.Close();
+
+  // Read-only: never trimmed or replaced behind its protection; the first line ends the run.
+  {
+    const test::PermissionsInForce permissions;
+    settings.LOGSZ = 1;
+    const std::string lines(3000, 'x');
+    tmp.Write("log.csv", lines + "\r\n");
+    std::filesystem::permissions(paths.g_logPath, std::filesystem::perms::owner_read);
+    log.BeginPass();
+    EXPECT_EQ(lines + "\r\n", LogText());
+    EXPECT_THROW(log.LogChange("a", "/w/", ""), TerminatedForTest);
+    EXPECT_EQ(lines + "\r\n", LogText());
+    std::filesystem::remove(paths.g_logPath);
+  }
 
   // Neither openable nor creatable as a file: the run ends as well.
   std::filesystem::remove(paths.g_logPath);

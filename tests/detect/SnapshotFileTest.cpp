@@ -10,6 +10,7 @@
 #include "detect/SnapshotFile.h"
 #include "detect/SnapshotIndex.h"
 #include "platform/LockedFile.h"
+#include "support/PermissionsInForce.h"
 #include "support/RecordingUi.h"
 #include "support/TempDir.h"
 
@@ -230,6 +231,18 @@ TEST(SnapshotFile, MissingOrHeldFilesAndTheirMessages) {
   EXPECT_EQ(ui.messages.size(), 2u);
   EXPECT_EQ(LoadSnapshot(path, out), 1);
   EXPECT_EQ(out, kept);
+
+  // Made read-only: the rename of the save would have replaced it all the same.
+  {
+    const test::PermissionsInForce permissions;
+    ASSERT_EQ(chmod(path.c_str(), 0444), 0);
+    EXPECT_EQ(SaveSnapshot(path, Snapshot(3, Make("new", "/n/")), ui), 0);
+    EXPECT_EQ(ui.messages.size(), 3u);
+    EXPECT_EQ(ui.messages.back(), msg::kCannotWriteFile);
+    EXPECT_EQ(LoadSnapshot(path, out), 1);
+    EXPECT_EQ(out, kept);
+    ASSERT_EQ(chmod(path.c_str(), 0644), 0);
+  }
 
   EXPECT_EQ(DeleteSnapshotFile(path), 1);
   EXPECT_EQ(LoadSnapshot(path, out), 0);
