@@ -94,6 +94,10 @@ bool ChangeDetector::CompareAndBackUp() {
     for (std::size_t i = 0; i < g_currentSnapshot.size(); ++i) {
       const CElement& record = g_currentSnapshot[i];
       if (previous.Contains(record)) continue;
+      if (m_unreadable.PassOver(record)) {
+        notCopied.push_back(i);
+        continue;
+      }
       ++m_lastChanges;
       const std::string& recordFolder = record.m_strFolder.str();
       const bool copied = m_backup.BackupFile(recordFolder, record.m_strName, generationStarted ? 1 : 0,
@@ -102,6 +106,7 @@ bool ChangeDetector::CompareAndBackUp() {
       // the backup side refused is also tried again by the clock; an unreadable source waits
       // for the watcher (made readable, written again).
       if (!copied) notCopied.push_back(i);
+      if (!copied && m_backup.LastFailureAtSource()) m_unreadable.Remember(record);
       if (!copied && !m_backup.LastFailureAtSource()) ++m_backupFailures;
       anyCopied = anyCopied || copied;
       if (!endMarkerWritten) m_log.LogPassMarker(generationName, kEndMarker);
@@ -116,9 +121,11 @@ bool ChangeDetector::CompareAndBackUp() {
       endMarkerWritten = true;
     }
   }
-  if (!endMarkerWritten) return true;
-  m_log.LogPassMarker(generationName, kStartMarker);
-  if (!anyCopied) m_backup.RemoveEmptyGeneration();
+  m_unreadable.EndPass();
+  if (endMarkerWritten) {
+    m_log.LogPassMarker(generationName, kStartMarker);
+    if (!anyCopied) m_backup.RemoveEmptyGeneration();
+  }
 
   // A copy that failed is left out of the saved scan, so the file counts as a change again
   // at the next pass instead of never being copied.

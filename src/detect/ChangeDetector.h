@@ -5,6 +5,7 @@
 
 #include "core/AppPaths.h"
 #include "core/UiPort.h"
+#include "detect/UnreadableSources.h"
 
 namespace talvenor {
 
@@ -40,6 +41,7 @@ class ChangeDetector {
   bool m_running = false;
   int m_lastChanges = 0;
   int m_backupFailures = 0;
+  UnreadableSources m_unreadable;
 };
 
 }  // namespace talvenor

@@ -8,6 +8,7 @@
 #include "detect/Snapshot.h"
 #include "detect/SnapshotFile.h"
 #include "platform/LockedFile.h"
+#include "support/PermissionsInForce.h"
 
 namespace talvenor {
 namespace {
@@ -187,6 +188,26 @@ TEST_F(ChangeDetectionTest, ASourceThatVanishesBeforeItsCopyIsNotTriedAgain) {
   for (const char* name : {"one.txt", "two.txt", "three.txt"}) fs::rename(aside / name, watch / name);
   EXPECT_EQ(Pass(), 2);
   EXPECT_EQ(Generations().size(), 2u);
+}
+
+TEST_F(ChangeDetectionTest, AnUnreadableSourceIsLoggedOnceAndCopiedOnceReadable) {
+  const test::PermissionsInForce permissions;
+  watch.Write("locked.txt", "secret");
+  fs::permissions(watch / "locked.txt", fs::perms::none);
+  EXPECT_EQ(Pass(), 1);
+  EXPECT_EQ(ui.rows.size(), 3u);
+  EXPECT_TRUE(Generations().empty());
+  // Unchanged and still unreadable: passes set off by other changes say nothing of it.
+  watch.Write("other.txt", "unrelated");
+  EXPECT_EQ(Pass(), 1);
+  EXPECT_EQ(Pass(), 0);
+  EXPECT_EQ(ui.rows.size(), 6u);
+  EXPECT_EQ(OnlyGenerationCopies(), std::vector<std::string>{"other.txt"});
+  fs::permissions(watch / "locked.txt", fs::perms::owner_read);
+  EXPECT_EQ(Pass(), 1);
+  ASSERT_EQ(Generations().size(), 2u);
+  EXPECT_EQ(CopiesIn(Generations()[1]), std::vector<std::string>{"locked.txt"});
+  EXPECT_EQ(Pass(), 0);
 }
 
 TEST_F(ChangeDetectionTest, TheProgramsOwnFilesInsideTheWatchedTreeAreNeverCopiedAndTheirLeftoversGo) {

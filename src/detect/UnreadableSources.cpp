@@ -1,0 +1,28 @@
+#include "detect/UnreadableSources.h"
+
+#include <utility>
+
+#include "platform/FileSystem.h"
+
+namespace talvenor {
+
+UnreadableSources::Key UnreadableSources::KeyOf(const CElement& record) {
+  return {record.m_strFolder.str(), record.m_strName, record.m_dwSize, record.m_ftWrite};
+}
+
+bool UnreadableSources::PassOver(const CElement& record) {
+  if (m_last.empty()) return false;
+  Key key = KeyOf(record);
+  if (!m_last.contains(key) || platform::CanReadFile(record.m_strFolder.str() + record.m_strName)) return false;
+  m_current.insert(std::move(key));
+  return true;
+}
+
+void UnreadableSources::Remember(const CElement& record) { m_current.insert(KeyOf(record)); }
+
+void UnreadableSources::EndPass() {
+  m_last = std::move(m_current);
+  m_current.clear();
+}
+
+}  // namespace talvenor
