@@ -30,12 +30,17 @@ bool BackupStore::MakeGeneration(std::string& generationName) {
   const std::string stamp = platform::FormatStamp(platform::GetLocalTime());
   const std::string base = m_settings.DIR2 + (EndsWithSeparator(m_settings.DIR2) ? "" : "/") + stamp;
   m_backupFolder = platform::FolderHandle::Open(m_settings.DIR2);
+  const int openError = errno;
   for (int n = 0; n < kSequenceNumbers; ++n) {
     const std::string name = stamp + "." + std::to_string(n);
     // mkdir tests and takes the name in one step, so two passes never share a folder.
     platform::FolderHandle made;
-    if (m_backupFolder.IsOpen()) made = m_backupFolder.NewChild(name, kGenerationMode);
-    if (made.IsOpen() || errno != EEXIST) {
+    int error = openError;
+    if (m_backupFolder.IsOpen()) {
+      made = m_backupFolder.NewChild(name, kGenerationMode);
+      error = errno;
+    }
+    if (made.IsOpen() || error != EEXIST) {
       // Kept even when mkdir failed: the pass's later copies then fail.
       m_strGenerationDir = base + "." + std::to_string(n);
       m_generationName = name;
