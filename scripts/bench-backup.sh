@@ -4,14 +4,18 @@
 #    into a new folder on the same disk; and with the durability step (FlushCopies) against
 #    cp -p followed by sync. Rounds alternate the tools; the median of each is shown.
 #  - 100,000 lines appended to a change log at its 10 MB limit (every line cuts one).
-# usage: scripts/bench-backup.sh [BUILD_DIR] [WORK_DIR] [ROUNDS]
+# With EARLIER_BUILD_DIR (a build of an earlier version), its copies run in the same rounds too,
+# so that a change can be weighed against the noise of a shared machine.
+# usage: scripts/bench-backup.sh [BUILD_DIR] [WORK_DIR] [ROUNDS] [EARLIER_BUILD_DIR]
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
-build=${1:-$here/build}
+build=$(cd "${1:-$here/build}" && pwd)  # absolute: the change log part runs in the work folder
 work=${2:-/var/tmp/talvenor-bench-backup}
 rounds=${3:-3}
 bench=$build/bench/talvenor_bench
 [ -x "$bench" ] || { echo "build first: $bench missing" >&2; exit 1; }
+earlier=${4:+$(cd "$4" && pwd)/bench/talvenor_bench}
+[ -z "$earlier" ] || [ -x "$earlier" ] || { echo "build first: $earlier missing" >&2; exit 1; }
 
 mkdir -p "$work"
 fstype=$(df --output=fstype "$work" | tail -1 | tr -d ' ')
@@ -45,20 +49,26 @@ cp_ms() {  # cp -p into a new folder, optionally followed by sync
   end=$(now_ms)
   echo $((end - start))
 }
-ours_ms() {  # one generation through the backup store
+ours_ms() {  # one generation through the backup store: benchmark name [, binary]
   settle
-  BENCH_BACKUP_SRC=$src BENCH_BACKUP_DST=$ours "$bench" --benchmark_filter="^$1/" --benchmark_format=csv \
+  BENCH_BACKUP_SRC=$src BENCH_BACKUP_DST=$ours "${2:-$bench}" --benchmark_filter="^$1/" --benchmark_format=csv \
     2>/dev/null | awk -F, -v n="$1" 'index($1, n "/") == 2 || index($1, n "/") == 1 {printf "%d", $3}'
 }
 median() { printf '%s\n' "$@" | sort -n | awk '{a[NR]=$1} END {print a[int((NR+1)/2)]}'; }
 
-cp_runs=() ours_runs=() cps_runs=() oursf_runs=()
+cp_runs=() ours_runs=() cps_runs=() oursf_runs=() old_runs=() oldf_runs=()
 for r in $(seq 1 "$rounds"); do
   cp_runs+=("$(cp_ms nosync)")
   ours_runs+=("$(ours_ms BM_BackupGeneration)")
   cps_runs+=("$(cp_ms sync)")
   oursf_runs+=("$(ours_ms BM_BackupGenerationFlushed)")
-  echo "round $r: cp -p ${cp_runs[-1]} ms, talvenor ${ours_runs[-1]} ms, cp -p + sync ${cps_runs[-1]} ms, talvenor + FlushCopies ${oursf_runs[-1]} ms"
+  line="round $r: cp -p ${cp_runs[-1]} ms, talvenor ${ours_runs[-1]} ms, cp -p + sync ${cps_runs[-1]} ms, talvenor + FlushCopies ${oursf_runs[-1]} ms"
+  if [ -n "$earlier" ]; then
+    old_runs+=("$(ours_ms BM_BackupGeneration "$earlier")")
+    oldf_runs+=("$(ours_ms BM_BackupGenerationFlushed "$earlier")")
+    line="$line, earlier ${old_runs[-1]} ms, earlier + FlushCopies ${oldf_runs[-1]} ms"
+  fi
+  echo "$line"
 done
 rm -rf "${ref:?}"/* "${ours:?}"/*
 
@@ -71,6 +81,10 @@ echo
 echo "1 GiB in 256 files of 4 MiB into one generation (median of $rounds rounds):"
 report "talvenor BackupFile" "$(median "${ours_runs[@]}")" "cp -p" "$(median "${cp_runs[@]}")"
 report "talvenor BackupFile + FlushCopies" "$(median "${oursf_runs[@]}")" "cp -p + sync" "$(median "${cps_runs[@]}")"
+if [ -n "$earlier" ]; then
+  report "talvenor BackupFile" "$(median "${ours_runs[@]}")" "earlier build" "$(median "${old_runs[@]}")"
+  report "talvenor BackupFile + FlushCopies" "$(median "${oursf_runs[@]}")" "earlier build" "$(median "${oldf_runs[@]}")"
+fi
 
 echo
 echo "change log at its 10 MB limit:"
