@@ -161,7 +161,14 @@ void CProgressWnd::SetText(const char* format, ...) {
   // A line wider than the layout would be cut off; in a language with longer lines the window
   // widens to show it whole instead.
   const int widest = m_staticText->fontMetrics().boundingRect(QRect(), Qt::TextDontClip, m_staticText->text()).width();
-  if (widest > m_staticText->width()) LayOut(m_nTextLines, widest);
+  if (widest <= m_staticText->width()) return;
+  LayOut(m_nTextLines, widest);
+  // Placed again as Create placed it: centred with the new width, or at the saved corner.
+  if (m_bKeepPosition) {
+    RestorePosition();
+  } else {
+    CentreOverOwner();
+  }
 }
 
 int CProgressWnd::SetPos(int position) {
