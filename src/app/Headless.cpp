@@ -12,8 +12,11 @@
 #include "app/TerminalHost.h"
 #include "app/TerminalUi.h"
 #include "app/Translation.h"
+#include "backup/BackupOutage.h"
+#include "backup/BackupStore.h"
 #include "changelog/ChangeLog.h"
 #include "core/AppPaths.h"
+#include "detect/ChangeDetector.h"
 #include "detect/MonitorSession.h"
 #include "platform/FileSystem.h"
 #include "platform/InstanceLock.h"
@@ -37,6 +40,8 @@ int RunSession(const CommandLine& command, Settings& settings) {
   if (command.once) {
     if (session.CheckStartFolders() == 0) return kExitStartRefused;
     session.DetectChanges(std::string(settings.DIR1), 1);
+    // No later tick tries a refused copy again here, so a full or missing backup side is told now.
+    BackupOutage(settings, ui).PassEnded(session.Detector().LastBackupFailures(), session.Backup().SmallestRefusedCopy());
     session.Log().Close();
     return kExitDone;
   }

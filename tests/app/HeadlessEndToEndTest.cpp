@@ -15,6 +15,8 @@
 #include <optional>
 #include <thread>
 
+#include "backup/HeldEntry.h"
+#include "core/Messages.h"
 #include "support/TempDir.h"
 
 namespace talvenor {
@@ -231,6 +233,17 @@ TEST_F(HeadlessEndToEndTest, OnceRunsOnePassAgainstTheSavedSnapshot) {
   EXPECT_EQ(std::distance(fs::directory_iterator(otherBackup), fs::directory_iterator()), 1);
   // The pass's opening marker "<YYYYMMDDhhmmss.N>" comes first on standard output.
   EXPECT_EQ(ReadFile(root / "once3.out").find("b.txt," + other + "/b.txt,"), 19u) << ReadFile(root / "once3.out");
+}
+
+TEST_F(HeadlessEndToEndTest, ABackupSideThatRefusesCopiesIsToldOnStandardError) {
+  std::ofstream(watch + "/a.txt") << "a";
+  test::HeldEntry held(backup);  // nothing can be made inside, as on a full disk
+  if (!held.held()) GTEST_SKIP() << "the immutable flag cannot be set here";
+  EXPECT_EQ(RunToEnd({"--headless", "--once"}, "refused"), 0);
+  held.Release();
+  EXPECT_EQ(ReadFile(root / "refused.err"), "talvenor: " + msg::Format(msg::kCopiesWaiting, {backup}) + "\n");
+  EXPECT_NE(ReadFile(root / "refused.out").find("a.txt," + watch + "/a.txt,\n"), std::string::npos)
+      << "no copy path for a copy that was not made";
 }
 
 TEST_F(HeadlessEndToEndTest, AChangeLogThatCannotBeOpenedEndsWithStatusOne) {
