@@ -33,7 +33,6 @@ int RunSession(const CommandLine& command, Settings& settings) {
   TerminalHost host;
   MonitorSession session(settings, paths, ui, host);
   // Nobody can cancel a walk here: a refused folder (the default "/" among them) is never walked.
-  session.SetFolderChecksFirst(true);
   // A log that can be neither opened nor made ends the run now, before anything is copied.
   session.Log().OpenOrTerminate(paths.g_logPath);
 

@@ -83,11 +83,12 @@ int MonitorSession::CheckStartFolders() {
 }
 
 bool MonitorSession::RunStartChecks() {
-  if (m_checksFirst && CheckStartFolders() == 0) return false;
+  // The folders first: a pair that will be refused must not cost a walk of the whole disk
+  // (both folders are "/" in a fresh profile) and a question about its size.
+  if (CheckStartFolders() == 0) return false;
   const std::int64_t size = GetFolderSize(m_settings.DIR1, m_ui);
   if (size < 0) return false;
-  if (size > kLargeFolderBytes && !m_ui.AskOkCancel(msg::kFolderTooLarge, MessageIcon::Warning)) return false;
-  return m_checksFirst || CheckStartFolders() != 0;
+  return size <= kLargeFolderBytes || m_ui.AskOkCancel(msg::kFolderTooLarge, MessageIcon::Warning);
 }
 
 void MonitorSession::StartMonitoring() {

@@ -49,8 +49,6 @@ class MonitorSession {
   // The folder tests of Start: 1 when both folders may be used, 0 after
   // "監視先とバックアップ先を確認してください" (and CheckFolderPair's own message, if it refused).
   int CheckStartFolders();
-  // Where nobody can cancel the size walk (a terminal), test the folders before walking.
-  void SetFolderChecksFirst(bool first) { m_checksFirst = first; }
 
   BackupStore& Backup();
   ChangeLog& Log();
@@ -71,7 +69,6 @@ class MonitorSession {
   std::unique_ptr<ChangeDetector> m_detector;
   std::unique_ptr<WatcherThread> m_watcher;
   State m_state = State::Stopped;
-  bool m_checksFirst = false;
   bool m_limitNoticeShown = false;
   // Copies the backup side refused are tried again on their own, not at the next change.
   std::unique_ptr<BackupOutage> m_outage;

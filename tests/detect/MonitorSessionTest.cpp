@@ -77,14 +77,22 @@ TEST_F(MonitorSessionTest, ABackupFolderInsideTheWatchedOneShowsBothMessages) {
   ExpectRefused();
 }
 
-TEST_F(MonitorSessionTest, AnEmptyWatchedFolderIsRefusedBeforeAnyWalkWhenChecksComeFirst) {
-  session.SetFolderChecksFirst(true);
-  settings.DIR1 = "";
-  SetFolderCounterForTest(0);
-  session.StartMonitoring();
-  EXPECT_EQ(FolderCounter(), 0);
-  EXPECT_EQ(ui.messages, std::vector<std::string>{msg::kCheckFolders});
-  ExpectRefused();
+// A pair that will be refused costs no walk of the watched tree and no question about its size.
+TEST_F(MonitorSessionTest, ARefusedPairIsRefusedBeforeAnyWalk) {
+  FillTo(10'000'001);
+  const std::string inside = watch.MakeFolder("bk");
+  const std::vector<std::pair<std::string, std::string>> pairs = {
+      {"", backup.path()}, {watch.path(), ""}, {watch.path(), backup / "missing"}, {watch.path(), inside}};
+  for (const auto& [dir1, dir2] : pairs) {
+    settings.DIR1 = dir1;
+    settings.DIR2 = dir2;
+    ui.messages.clear();
+    SetFolderCounterForTest(0);
+    session.StartMonitoring();
+    EXPECT_EQ(FolderCounter(), 0) << dir1 << " | " << dir2;
+    EXPECT_EQ(ui.messages.back(), msg::kCheckFolders) << dir1 << " | " << dir2;
+    ExpectRefused();
+  }
 }
 
 TEST_F(MonitorSessionTest, TheSizeQuestionComesOnlyAboveTenMillionBytesAndCancelEndsStart) {

@@ -181,7 +181,7 @@ TEST_F(MonitorDlgTest, RefusedOrCancelledStartLeavesEverythingAsItWas) {
     EXPECT_EQ(g_monitoring.load(), 0) << what;
   };
   for (const auto& [watch, backup] : std::vector<std::pair<std::string, std::string>>{
-           {m_watch, ""}, {"relative/x", m_backup}, {m_watch + "/", m_backup},
+           {m_watch, ""}, {"", m_backup}, {"relative/x", m_backup}, {m_watch + "/", m_backup},
            {m_work / "missing", m_backup}, {m_watch, m_work / "\xff\xfe"}}) {
     TypeFolders(watch, backup);
     Press(1008);
@@ -191,8 +191,9 @@ TEST_F(MonitorDlgTest, RefusedOrCancelledStartLeavesEverythingAsItWas) {
     expectStopped(watch + " | " + backup);
   }
 
-  // An empty watched folder sizes the whole root before its check: Esc in the progress window
-  // ends that walk, and the cancelled Start changes nothing either.
+  // A pair that passes its check is sized next: Esc in the progress window ends that walk, and
+  // the cancelled Start changes nothing either.
+  for (const char* sub : {"watched/s1", "watched/s2", "watched/s3"}) m_work.MakeFolder(sub);
   QTimer esc;
   bool escSent = false;
   QObject::connect(&esc, &QTimer::timeout, [&] {
@@ -203,7 +204,7 @@ TEST_F(MonitorDlgTest, RefusedOrCancelledStartLeavesEverythingAsItWas) {
     esc.stop();
   });
   esc.start(0);
-  TypeFolders("", m_backup);
+  TypeFolders(m_watch, m_backup);
   Press(1008);
   esc.stop();
   EXPECT_TRUE(escSent);
