@@ -1,14 +1,14 @@
 #include "detect/ChangeDetector.h"
 
+#include <map>
 #include <utility>
-#include <vector>
 
 #include "backup/BackupStore.h"
 #include "changelog/ChangeLog.h"
 #include "detect/FolderScanner.h"
 #include "detect/SnapshotFile.h"
 #include "detect/SnapshotIndex.h"
-#include "platform/FileSystem.h"
+#include "detect/TreeSplice.h"
 
 namespace talvenor {
 namespace {
@@ -27,121 +27,226 @@ class RunningFlag {
   bool& m_flag;
 };
 
+// The files of each folder of fresh that old (the same folder before) does not hold.
+void CompareWithTree(FolderNode& fresh, const FolderNode* old, std::vector<Change>& changes) {
+  const FileSet before(old != nullptr ? &old->files : nullptr);
+  for (std::size_t i = 0; i < fresh.files.size(); ++i) {
+    if (!before.Contains(fresh.files[i])) changes.push_back({&fresh, i});
+  }
+  const OldChildren oldChildren = old != nullptr ? OldChildren(*old) : OldChildren();
+  for (FolderNode::Child& child : fresh.children) {
+    const std::size_t index = oldChildren.IndexOf(child.node->Name());
+    CompareWithTree(*child.node, index == OldChildren::kNone ? nullptr : old->children[index].node.get(), changes);
+  }
+}
+
+// The same, against a snapshot read from the file.
+void CompareWithFile(FolderNode& fresh, const SnapshotIndex& previous, std::vector<Change>& changes) {
+  VisitInScanOrder(
+      fresh, [](const FolderNode&) {},
+      [&](const FolderNode& folder, const FileRecord& file) {
+        if (previous.Contains(ToElement(folder, file))) return;
+        changes.push_back({const_cast<FolderNode*>(&folder), static_cast<std::size_t>(&file - folder.files.data())});
+      });
+}
+
+bool SameAsFile(const FolderNode& fresh, const Snapshot& previous) {
+  std::size_t i = 0;
+  bool same = true;
+  VisitInScanOrder(
+      fresh, [](const FolderNode&) {},
+      [&](const FolderNode& folder, const FileRecord& file) {
+        same = same && i < previous.size() && previous[i] == ToElement(folder, file);
+        ++i;
+      });
+  return same && i == previous.size();
+}
+
 }  // namespace
 
 ChangeDetector::ChangeDetector(const AppPaths& paths, FolderScanner& scanner, BackupStore& backup, ChangeLog& log,
                                UiPort& ui)
-    : m_paths(paths), m_scanner(scanner), m_backup(backup), m_log(log), m_ui(ui) {}
+    : m_paths(paths), m_scanner(scanner), m_backup(backup), m_log(log), m_ui(ui) {
+  m_scanner.SetLeaveOut([this](FolderNode& folder) { LeaveOutOwnFiles(folder); });
+}
 
-void ChangeDetector::DetectChanges(const std::string& path, int mode) {
+void ChangeDetector::DetectChanges(const std::string& path, int mode) { Pass(path, mode, nullptr); }
+
+void ChangeDetector::DetectChanges(const std::string& path, int mode, const platform::TouchedFolders& touched) {
+  Pass(path, mode, &touched);
+}
+
+void ChangeDetector::Pass(const std::string& path, int mode, const platform::TouchedFolders* touched) {
   // Message boxes of a pass run nested loops that deliver ticks; a second pass would share
-  // the two snapshots with this one.
+  // the snapshots with this one.
   if (m_running) return;
   RunningFlag running(m_running);
   m_lastChanges = 0;
   m_backupFailures = 0;
   m_log.BeginPass();
 
-  // A damaged file leaves only the records read before the damage: those are compared.
-  const bool loadedWhole = LoadSnapshot(m_paths.g_snapshotPath, g_currentSnapshot) != 0;
-  // Moving is the copy-then-clear of the previous snapshot without holding the tree twice.
-  ClearPreviousSnapshot();
-  g_previousSnapshot = std::move(g_currentSnapshot);
-  ClearCurrentSnapshot();
-
   std::string folder = path;
   if (folder.empty() || folder.back() != '/') folder += '/';
-  m_scanner.SetLevelPath(0, folder);
-  m_scanner.ScanFolder(0, g_currentSnapshot);  // a partial scan is compared and saved as it is
-  LeaveOutOwnFiles();
+  // Held only while the file is the one this program saved: anyone else's file is read.
+  if (m_held &&
+      (m_held->path.str() != folder || !m_heldFile || platform::IdentifyFile(m_paths.g_snapshotPath) != m_heldFile))
+    m_held.reset();
+  if (touched != nullptr && m_held && SplicePass(mode, *touched)) return;
+  WholePass(folder, mode);
+}
+
+bool ChangeDetector::SplicePass(int mode, const platform::TouchedFolders& touched) {
+  // Nothing said where: a flag raised by hand, a retry, or events that were lost.
+  if (touched.everything || (touched.listed.empty() && touched.subtrees.empty() && m_retryFolders.empty()))
+    return false;
+  std::set<std::string> listed = touched.listed;
+  listed.insert(m_retryFolders.begin(), m_retryFolders.end());
+  TreeSplice splice(m_held, m_scanner);
+  if (!splice.Prepare(listed, touched.subtrees)) return false;
+  m_retryFolders.clear();
+  m_lastPassWhole = false;
+  splice.Report();
+  splice.Apply();
+  std::vector<Change> found;
+  for (const TreeSplice::Listed& listed : splice.ListedFolders()) {
+    const FileSet before(listed.old != nullptr ? &listed.old->files : nullptr);
+    for (std::size_t i = 0; i < listed.fresh->files.size(); ++i) {
+      if (!before.Contains(listed.fresh->files[i])) found.push_back({listed.fresh, i});
+    }
+  }
+  bool save = true;
+  if (mode == 1) save = BackUp(InScanOrder(*m_held, found));
+  m_log.EndPass();
+  if (mode == 1 && m_lastChanges == 0 && !splice.MayHaveChanged()) return true;
+  if (save) {
+    Save(true);
+  } else {
+    m_held.reset();  // the file keeps the older scan; so must the next pass
+  }
+  return true;
+}
+
+void ChangeDetector::WholePass(const std::string& folder, int mode) {
+  m_lastPassWhole = true;
+  m_lastWholeScan = std::chrono::steady_clock::now();
+  m_retryFolders.clear();
+  std::unique_ptr<FolderNode> previous = std::move(m_held);
+  bool loadedWhole = true;
+  if (!previous) {
+    // A damaged file leaves only the records read before the damage: those are compared.
+    loadedWhole = LoadSnapshot(m_paths.g_snapshotPath, g_currentSnapshot) != 0;
+    ClearPreviousSnapshot();
+    g_previousSnapshot = std::move(g_currentSnapshot);
+    ClearCurrentSnapshot();
+  }
+
+  auto fresh = std::make_unique<FolderNode>();
+  fresh->path = SharedFolder(folder);
+  m_scanner.List(*fresh, true);
+  // A partial scan is compared and saved as it is.
+  const bool whole = VisitInScanOrder(
+      *fresh, [this](const FolderNode& node) { m_scanner.Report(node); }, [](const FolderNode&, const FileRecord&) {});
+
+  std::vector<Change> found;
+  bool same = false;
+  if (mode == 1) {
+    if (previous) {
+      CompareWithTree(*fresh, previous.get(), found);
+      found = InScanOrder(*fresh, found);
+    } else {
+      CompareWithFile(*fresh, SnapshotIndex(g_previousSnapshot), found);
+    }
+    same = loadedWhole && found.empty() &&
+           (previous ? SameRecords(*fresh, *previous) : SameAsFile(*fresh, g_previousSnapshot));
+  }
+  previous.reset();
+  ClearPreviousSnapshot();
+  m_held = std::move(fresh);
 
   bool save = true;
-  if (mode == 1) save = CompareAndBackUp();
+  if (mode == 1) save = BackUp(found);
   m_log.EndPass();
   // A file that already holds exactly this scan is not written again: the same bytes, without
   // a rewrite and an fsync of the whole snapshot at every pass that finds nothing.
-  if (mode == 1 && loadedWhole && m_lastChanges == 0 && g_currentSnapshot == g_previousSnapshot) save = false;
+  if (mode == 1 && same && m_lastChanges == 0) save = false;
   if (save) {
-    m_paths.RemoveLeftTemporaries();
-    SaveSnapshot(m_paths.g_snapshotPath, g_currentSnapshot, m_ui);
+    Save(whole);
+  } else if (!same) {
+    m_held.reset();
   }
-
+  if (!whole) m_held.reset();  // what the scan did not reach is not known: the next one looks
   ClearCurrentSnapshot();
-  ClearPreviousSnapshot();
 }
 
-void ChangeDetector::LeaveOutOwnFiles() {
+void ChangeDetector::Save(bool whole) {
+  m_paths.RemoveLeftTemporaries();
+  if (SaveSnapshotBytes(m_paths.g_snapshotPath, EncodeTree(*m_held), m_ui) != 0 && whole) {
+    m_heldFile = platform::IdentifyFile(m_paths.g_snapshotPath);
+  } else {
+    m_held.reset();
+  }
+}
+
+void ChangeDetector::LeaveOutOwnFiles(FolderNode& folder) const {
   // With the current directory inside the watched tree, the log and the snapshot would be
   // copied at every pass, and each copy would push a real generation out.
-  const std::string own = m_paths.Folder();
-  std::erase_if(g_currentSnapshot, [&own](const CElement& e) {
-    return AppPaths::IsOwnFileName(e.m_strName) && platform::SameFolder(e.m_strFolder.str(), own);
-  });
+  std::vector<std::size_t> own;
+  for (std::size_t i = 0; i < folder.files.size(); ++i) {
+    if (AppPaths::IsOwnFileName(folder.files[i].name)) own.push_back(i);
+  }
+  if (!own.empty() && platform::SameFolder(folder.path.str(), m_paths.Folder())) EraseFiles(folder, own);
 }
 
-bool ChangeDetector::CompareAndBackUp() {
+bool ChangeDetector::BackUp(const std::vector<Change>& changes) {
   bool generationStarted = false;
   bool endMarkerWritten = false;
   std::string destination;
   std::string generationName;
-  std::vector<std::size_t> notCopied;
+  std::map<FolderNode*, std::vector<std::size_t>> notCopied;
   bool anyCopied = false;
   bool pruned = false;
   m_backupFailures = 0;
 
-  {
-    const SnapshotIndex previous(g_previousSnapshot);
-    for (std::size_t i = 0; i < g_currentSnapshot.size(); ++i) {
-      const CElement& record = g_currentSnapshot[i];
-      if (previous.Contains(record)) continue;
-      if (m_unreadable.PassOver(record)) {
-        notCopied.push_back(i);
-        continue;
-      }
-      ++m_lastChanges;
-      const std::string& recordFolder = record.m_strFolder.str();
-      const bool copied = m_backup.BackupFile(recordFolder, record.m_strName, generationStarted ? 1 : 0,
-                                              destination, generationName) != 0;
-      // Left out of the saved scan, so the file is a change again at the next pass. Only what
-      // the backup side refused is also tried again by the clock; an unreadable source waits
-      // for the watcher (made readable, written again).
-      if (!copied) notCopied.push_back(i);
-      if (!copied && m_backup.LastFailureAtSource()) m_unreadable.Remember(record);
-      if (!copied && !m_backup.LastFailureAtSource()) ++m_backupFailures;
-      anyCopied = anyCopied || copied;
-      if (!endMarkerWritten) m_log.LogPassMarker(generationName, kEndMarker);
-      // Old generations make room only for one that holds a copy: a pass that copies nothing
-      // must never push real backups out.
-      if (copied && !pruned) {
-        m_backup.PruneGenerations();
-        pruned = true;
-      }
-      m_log.LogChange(record.m_strName, recordFolder, destination);
-      generationStarted = true;
-      endMarkerWritten = true;
+  for (const Change& change : changes) {
+    const FileRecord& file = change.folder->files[change.file];
+    const std::string& folder = change.folder->path.str();
+    if (m_unreadable.PassOver(ToElement(*change.folder, file))) {
+      notCopied[change.folder].push_back(change.file);
+      continue;
     }
+    ++m_lastChanges;
+    const bool copied =
+        m_backup.BackupFile(folder, file.name, generationStarted ? 1 : 0, destination, generationName) != 0;
+    // Left out of the saved scan, so the file is a change again at the next pass. Only what
+    // the backup side refused is also tried again by the clock; an unreadable source waits
+    // for the watcher (made readable, written again).
+    if (!copied) notCopied[change.folder].push_back(change.file);
+    if (!copied && m_backup.LastFailureAtSource()) m_unreadable.Remember(ToElement(*change.folder, file));
+    if (!copied && !m_backup.LastFailureAtSource()) {
+      ++m_backupFailures;
+      m_retryFolders.insert(folder);
+    }
+    anyCopied = anyCopied || copied;
+    if (!endMarkerWritten) m_log.LogPassMarker(generationName, kEndMarker);
+    // Old generations make room only for one that holds a copy: a pass that copies nothing
+    // must never push real backups out.
+    if (copied && !pruned) {
+      m_backup.PruneGenerations();
+      pruned = true;
+    }
+    m_log.LogChange(file.name, folder, destination);
+    generationStarted = true;
+    endMarkerWritten = true;
   }
   m_unreadable.EndPass();
   if (endMarkerWritten) {
     m_log.LogPassMarker(generationName, kStartMarker);
     if (!anyCopied) m_backup.RemoveEmptyGeneration();
   }
-
   // A copy that failed is left out of the saved scan, so the file counts as a change again
   // at the next pass instead of never being copied.
-  if (!notCopied.empty()) {
-    std::size_t kept = 0;
-    std::size_t next = 0;
-    for (std::size_t i = 0; i < g_currentSnapshot.size(); ++i) {
-      if (next < notCopied.size() && notCopied[next] == i) {
-        ++next;
-        continue;
-      }
-      if (kept != i) g_currentSnapshot[kept] = std::move(g_currentSnapshot[i]);
-      ++kept;
-    }
-    g_currentSnapshot.resize(kept);
-  }
+  for (auto& [folder, files] : notCopied) EraseFiles(*folder, files);
+  if (!endMarkerWritten) return true;
   // The snapshot must never claim a copy that a power cut could still take away.
   return m_backup.FlushCopies();
 }

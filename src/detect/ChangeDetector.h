@@ -1,11 +1,22 @@
 #pragma once
-// The change detection pass: load the last snapshot, rescan the watched tree, copy every new
-// or different file into one new generation, log it, and save the scan for the next pass.
+// The change detection pass: rescan the watched tree, copy every new or different file into
+// one new generation, log it, and save the scan for the next pass. Within a session the last
+// scan is held in memory as a tree, and a pass told which folders events touched lists only
+// those again; the records, copies and log lines are those a whole scan would give.
+#include <chrono>
+#include <memory>
+#include <optional>
+#include <set>
 #include <string>
+#include <vector>
 
 #include "core/AppPaths.h"
 #include "core/UiPort.h"
+#include "detect/SnapshotTree.h"
+#include "detect/TreeComparison.h"
 #include "detect/UnreadableSources.h"
+#include "platform/FileSystem.h"
+#include "platform/InotifyWatcher.h"
 
 namespace talvenor {
 
@@ -20,7 +31,18 @@ class ChangeDetector {
   // mode 1: compare and back up; any other mode records the folder without comparing.
   // Does nothing when a pass is already running (from a message box's nested loop).
   void DetectChanges(const std::string& path, int mode);
+  // The same pass, listing only the folders touched since the last one when the held
+  // snapshot is still the one on disk; a whole scan otherwise.
+  void DetectChanges(const std::string& path, int mode, const platform::TouchedFolders& touched);
   bool IsRunning() const { return m_running; }
+
+  // The last pass's scan while it is held (what "test2.dat" holds); nullptr otherwise.
+  const FolderNode* HeldSnapshot() const { return m_held.get(); }
+  // Drops the snapshot held in memory: the next pass loads the file and scans the whole tree.
+  void ForgetHeldSnapshot() { m_held.reset(); }
+  // When the last whole scan ran (Start's, the hourly one, a fallback).
+  std::chrono::steady_clock::time_point LastWholeScan() const { return m_lastWholeScan; }
+  bool LastPassWasWhole() const { return m_lastPassWhole; }
 
   // Number of changes found by the last pass (for the headless mode and tests).
   int LastChangeCount() const { return m_lastChanges; }
@@ -28,10 +50,14 @@ class ChangeDetector {
   int LastBackupFailures() const { return m_backupFailures; }
 
  private:
+  void Pass(const std::string& path, int mode, const platform::TouchedFolders* touched);
+  bool SplicePass(int mode, const platform::TouchedFolders& touched);
+  void WholePass(const std::string& folder, int mode);
+  // Copies and logs the changes; false when the copies may not be on disk yet.
+  bool BackUp(const std::vector<Change>& changes);
+  void Save(bool whole);
   // The program's own files never count as files of the watched tree.
-  void LeaveOutOwnFiles();
-  // Returns true when the copies of this pass are on disk and the scan may be saved.
-  bool CompareAndBackUp();
+  void LeaveOutOwnFiles(FolderNode& folder) const;
 
   const AppPaths& m_paths;
   FolderScanner& m_scanner;
@@ -41,6 +67,14 @@ class ChangeDetector {
   bool m_running = false;
   int m_lastChanges = 0;
   int m_backupFailures = 0;
+  bool m_lastPassWhole = false;
+  std::chrono::steady_clock::time_point m_lastWholeScan{};
+  // The last pass's scan and the identity of the file it was saved to: while the file is
+  // the one this program wrote, it need not be read again.
+  std::unique_ptr<FolderNode> m_held;
+  std::optional<platform::FileIdentity> m_heldFile;
+  // Folders of copies the backup side refused: listed again at the next pass.
+  std::set<std::string> m_retryFolders;
   UnreadableSources m_unreadable;
 };
 

@@ -61,6 +61,7 @@ void FolderScanner::ListOne(FolderNode& node, std::vector<FolderNode*>& found) c
     file.size = static_cast<std::uint32_t>(entry.size);  // the low 32 bits, as stored
     file.write = platform::ShiftFileTime(entry.writeTime, offset);
   }
+  if (m_leaveOut) m_leaveOut(node);
   node.files.shrink_to_fit();
   node.children.shrink_to_fit();
 }

@@ -3,6 +3,7 @@
 // whole before its subfolders, and subfolders may be listed on two threads: the records come
 // out of the tree in the order a one-thread walk would have met them.
 #include <array>
+#include <functional>
 #include <mutex>
 #include <set>
 #include <string>
@@ -35,6 +36,9 @@ class FolderScanner {
   // Shows what the listing of one folder met; false when that ends the whole scan.
   bool Report(const FolderNode& node);
 
+  // Applied to every folder right after its listing, on whichever thread listed it.
+  void SetLeaveOut(std::function<void(FolderNode&)> leaveOut) { m_leaveOut = std::move(leaveOut); }
+
   // Threads of a deep listing (two cores by default; one for tests of the order).
   void SetThreads(unsigned threads) { m_threads = threads == 0 ? 1 : threads; }
 
@@ -46,6 +50,7 @@ class FolderScanner {
   UiPort& m_ui;
   std::array<SharedFolder, kDeepestLevel + 1> m_levelPath;
   unsigned m_threads = 2;
+  std::function<void(FolderNode&)> m_leaveOut;
   // A folder deeper than the deepest level, or whose path the system refuses, is left out
   // and the walk goes on; the user hears of each such folder once.
   std::set<std::string> m_outOfReach;

@@ -66,6 +66,7 @@ MonitorSession::~MonitorSession() { StopWatcher(); }
 BackupStore& MonitorSession::Backup() { return *m_backup; }
 ChangeLog& MonitorSession::Log() { return *m_log; }
 ChangeDetector& MonitorSession::Detector() { return *m_detector; }
+WatcherThread& MonitorSession::Watcher() { return *m_watcher; }
 
 bool MonitorSession::IsStarting() const { return m_state == State::Checking; }
 bool MonitorSession::IsPassRunning() const { return m_detector->IsRunning(); }
@@ -102,6 +103,9 @@ void MonitorSession::StartMonitoring() {
     return;
   }
   m_host.SetRunningControls(true);
+  // Start scans the whole tree: what changed while nobody watched is known to no event.
+  m_detector->ForgetHeldSnapshot();
+  m_sessionStart = std::chrono::steady_clock::now();
   // Watching begins before the baseline: a file saved while the baseline scans is then seen,
   // at the cost of one pass too many, instead of missed until some other change.
   StartWatcher(m_settings.DIR1);
@@ -116,6 +120,7 @@ void MonitorSession::StopMonitoring() {
   if (m_state != State::Running) return;
   m_host.SetRunningControls(false);
   StopWatcher();
+  m_detector->ForgetHeldSnapshot();
   m_host.KillTimer();
   m_state = State::Stopped;
 }
@@ -149,10 +154,16 @@ void MonitorSession::OnMonitorTick() {
   // A copy the backup side refused (folder gone, disk full) must not wait for an unrelated
   // change: it is tried again on its own.
   if (m_outage->RetryDue()) g_changeSeen = 1;
-  int seen = 1;
-  if (!g_changeSeen.compare_exchange_strong(seen, 0)) return;
+  const auto now = std::chrono::steady_clock::now();
+  const bool wholeDue =
+      m_state == State::Running && now - std::max(m_sessionStart, m_detector->LastWholeScan()) >= m_wholeScanInterval;
+  bool raised = false;
+  platform::TouchedFolders touched = m_watcher->TakeTouched(g_changeSeen, raised);
+  if (!raised && !wholeDue) return;
   m_host.PullFolderTexts();
-  DetectChanges(std::string(m_settings.DIR1), 1);
+  // While polling no event tells where: every pass scans the whole tree.
+  touched.everything = touched.everything || m_watcher->PollingMode() || wholeDue;
+  m_detector->DetectChanges(std::string(m_settings.DIR1), 1, touched);
   m_outage->PassEnded(m_detector->LastBackupFailures(), m_backup->SmallestRefusedCopy());
 }
 

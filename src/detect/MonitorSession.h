@@ -1,6 +1,7 @@
 #pragma once
 // A monitoring session: Start's checks, the watcher thread and the tick that runs passes.
 #include <atomic>
+#include <chrono>
 #include <memory>
 #include <string>
 
@@ -53,6 +54,11 @@ class MonitorSession {
   BackupStore& Backup();
   ChangeLog& Log();
   ChangeDetector& Detector();
+  WatcherThread& Watcher();
+
+  // What the kernel never reports (writes through a memory mapping, changes made through
+  // another mount) is found by a whole scan at least this often, changes seen or not.
+  void SetWholeScanInterval(std::chrono::seconds interval) { m_wholeScanInterval = interval; }
 
  private:
   enum class State { Stopped, Checking, Running };
@@ -72,6 +78,8 @@ class MonitorSession {
   bool m_limitNoticeShown = false;
   // Copies the backup side refused are tried again on their own, not at the next change.
   std::unique_ptr<BackupOutage> m_outage;
+  std::chrono::seconds m_wholeScanInterval{3600};
+  std::chrono::steady_clock::time_point m_sessionStart{};
 };
 
 }  // namespace talvenor

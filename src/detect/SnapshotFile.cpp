@@ -89,7 +89,11 @@ std::string EncodeSnapshot(const Snapshot& snapshot) {
 }
 
 int SaveSnapshot(const std::string& path, const Snapshot& snapshot, UiPort& ui) {
-  if (!platform::ReplaceFileAtomically(path, EncodeSnapshot(snapshot))) {
+  return SaveSnapshotBytes(path, EncodeSnapshot(snapshot), ui);
+}
+
+int SaveSnapshotBytes(const std::string& path, std::string_view bytes, UiPort& ui) {
+  if (!platform::ReplaceFileAtomically(path, bytes)) {
     // Open refused or the disk filled up: either way the older file is still whole.
     ui.ShowMessage(msg::kCannotWriteFile);
     return 0;

@@ -12,6 +12,8 @@ namespace talvenor {
 
 // Replaces the file atomically; 0 after "ファイルに書き込みできません。" when it cannot be written.
 int SaveSnapshot(const std::string& path, const Snapshot& snapshot, UiPort& ui);
+// The same for bytes already encoded (a held tree encodes its own records).
+int SaveSnapshotBytes(const std::string& path, std::string_view bytes, UiPort& ui);
 
 // Replaces snapshot with the file's records. 0 without a message when the file cannot be
 // opened (snapshot unchanged) or is damaged (snapshot holds the records read before the damage).

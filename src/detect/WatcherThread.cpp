@@ -6,16 +6,17 @@ using StepResult = platform::InotifyWatcher::StepResult;
 
 bool WatcherThread::Start(const std::string& folder, std::atomic<int>& flag) {
   Stop();
+  m_watcher.RaiseOnChange(&flag);
   if (!m_watcher.Open(folder)) return false;
-  m_thread = std::thread([this, &flag] { Run(flag); });
+  m_thread = std::thread([this] { Run(); });
   return true;
 }
 
-void WatcherThread::Run(std::atomic<int>& flag) {
+void WatcherThread::Run() {
   for (;;) {
     switch (m_watcher.Step(-1)) {
       case StepResult::Changed:
-        flag.store(1);
+        m_watcher.RaiseFlag();
         break;
       case StepResult::Nothing:
         break;

@@ -28,11 +28,18 @@ class WatcherThread {
   void Stop();
   bool IsRunning() const { return m_thread.joinable(); }
 
+  // When the flag is up, takes it down with the folders touched since the last time.
+  platform::TouchedFolders TakeTouched(std::atomic<int>& flag, bool& raised) {
+    return m_watcher.TakeTouched(flag, raised);
+  }
+  // Makes every later watch fail as if the per-user limit had been reached.
+  void SimulateWatchLimitForTest() { m_watcher.SimulateWatchLimitForTest(); }
+
   // True when the watch limit was met: every tick must run a pass.
   bool PollingMode() const { return m_watcher.PollingMode(); }
 
  private:
-  void Run(std::atomic<int>& flag);
+  void Run();
 
   platform::InotifyWatcher m_watcher;
   std::thread m_thread;

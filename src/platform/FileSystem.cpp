@@ -132,4 +132,12 @@ bool ReadAt(int fd, std::int64_t offset, std::size_t length, std::string& out) {
 
 bool TruncateTo(int fd, std::int64_t length) { return ::ftruncate(fd, static_cast<off_t>(length)) == 0; }
 
+std::optional<FileIdentity> IdentifyFile(const std::string& path) {
+  struct stat st {};
+  if (::stat(path.c_str(), &st) != 0) return std::nullopt;
+  const auto ns = [](const timespec& t) { return static_cast<std::int64_t>(t.tv_sec) * 1'000'000'000 + t.tv_nsec; };
+  return FileIdentity{static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino),
+                      static_cast<std::uint64_t>(st.st_size), ns(st.st_mtim), ns(st.st_ctim)};
+}
+
 }  // namespace talvenor::platform

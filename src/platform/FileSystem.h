@@ -28,6 +28,15 @@ struct FileStatus {
 };
 std::optional<FileStatus> StatFile(const std::string& path);
 
+// What tells one version of a file from another without reading it: device, inode, size and
+// the modification and change times to the nanosecond.
+struct FileIdentity {
+  std::uint64_t device = 0, inode = 0, size = 0;
+  std::int64_t modified = 0, changed = 0;  // nanoseconds
+  bool operator==(const FileIdentity&) const = default;
+};
+std::optional<FileIdentity> IdentifyFile(const std::string& path);
+
 // One level, mode 0777 reduced by the umask.
 bool MakeDirectory(const std::string& path);
 bool RemoveFile(const std::string& path);

@@ -41,6 +41,8 @@ std::string Join(const std::string& folder, const char* name) {
   return folder == "/" ? "/" + std::string(name) : folder + "/" + name;
 }
 
+std::string AsFolder(const std::string& path) { return path == "/" ? path : path + "/"; }
+
 bool IsUnder(const std::string& path, const std::string& prefix) {
   return path == prefix ||
          (path.size() > prefix.size() && path.compare(0, prefix.size(), prefix) == 0 && path[prefix.size()] == '/');
@@ -96,6 +98,30 @@ int InotifyWatcher::AddWatch(const std::string& folder) {
   return wd;
 }
 
+void InotifyWatcher::Touch(const std::string& folder, bool withAllItHolds) {
+  std::lock_guard lock(m_touchedMutex);
+  (withAllItHolds ? m_touched.subtrees : m_touched.listed).insert(AsFolder(folder));
+}
+
+void InotifyWatcher::TouchEverything() {
+  std::lock_guard lock(m_touchedMutex);
+  m_touched.everything = true;
+}
+
+void InotifyWatcher::RaiseFlag() {
+  std::lock_guard lock(m_touchedMutex);
+  // Already taken by a pass: raising again would start one that has nothing to list.
+  const bool pending = m_touched.everything || !m_touched.listed.empty() || !m_touched.subtrees.empty();
+  if (m_flag != nullptr && pending) m_flag->store(1);
+}
+
+TouchedFolders InotifyWatcher::TakeTouched(std::atomic<int>& flag, bool& raised) {
+  std::lock_guard lock(m_touchedMutex);
+  raised = flag.exchange(0) != 0;
+  if (!raised) return {};
+  return std::exchange(m_touched, TouchedFolders{});
+}
+
 void InotifyWatcher::IgnoreFilesIn(const std::string& folder, std::function<bool(const std::string& name)> isIgnored) {
   m_ignoredFolder = folder;
   m_isIgnored = std::move(isIgnored);
@@ -136,6 +162,7 @@ void InotifyWatcher::RenameWatches(const std::string& from, const std::string& t
 }
 
 void InotifyWatcher::DropAllWatches() {
+  TouchEverything();  // whatever the path names next is news to the whole of the next pass
   for (const auto& [wd, path] : m_paths) ::inotify_rm_watch(m_inotifyFd, wd);
   m_paths.clear();
   m_wds.clear();
@@ -165,6 +192,7 @@ bool InotifyWatcher::HandleBatch(const char* data, long length) {
     if (ev->mask & IN_Q_OVERFLOW) {
       // Events were lost, folder creations among them: watch whatever is new, and rescan.
       WatchTree(m_root);
+      TouchEverything();
       changed = true;
       continue;
     }
@@ -187,25 +215,36 @@ bool InotifyWatcher::HandleBatch(const char* data, long length) {
       continue;
     }
     if (!(ev->mask & IN_ISDIR)) {
-      if ((ev->mask & kFileEvents) && !(ev->wd == m_ignoredWd && m_isIgnored(ev->name))) changed = true;
+      if ((ev->mask & kFileEvents) && !(ev->wd == m_ignoredWd && m_isIgnored(ev->name))) {
+        Touch(it->second, false);
+        changed = true;
+      }
       continue;
     }
     // A folder event raises nothing by itself; a folder that arrives holding files does.
+    // The next pass lists the folder's parent again, and what arrived with all it holds.
     const std::string path = Join(it->second, ev->name);
+    if (ev->mask & (IN_MOVED_FROM | IN_MOVED_TO | IN_CREATE | IN_DELETE)) Touch(it->second, false);
     if (ev->mask & IN_MOVED_FROM) {
       m_movedFrom[ev->cookie] = path;
     } else if (ev->mask & IN_MOVED_TO) {
+      Touch(path, true);
       const auto from = m_movedFrom.find(ev->cookie);
       if (from != m_movedFrom.end()) {
         RenameWatches(from->second, path);  // renamed inside the tree: same folders, new names
         m_movedFrom.erase(from);
+        // A folder made inside it before the rename was read could not be watched under the
+        // old name: watch whatever it holds now.
+        WatchTree(path);
       } else {
         changed = WatchTree(path) || changed;
       }
     } else if (ev->mask & IN_CREATE) {
+      Touch(path, true);
       changed = WatchTree(path) || changed;
     } else if ((ev->mask & IN_ATTRIB) && m_wds.count(path) == 0) {
       // A folder that could not be read may just have become readable.
+      Touch(path, true);
       changed = WatchTree(path) || changed;
     }
   }
@@ -219,6 +258,7 @@ bool InotifyWatcher::FolderModeChanged(int wd) {
   const unsigned mode = st.st_mode & 07777;
   if (std::exchange(m_modes[wd], mode) == mode) return false;  // a time or owner, not the mode
   if (::access(path.c_str(), R_OK | X_OK) != 0) return false;
+  Touch(path, true);
   return WatchTree(path);
 }
 
@@ -230,7 +270,9 @@ bool InotifyWatcher::RecoverRoot() {
   m_rootWd = it == m_wds.end() ? -1 : it->second;
   if (m_rootWd < 0 && !m_pollingMode) m_rootLost = true;
   // Another folder than the one watched before: all it holds is news to the next pass.
-  return m_rootWd >= 0 || sawFile;
+  const bool news = m_rootWd >= 0 || sawFile;
+  if (news) TouchEverything();
+  return news;
 }
 
 void InotifyWatcher::CheckRootIdentity() {
@@ -292,6 +334,10 @@ void InotifyWatcher::Close() {
   m_wds.clear();
   m_modes.clear();
   m_movedFrom.clear();
+  {
+    std::lock_guard lock(m_touchedMutex);
+    m_touched = TouchedFolders{};
+  }
   m_pollingMode = false;
 }
 

@@ -10,10 +10,19 @@
 #include <cstdint>
 #include <functional>
 #include <map>
+#include <mutex>
+#include <set>
 #include <string>
 #include <utility>
 
 namespace talvenor::platform {
+
+// The folders whose listings events changed since they were last taken (paths end in "/").
+struct TouchedFolders {
+  std::set<std::string> listed;    // files or subfolders came, went or changed in them
+  std::set<std::string> subtrees;  // new, moved in, renamed or made readable: with all they hold
+  bool everything = false;         // events were lost, or the tree was watched anew
+};
 
 class InotifyWatcher {
  public:
@@ -43,6 +52,14 @@ class InotifyWatcher {
   // writing its own log inside the watched tree must not cause the next pass. Before Open.
   void IgnoreFilesIn(const std::string& folder, std::function<bool(const std::string& name)> isIgnored);
 
+  // The flag that a change raises, and that TakeTouched takes down. Before Open.
+  void RaiseOnChange(std::atomic<int>* flag) { m_flag = flag; }
+  // After a Step that saw a change: raises the flag unless what it touched was taken already.
+  void RaiseFlag();
+  // When the flag is up: takes it down and takes the folders touched so far with it. Folders
+  // touched by events that raise nothing (a new empty folder) wait for the next change.
+  TouchedFolders TakeTouched(std::atomic<int>& flag, bool& raised);
+
   // Set when a watch could not be added for the per-user limit: every tick must then run a pass.
   bool PollingMode() const { return m_pollingMode.load(); }
   std::size_t WatchCount() const { return m_paths.size(); }
@@ -65,6 +82,9 @@ class InotifyWatcher {
   // A watched folder's permissions changed: one that can now be read may hold files that the
   // last pass was denied.
   bool FolderModeChanged(int wd);
+  // Records what the next pass must list again.
+  void Touch(const std::string& folder, bool withAllItHolds);
+  void TouchEverything();
   void CheckRootIdentity();
 
   int m_inotifyFd = -1;
@@ -82,6 +102,9 @@ class InotifyWatcher {
   std::string m_ignoredFolder;
   std::function<bool(const std::string&)> m_isIgnored;
   int m_ignoredWd = -1;
+  std::atomic<int>* m_flag = nullptr;
+  std::mutex m_touchedMutex;
+  TouchedFolders m_touched;
   bool m_fakeOverflow = false;
   bool m_fakeLimit = false;
 };

@@ -1,10 +1,15 @@
 // Start, Stop and the tick of a monitoring session, with a real watcher thread.
+#include <fcntl.h>
+#include <sys/mman.h>
+#include <unistd.h>
+
 #include <filesystem>
 
 #include "core/Messages.h"
 #include "detect/ChangeDetector.h"
 #include "detect/FolderSize.h"
 #include "detect/MonitorSessionFixture.h"
+#include "detect/WatcherThread.h"
 #include "platform/DirReader.h"
 
 namespace talvenor {
@@ -227,6 +232,44 @@ TEST_F(MonitorSessionTest, AFolderMadeReadableAgainStartsAPass) {
   session.OnMonitorTick();
   // What the denied pass could not record counts as new, as after any denied listing.
   EXPECT_EQ(OnlyGenerationCopies(), (std::vector<std::string>{"older.txt", "written-while-locked.txt"}));
+}
+
+TEST_F(MonitorSessionTest, AWriteNoEventReportsIsFoundByTheHourlyWholeScan) {
+  const std::string path = watch.Write("sub/mapped.bin", std::string(4096, 'a'));
+  test::SetWriteTime(path, 1'300'000'000);
+  session.StartMonitoring();
+  // Written through a memory mapping: the time changes, the kernel reports nothing (until
+  // the mapping goes, which closes the file).
+  const int fd = open(path.c_str(), O_RDWR);
+  ASSERT_GE(fd, 0);
+  void* map = mmap(nullptr, 4096, PROT_READ | PROT_WRITE, MAP_SHARED, fd, 0);
+  ASSERT_NE(map, MAP_FAILED);
+  close(fd);
+  static_cast<char*>(map)[0] = 'b';
+  session.OnMonitorTick();
+  EXPECT_TRUE(Generations().empty()) << "within the hour only what events report is looked at";
+  session.SetWholeScanInterval(std::chrono::seconds(0));
+  session.OnMonitorTick();
+  munmap(map, 4096);
+  EXPECT_EQ(OnlyGenerationCopies(), std::vector<std::string>{"mapped.bin"});
+}
+
+TEST_F(MonitorSessionTest, WhileTheWatchLimitForcesPollingEveryPassScansTheWholeTree) {
+  session.StartMonitoring();
+  session.Watcher().SimulateWatchLimitForTest();
+  watch.Write("unwatched/first.txt", "1");  // its folder gets no watch: polling from now on
+  for (int i = 0; i < 300 && !session.Watcher().PollingMode(); ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  ASSERT_TRUE(session.Watcher().PollingMode());
+  session.OnMonitorTick();
+  EXPECT_EQ(OnlyGenerationCopies(), std::vector<std::string>{"first.txt"});
+  test::SetWriteTime(watch / "unwatched/first.txt", 1'000'000'000);  // no watch sees it
+  watch.Write("sub/seen.txt", "seen");                               // a watch sees this
+  ASSERT_TRUE(WaitForFlag());
+  session.OnMonitorTick();
+  ASSERT_EQ(Generations().size(), 2u);
+  EXPECT_EQ(CopiesIn(Generations()[1]), (std::vector<std::string>{"first.txt", "seen.txt"}));
+  EXPECT_TRUE(session.Detector().LastPassWasWhole());
 }
 
 }  // namespace

@@ -149,6 +149,7 @@ TEST_F(MonitorDlgTest, QuitChosenWhileAPassShowsAMessageIsRefusedQuietly) {
     box.close();
   });
   g_changeSeen = 1;
+  dlg.Session().SetWholeScanInterval(std::chrono::seconds(0));  // the denial comes with no event
   dlg.Session().OnMonitorTick();
   platform::DirReader::InjectOpenErrorForTest("", 0);
   ui::MessageBox::AnswerWithoutShowing(true);
