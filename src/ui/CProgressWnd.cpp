@@ -116,7 +116,9 @@ void CProgressWnd::LayOut(int lines, int width) {
   const int buttonHeight = buttonMetrics.height() + 3 * kEdge;
   const QRect button(text.right() + 1 - buttonWidth, text.bottom() + 1 + 10, buttonWidth, buttonHeight);
   const QRect bar(QPoint(text.left(), button.top() + kEdge), QPoint(button.left() - 10 - 1, button.bottom() - kEdge));
+  const QPoint corner = m_wnd->pos();
   m_wnd->setFixedSize(text.width() + 20, text.height() + buttonHeight + 30);
+  MoveFrameTo(corner);
   m_progressBar->setGeometry(bar);
   m_buttonCancel->setGeometry(button);
   m_staticText->setGeometry(text);
@@ -163,12 +165,8 @@ void CProgressWnd::SetText(const char* format, ...) {
   const int widest = m_staticText->fontMetrics().boundingRect(QRect(), Qt::TextDontClip, m_staticText->text()).width();
   if (widest <= m_staticText->width()) return;
   LayOut(m_nTextLines, widest);
-  // Placed again as Create placed it: centred with the new width, or at the saved corner.
-  if (m_bKeepPosition) {
-    RestorePosition();
-  } else {
-    CentreOverOwner();
-  }
+  // It grows to the right from its corner; a window centred over its owner is centred again.
+  if (m_bCentred) CentreOverOwner();
 }
 
 int CProgressWnd::SetPos(int position) {
@@ -257,13 +255,25 @@ void CProgressWnd::RestorePosition() {
   const auto [x, y] = m_positions ? m_positions->LoadProgressPosition() : std::pair<int, int>(-1, -1);
   // Any screen of the desktop counts, not only the first.
   if (x >= 0 && y >= 0 && QGuiApplication::screenAt(QPoint(x, y))) {
-    m_wnd->move(x, y);
+    MoveFrameTo(QPoint(x, y));
   } else {
     CentreOverOwner();
   }
 }
 
+// Resizing or moving a window that is shown but not yet framed by the window manager places its
+// client area, not its frame, at the corner: the window would creep up by a title bar at each
+// Start. The native window is told the frame's corner instead.
+void CProgressWnd::MoveFrameTo(QPoint corner) {
+  if (QWindow* native = m_wnd->windowHandle()) {
+    native->setFramePosition(corner);
+  } else {
+    m_wnd->move(corner);
+  }
+}
+
 void CProgressWnd::CentreOverOwner() {
+  m_bCentred = true;
   QRect area;
   if (m_owner && m_owner->isVisible() && !m_owner->isMinimized()) {
     area = m_owner->frameGeometry();
@@ -280,7 +290,7 @@ void CProgressWnd::CentreOverOwner() {
                  ownerFrame.right() - ownerClient.right(), ownerFrame.bottom() - ownerClient.bottom());
   }
   frame.moveCenter(area.center());
-  m_wnd->move(frame.topLeft());
+  MoveFrameTo(frame.topLeft());
 }
 
 }  // namespace talvenor::ui

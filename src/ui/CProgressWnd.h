@@ -2,6 +2,7 @@
 // A small window with a message, a bar and a Cancel button for a long operation that runs on
 // the user-interface thread: the operation steps the bar and lets waiting input through between
 // its units of work, then reads m_bCancelRequested.
+#include <QPoint>
 #include <QPointer>
 #include <QString>
 #include <memory>
@@ -57,6 +58,7 @@ class CProgressWnd {
   void SavePosition();
   void RestorePosition();
   void CentreOverOwner();
+  void MoveFrameTo(QPoint corner);
 
   QPointer<QWidget> m_owner;
   QPointer<QWidget> m_pDisabledOwner;
@@ -64,6 +66,7 @@ class CProgressWnd {
   bool m_bModalMode = false;
   bool m_bKeepPosition = true;
   bool m_bCancelOnEsc = false;
+  bool m_bCentred = false;  // placed over its owner, not at the saved corner
   int m_nCurPos = 0;
   int m_nShownPercent = 0;
   int m_nStepSize = 1;
