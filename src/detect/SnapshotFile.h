@@ -26,6 +26,8 @@ int DeleteSnapshotFile(const std::string& path);
 // load, the decoding gives false with the records read before the damage.
 std::string EncodeSnapshot(const Snapshot& snapshot);
 bool DecodeSnapshot(std::string_view bytes, Snapshot& snapshot);
+// The same, given the bytes in pieces of pieceBytes, as the load reads the file.
+bool DecodeSnapshotInPieces(std::string_view bytes, std::size_t pieceBytes, Snapshot& snapshot);
 
 // Tags of the archive layout: a new class with its name, then references to it.
 inline constexpr std::uint16_t kNewClassTag = 0xFFFF;

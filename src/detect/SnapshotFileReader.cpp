@@ -28,8 +28,10 @@ class Reader {
 
   explicit Reader(std::string_view bytes) : m_data(bytes.data()), m_left(bytes.size()), m_stored(bytes.size()) {}
   // stored: the bytes the input really holds, which bounds the records it can make.
-  Reader(std::int64_t stored, More more) : m_data(nullptr), m_left(0), m_stored(stored), m_more(std::move(more)) {
-    m_buffer.reserve(2 * kPieceBytes);
+  // more gives pieces of at most pieceBytes.
+  Reader(std::int64_t stored, std::size_t pieceBytes, More more)
+      : m_data(nullptr), m_left(0), m_stored(stored), m_more(std::move(more)) {
+    m_buffer.reserve(2 * pieceBytes);
   }
 
   std::int64_t Stored() const { return m_stored; }
@@ -176,13 +178,22 @@ bool DecodeSnapshot(std::string_view bytes, Snapshot& snapshot) {
   return Decode(in, snapshot);
 }
 
+bool DecodeSnapshotInPieces(std::string_view bytes, std::size_t pieceBytes, Snapshot& snapshot) {
+  Reader in(static_cast<std::int64_t>(bytes.size()), pieceBytes, [&bytes, pieceBytes](std::string& piece) {
+    piece.assign(bytes.substr(0, pieceBytes));
+    bytes.remove_prefix(piece.size());
+    return true;
+  });
+  return Decode(in, snapshot);
+}
+
 int LoadSnapshot(const std::string& path, Snapshot& snapshot) {
   platform::LockedFile file;
   if (!file.Open(path, platform::LockedFile::Mode::ReadExisting)) return 0;
   // Read, not mapped: a file cut short while it is read (cp over it) is then a damaged file
   // instead of a fault, and a huge or sparse one costs only the pieces its records take.
   std::int64_t offset = 0;
-  Reader in(file.StoredBytes(), [&file, &offset](std::string& piece) {
+  Reader in(file.StoredBytes(), kPieceBytes, [&file, &offset](std::string& piece) {
     if (!platform::ReadAt(file.Descriptor(), offset, kPieceBytes, piece)) return false;
     offset += static_cast<std::int64_t>(piece.size());
     return true;
