@@ -67,8 +67,6 @@ class BackupStore {
                  const std::set<std::string>& passedOver) const;
   // Empties the folder name inside parent; EmptyFolder's result.
   int EmptyLevel(const platform::FolderHandle& parent, const std::string& name, bool listedByParent);
-  // Removes one entry of a folder being emptied, whatever it is; false when it stays.
-  bool RemoveAny(const platform::FolderHandle& folder, const platform::FolderEntry& entry);
   std::string InBackupFolder(const std::string& name) const;
 
   const Settings& m_settings;

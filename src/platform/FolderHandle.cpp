@@ -145,6 +145,12 @@ bool FolderHandle::List(std::vector<FolderEntry>& entries) const {
   return err == 0;
 }
 
+std::pair<unsigned long long, unsigned long long> FolderHandle::Identity() const {
+  struct stat st {};
+  if (::fstat(m_fd, &st) != 0) return {0, 0};
+  return {st.st_dev, st.st_ino};
+}
+
 bool FolderHandle::OwnedByUs() const {
   struct stat st {};
   return ::fstat(m_fd, &st) == 0 && st.st_uid == ::geteuid();

@@ -4,6 +4,7 @@
 // into it cannot redirect a removal, a listing or a copy elsewhere by swapping a name for a
 // link between two calls: a descriptor stays on the folder it was opened on.
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace talvenor::platform {
@@ -49,6 +50,8 @@ class FolderHandle {
   // Every entry but "." and "..". False with errno when the listing failed part-way.
   bool List(std::vector<FolderEntry>& entries) const;
 
+  // Which folder this is (device and inode): the same folder when reached again by name.
+  std::pair<unsigned long long, unsigned long long> Identity() const;
   // True when this process owns the folder: a folder someone else swapped in is not ours.
   bool OwnedByUs() const;
   // The folder was removed while open (it has no name left).

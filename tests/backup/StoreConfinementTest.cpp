@@ -2,6 +2,7 @@
 // can write into the backup folder plants there or swaps in while the program works; and no
 // copy is readable by a user who cannot read its source.
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -106,6 +107,34 @@ TEST_F(StoreConfinementTest, ALinkSwappedInAtTheDangerousMomentIsNeverFollowed) 
     EXPECT_TRUE(swapped);
     ExpectOutsideUntouched();
   }
+}
+
+// A planted tree deeper than the descriptors a process may hold goes, with few descriptors and
+// little stack to spare.
+TEST_F(StoreConfinementTest, ATreeOfAnyDepthIsEmptiedWithFewDescriptorsAndLittleStack) {
+  const std::string gen = tmp.MakeFolder("bk/20120101000000.0");
+  int fd = ::open(gen.c_str(), O_RDONLY | O_DIRECTORY);
+  for (int depth = 0; depth < 1500 && fd >= 0; ++depth) {
+    ASSERT_EQ(0, ::mkdirat(fd, "d", 0700));
+    const int inner = ::openat(fd, "d", O_RDONLY | O_DIRECTORY);
+    ::close(fd);
+    fd = inner;
+  }
+  ASSERT_GE(fd, 0);
+  ::close(::openat(fd, "bottom", O_CREAT | O_WRONLY, 0600));
+  ::close(fd);
+
+  settings.BAKSZ = 0;
+  GTEST_FLAG_SET(death_test_style, "fast");
+  const auto pruneWithLittle = [this, &gen] {
+    const rlimit descriptors{128, 128};
+    const rlimit stack{512 << 10, 512 << 10};
+    ::setrlimit(RLIMIT_NOFILE, &descriptors);
+    ::setrlimit(RLIMIT_STACK, &stack);
+    store.PruneGenerations();
+    ::_exit(ui.messages.empty() && !fs::exists(fs::symlink_status(gen)) ? 0 : 1);
+  };
+  EXPECT_EXIT(pruneWithLittle(), ::testing::ExitedWithCode(0), "");
 }
 
 TEST_F(StoreConfinementTest, ACopyIsNeverReadableByAUserWhoCannotReadItsSource) {
