@@ -93,7 +93,12 @@ FolderHandle FolderHandle::NewChild(const std::string& name, unsigned mode) cons
   if (::mkdirat(m_fd, name.c_str(), static_cast<mode_t>(mode)) != 0) return {};
   Step("folder-made");
   FolderHandle made = Child(name);
-  if (made.IsOpen() && !made.OwnedByUs()) made.Close();
+  // An older folder of ours renamed in would pass the owner test: it must grant no more than
+  // was asked for, or copies meant for a closed folder land in an open one.
+  struct stat st {};
+  const bool asMade = made.IsOpen() && ::fstat(made.m_fd, &st) == 0 && st.st_uid == ::geteuid() &&
+                      (st.st_mode & 07777 & ~static_cast<mode_t>(mode)) == 0;
+  if (!asMade) made.Close();
   if (!made.IsOpen()) errno = EPERM;
   return made;
 }

@@ -38,7 +38,7 @@ class FolderHandle {
 
   // Makes a folder inside (mode reduced by the umask) and opens it. Fails with EEXIST when the
   // name is taken, and with EPERM when what stands under the name once it was made is not a
-  // folder of ours (someone swapped it).
+  // folder of ours granting at most mode (someone swapped it).
   FolderHandle NewChild(const std::string& name, unsigned mode) const;
   // An entry of exactly this name exists (a link counts as itself).
   bool Has(const std::string& name) const;

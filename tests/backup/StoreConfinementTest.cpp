@@ -109,6 +109,22 @@ TEST_F(StoreConfinementTest, ALinkSwappedInAtTheDangerousMomentIsNeverFollowed) 
   }
 }
 
+// Someone who can write into the backup folder renames an older folder of ours, open to
+// others, to the name of the generation just made.
+TEST_F(StoreConfinementTest, NoCopyGoesIntoAnOpenFolderSwappedInForTheNewGeneration) {
+  tmp.Write("w/a", "a");
+  const std::string open = tmp.MakeFolder("bk/20120101000000.0");
+  ::chmod(open.c_str(), 0755);
+  const std::string made = settings.DIR2 + "/20120917143005.0";
+  platform::SetCopyStepHookForTest([&](const std::string& step) {
+    if (step != "folder-made") return;
+    fs::remove(made);
+    fs::rename(open, made);
+  });
+  EXPECT_EQ(0, Backup(tmp / "w/", "a", 0));
+  EXPECT_TRUE(Names(made).empty());
+}
+
 // A planted tree deeper than the descriptors a process may hold goes, with few descriptors and
 // little stack to spare.
 TEST_F(StoreConfinementTest, ATreeOfAnyDepthIsEmptiedWithFewDescriptorsAndLittleStack) {
