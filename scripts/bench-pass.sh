@@ -1,17 +1,19 @@
 #!/usr/bin/env bash
-# Prints the figures of the change detection pass: a normal pass over an unchanged tree beside
-# find's listing and rsync's dry run against an up-to-date copy (100,000 files, and with
-# --million 1,000,000 files with the peak memory), the CPU used by an idle headless session,
-# and the time from a saved file to its copy with LEVEL 1.
-# usage: scripts/bench-pass.sh [BUILD_DIR] [WORK_DIR] [--million]
+# Prints the figures of the change detection pass at 100,000 and 1,000,000 files, beside
+# `find -printf` on the same tree: the CPU of a pass after one file changed (and of the snapshot
+# save inside it), a whole pass, Start until the baseline is saved, the time from a saved file
+# to its copy at LEVEL 1, and the program's own peak memory per file.
+# usage: scripts/bench-pass.sh [BUILD_DIR] [WORK_DIR] [FILES...]   (default 100000 1000000)
+# The trees are made once in WORK_DIR and kept for the next run; delete WORK_DIR when done.
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 build=${1:-$here/build}
 work=${2:-/var/tmp/talvenor-bench}
-million=${3:-}
+shift $(( $# > 2 ? 2 : $# ))
+sizes=${*:-100000 1000000}
 bench=$build/bench/talvenor_bench
 program=$build/src/talvenor
-[ -x "$bench" ] || { echo "build first: $bench missing" >&2; exit 1; }
+for f in "$bench" "$program"; do [ -x "$f" ] || { echo "build first: $f missing" >&2; exit 1; }; done
 mkdir -p "$work"
 
 time_ms() {  # best of 3 runs of a command, in milliseconds
@@ -22,57 +24,64 @@ time_ms() {  # best of 3 runs of a command, in milliseconds
   done
   echo "$best"
 }
-
-compare() {  # compare FILES: pass, find and rsync side by side on one tree
-  local files=$1 tree=$work/tree$1 copy=$work/copy$1
-  [ -d "$tree" ] || python3 "$here/scripts/make-tree.py" "$tree" "$files" 20 6
-  [ -d "$copy" ] || rsync -a "$tree/" "$copy/"
-  find "$tree" -type f -printf '%s %T@ %p\n' >/dev/null  # warm the cache
-  local find_ms rsync_ms pass_ms peak_kb out
-  find_ms=$(time_ms find "$tree" -type f -printf '%s %T@ %p\n')
-  rsync_ms=$(time_ms rsync -a --dry-run "$tree/" "$copy/")
-  out=$( { /usr/bin/time -f 'peak %M' env BENCH_TREE="$tree" "$bench" --benchmark_filter=BM_NormalPassUnchanged \
-      --benchmark_repetitions=3 --benchmark_report_aggregates_only=true --benchmark_format=csv; } 2>&1)
-  pass_ms=$(echo "$out" | awk -F, '/_median/ {printf "%d", $3}')
-  peak_kb=$(echo "$out" | awk '/^peak/ {print $2}')
-  printf '%9d files: pass %6d ms | find %6d ms (pass/find %.2f) | rsync --dry-run %6d ms (pass/rsync %.2f) | peak RSS %d MiB\n' \
-    "$files" "$pass_ms" "$find_ms" "$(awk -v a="$pass_ms" -v b="$find_ms" 'BEGIN{print a/b}')" \
-    "$rsync_ms" "$(awk -v a="$pass_ms" -v b="$rsync_ms" 'BEGIN{print a/b}')" $(( peak_kb / 1024 ))
+ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", a / b }'; }
+column() {  # column() NAME FIELD: a field of a benchmark's csv row (3 real time, 4 CPU time)
+  awk -F, -v n="\"$1\"" -v f="$2" '$1 == n { printf "%d", $f }' <<<"$csv"
 }
 
-compare 100000
-[ "$million" = "--million" ] && compare 1000000
-
-"$bench" --benchmark_filter='BM_(MatchUnchanged|IdleTick)' 2>/dev/null | grep -E '^BM_'
-
-[ -x "$program" ] || { echo "no $program: idle and latency figures need the program" >&2; exit 0; }
-
-# A headless session of its own: settings, lock, current directory.
-session=$work/session
-rm -rf "$session"
-mkdir -p "$session/config/QUORVATH/Q7" "$session/run" "$session/home" "$session/backup" "$session/watch"
-python3 "$here/scripts/make-tree.py" "$session/watch" 10000 20 4 >/dev/null
-printf '[Settings]\nDIR1=%s\nDIR2=%s\nLEVEL=1\nFIRST=0\n' "$session/watch" "$session/backup" \
-  >"$session/config/QUORVATH/Q7/talvenor.ini"
-(cd "$session/home" && XDG_CONFIG_HOME=$session/config XDG_RUNTIME_DIR=$session/run \
-  exec "$program" --headless >"$session/out" 2>"$session/err") &
-pid=$!
-trap 'kill $pid 2>/dev/null || true' EXIT
-while [ ! -f "$session/home/test2.dat" ]; do sleep 0.1; done
-sleep 1
-
-ticks() { awk '{print $14 + $15}' "/proc/$pid/stat"; }
-before=$(ticks); sleep 10; after=$(ticks)
-echo "idle headless session over 10,000 files, 10 s: $(( (after - before) * 1000 / $(getconf CLK_TCK) )) ms of CPU"
-
-worst=0 total=0
-for i in 1 2 3 4 5; do
+# A headless session on the tree: Start until "test2.dat" is saved, five saves at LEVEL 1
+# until their copies appear, then SIGTERM; /usr/bin/time gives the peak resident memory.
+headless() {
+  local tree=$1 session=$work/session
+  rm -rf "$session"
+  mkdir -p "$session/config/QUORVATH/Q7" "$session/run" "$session/home" "$session/backup"
+  printf '[Settings]\nDIR1=%s\nDIR2=%s\nLEVEL=1\nFIRST=0\nBAKSZ=1000\n' "$tree" "$session/backup" \
+    >"$session/config/QUORVATH/Q7/talvenor.ini"
+  local start end pid program_pid
   start=$(date +%s%N)
-  echo "saved $i" >"$session/watch/latency$i.txt"
-  until ls "$session"/backup/*/"latency$i.txt" >/dev/null 2>&1; do sleep 0.02; done
-  ms=$(( ($(date +%s%N) - start) / 1000000 ))
-  total=$(( total + ms )); (( ms > worst )) && worst=$ms
-  sleep 0.3
+  (cd "$session/home" && XDG_CONFIG_HOME=$session/config XDG_RUNTIME_DIR=$session/run \
+    exec /usr/bin/time -f '%M' -o "$session/peak" "$program" --headless >"$session/out" 2>"$session/err") &
+  pid=$!
+  until [ -f "$session/home/test2.dat" ]; do sleep 0.02; done
+  end=$(date +%s%N)
+  start_ms=$(( (end - start) / 1000000 ))
+  program_pid=$(pgrep -P "$pid" || true)
+  sleep 2
+  local worst=0 total=0 ms i folder
+  folder=$(find "$tree" -mindepth 3 -maxdepth 3 -type d -print -quit)
+  for i in 1 2 3 4 5; do
+    start=$(date +%s%N)
+    echo "saved $i" >"$folder/latency$i.txt"
+    until ls "$session"/backup/*/"latency$i.txt" >/dev/null 2>&1; do sleep 0.01; done
+    ms=$(( ($(date +%s%N) - start) / 1000000 ))
+    total=$(( total + ms )); (( ms > worst )) && worst=$ms
+    sleep 0.$(( RANDOM % 9 + 1 ))  # saves fall anywhere between two ticks
+  done
+  latency_mean=$(( total / 5 )) latency_worst=$worst
+  kill -TERM "${program_pid:-$pid}"
+  wait "$pid" || true
+  rm -f "$folder"/latency?.txt
+  peak_kb=$(tail -1 "$session/peak")
+}
+
+for files in $sizes; do
+  tree=$work/tree$files
+  [ -d "$tree" ] || python3 "$here/scripts/make-tree.py" "$tree" "$files" 20 6 >/dev/null
+  find "$tree" -type f -printf '%s %T@ %p\n' >/dev/null  # warm the cache
+  find_ms=$(time_ms find "$tree" -type f -printf '%s %T@ %p\n')
+  csv=$(BENCH_TREE=$tree "$bench" --benchmark_format=csv \
+    --benchmark_filter='BM_(WholePassUnchanged|PassAfterOneFileChanged|SaveHeldSnapshot)$' 2>/dev/null)
+  whole_ms=$(column BM_WholePassUnchanged 3)
+  pass_cpu=$(column BM_PassAfterOneFileChanged 4)
+  save_cpu=$(column BM_SaveHeldSnapshot 4)
+  save_ms=$(column BM_SaveHeldSnapshot 3)
+  headless "$tree"
+  echo "== $files files in $(find "$tree" -type d | wc -l) folders; find -printf: $find_ms ms"
+  printf '  CPU of a pass after one file changed: %d ms, of which the snapshot save %d ms (%d ms of real time)\n' \
+    "$pass_cpu" "$save_cpu" "$save_ms"
+  printf '  save-to-copy at LEVEL 1: mean %d ms, worst %d ms (5 saves)\n' "$latency_mean" "$latency_worst"
+  printf '  whole pass: %d ms = %s x find\n' "$whole_ms" "$(ratio "$whole_ms" "$find_ms")"
+  printf '  Start until the baseline is saved: %d ms = %s x find\n' "$start_ms" "$(ratio "$start_ms" "$find_ms")"
+  printf '  peak memory: %d MiB = %d bytes a file\n' $(( peak_kb / 1024 )) $(( peak_kb * 1024 / files ))
 done
-echo "LEVEL 1, saved file to copy: mean $(( total / 5 )) ms, worst $worst ms (5 saves)"
-kill -TERM $pid; wait $pid && echo "headless session ended with status 0 on SIGTERM"
+"$bench" --benchmark_filter='BM_(MatchUnchanged|IdleTick)' 2>/dev/null | grep -E '^BM_'

@@ -92,7 +92,16 @@ void ChangeDetector::Pass(const std::string& path, int mode, const platform::Tou
       (m_held->path.str() != folder || !m_heldFile || platform::IdentifyFile(m_paths.g_snapshotPath) != m_heldFile))
     m_held.reset();
   if (touched != nullptr && m_held && SplicePass(mode, *touched)) return;
-  WholePass(folder, mode);
+  WholePass(folder, mode, nullptr);
+}
+
+void ChangeDetector::AdoptBaseline(const std::string& path, std::unique_ptr<FolderNode> listed) {
+  if (m_running) return;
+  RunningFlag running(m_running);
+  m_lastChanges = 0;
+  m_backupFailures = 0;
+  m_held.reset();
+  WholePass(path + "/", 0, std::move(listed));
 }
 
 bool ChangeDetector::SplicePass(int mode, const platform::TouchedFolders& touched) {
@@ -126,7 +135,7 @@ bool ChangeDetector::SplicePass(int mode, const platform::TouchedFolders& touche
   return true;
 }
 
-void ChangeDetector::WholePass(const std::string& folder, int mode) {
+void ChangeDetector::WholePass(const std::string& folder, int mode, std::unique_ptr<FolderNode> listed) {
   m_lastPassWhole = true;
   m_lastWholeScan = std::chrono::steady_clock::now();
   m_retryFolders.clear();
@@ -140,9 +149,14 @@ void ChangeDetector::WholePass(const std::string& folder, int mode) {
     ClearCurrentSnapshot();
   }
 
-  auto fresh = std::make_unique<FolderNode>();
-  fresh->path = SharedFolder(folder);
-  m_scanner.List(*fresh, true);
+  std::unique_ptr<FolderNode> fresh = std::move(listed);
+  if (fresh) {
+    LeaveOutEverywhere(*fresh);
+  } else {
+    fresh = std::make_unique<FolderNode>();
+    fresh->path = SharedFolder(folder);
+    m_scanner.List(*fresh, true);
+  }
   // A partial scan is compared and saved as it is.
   const bool whole = VisitInScanOrder(
       *fresh, [this](const FolderNode& node) { m_scanner.Report(node); }, [](const FolderNode&, const FileRecord&) {});
@@ -180,11 +194,19 @@ void ChangeDetector::WholePass(const std::string& folder, int mode) {
 
 void ChangeDetector::Save(bool whole) {
   m_paths.RemoveLeftTemporaries();
-  if (SaveSnapshotBytes(m_paths.g_snapshotPath, EncodeTree(*m_held), m_ui) != 0 && whole) {
+  const auto produce = [this](const std::function<bool(std::string_view)>& put) { return EncodeTree(*m_held, put); };
+  if (SaveSnapshotPieces(m_paths.g_snapshotPath, produce, m_ui) != 0 && whole) {
     m_heldFile = platform::IdentifyFile(m_paths.g_snapshotPath);
   } else {
     m_held.reset();
   }
+}
+
+void ChangeDetector::LeaveOutEverywhere(FolderNode& folder) const {
+  LeaveOutOwnFiles(folder);
+  folder.files.shrink_to_fit();  // listed by a walk that grew them one by one
+  folder.children.shrink_to_fit();
+  for (FolderNode::Child& child : folder.children) LeaveOutEverywhere(*child.node);
 }
 
 void ChangeDetector::LeaveOutOwnFiles(FolderNode& folder) const {

@@ -34,6 +34,8 @@ class ChangeDetector {
   // The same pass, listing only the folders touched since the last one when the held
   // snapshot is still the one on disk; a whole scan otherwise.
   void DetectChanges(const std::string& path, int mode, const platform::TouchedFolders& touched);
+  // A baseline pass (mode 0) over a tree already listed, by Start's size walk.
+  void AdoptBaseline(const std::string& path, std::unique_ptr<FolderNode> listed);
   bool IsRunning() const { return m_running; }
 
   // The last pass's scan while it is held (what "test2.dat" holds); nullptr otherwise.
@@ -52,12 +54,13 @@ class ChangeDetector {
  private:
   void Pass(const std::string& path, int mode, const platform::TouchedFolders* touched);
   bool SplicePass(int mode, const platform::TouchedFolders& touched);
-  void WholePass(const std::string& folder, int mode);
+  void WholePass(const std::string& folder, int mode, std::unique_ptr<FolderNode> listed);
   // Copies and logs the changes; false when the copies may not be on disk yet.
   bool BackUp(const std::vector<Change>& changes);
   void Save(bool whole);
   // The program's own files never count as files of the watched tree.
   void LeaveOutOwnFiles(FolderNode& folder) const;
+  void LeaveOutEverywhere(FolderNode& folder) const;
 
   const AppPaths& m_paths;
   FolderScanner& m_scanner;

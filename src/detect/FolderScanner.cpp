@@ -44,26 +44,36 @@ void FolderScanner::ListOne(FolderNode& node, std::vector<FolderNode*>& found) c
   platform::DirEntry entry;
   while (reader.Next(entry)) {
     if (entry.kind == platform::EntryKind::Folder) {
-      auto child = std::make_unique<FolderNode>();
-      std::string path;
-      path.reserve(node.path.str().size() + entry.name.size() + 1);
-      path.append(node.path.str()).append(entry.name).push_back('/');
-      child->path = SharedFolder(std::move(path));
-      child->level = node.level + 1;
-      child->parent = &node;
-      child->code = child->level > kDeepestLevel ? platform::kSearchPathTooLong : kUnlisted;
-      if (child->code == kUnlisted) found.push_back(child.get());
-      node.children.push_back({static_cast<std::uint32_t>(node.files.size()), std::move(child)});
-      continue;
+      FolderNode* child = AddSubfolder(node, entry.name);
+      if (child->code == kUnlisted) found.push_back(child);
+    } else {
+      AddFile(node, std::move(entry), offset);
     }
-    FileRecord& file = node.files.emplace_back();
-    file.name = std::move(entry.name);
-    file.size = static_cast<std::uint32_t>(entry.size);  // the low 32 bits, as stored
-    file.write = platform::ShiftFileTime(entry.writeTime, offset);
   }
   if (m_leaveOut) m_leaveOut(node);
   node.files.shrink_to_fit();
   node.children.shrink_to_fit();
+}
+
+FolderNode* FolderScanner::AddSubfolder(FolderNode& parent, const std::string& name) {
+  auto child = std::make_unique<FolderNode>();
+  std::string path;
+  path.reserve(parent.path.str().size() + name.size() + 1);
+  path.append(parent.path.str()).append(name).push_back('/');
+  child->path = SharedFolder(std::move(path));
+  child->level = parent.level + 1;
+  child->parent = &parent;
+  child->code = child->level > kDeepestLevel ? platform::kSearchPathTooLong : kUnlisted;
+  FolderNode* added = child.get();
+  parent.children.push_back({static_cast<std::uint32_t>(parent.files.size()), std::move(child)});
+  return added;
+}
+
+void FolderScanner::AddFile(FolderNode& parent, platform::DirEntry&& entry, long utcOffset) {
+  FileRecord& file = parent.files.emplace_back();
+  file.name = std::move(entry.name);
+  file.size = static_cast<std::uint32_t>(entry.size);  // the low 32 bits, as stored
+  file.write = platform::ShiftFileTime(entry.writeTime, utcOffset);
 }
 
 void FolderScanner::List(FolderNode& node, bool deep) const {

@@ -11,6 +11,7 @@
 #include "core/UiPort.h"
 #include "detect/Snapshot.h"
 #include "detect/SnapshotTree.h"
+#include "platform/DirReader.h"
 
 namespace talvenor {
 
@@ -38,6 +39,11 @@ class FolderScanner {
 
   // Applied to every folder right after its listing, on whichever thread listed it.
   void SetLeaveOut(std::function<void(FolderNode&)> leaveOut) { m_leaveOut = std::move(leaveOut); }
+
+  // What a listing met, put into its folder: a subfolder (unlisted, or out of reach below the
+  // deepest level) and a file with its time in local time.
+  static FolderNode* AddSubfolder(FolderNode& parent, const std::string& name);
+  static void AddFile(FolderNode& parent, platform::DirEntry&& entry, long utcOffset);
 
   // Threads of a deep listing (two cores by default; one for tests of the order).
   void SetThreads(unsigned threads) { m_threads = threads == 0 ? 1 : threads; }

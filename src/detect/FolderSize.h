@@ -5,6 +5,7 @@
 #include <string>
 
 #include "core/UiPort.h"
+#include "detect/SnapshotTree.h"
 
 namespace talvenor {
 
@@ -14,6 +15,9 @@ inline constexpr int kFolderCounterLimit = 20000;
 // Bytes below folder (low 32 bits of each file's size), or -1 when the user cancelled.
 // A folder that cannot be listed counts 0.
 std::int64_t GetFolderSize(const std::string& folder, UiPort& ui);
+// The same walk, also recording every file into tree (its path and level set), as a scan
+// would list them: Start then needs no second walk for its baseline.
+std::int64_t GetFolderSize(const std::string& folder, UiPort& ui, FolderNode* tree);
 
 // The process-wide folder counter; it carries over from one Start to the next.
 int FolderCounter();

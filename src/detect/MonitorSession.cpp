@@ -10,6 +10,7 @@
 #include "detect/ChangeDetector.h"
 #include "detect/FolderScanner.h"
 #include "detect/FolderSize.h"
+#include "detect/SnapshotTree.h"
 #include "detect/WatcherThread.h"
 #include "platform/FileSystem.h"
 
@@ -83,11 +84,18 @@ int MonitorSession::CheckStartFolders() {
   return accepted ? 1 : 0;
 }
 
-bool MonitorSession::RunStartChecks() {
+bool MonitorSession::RunStartChecks(std::unique_ptr<FolderNode>& baseline) {
   // The folders first: a pair that will be refused must not cost a walk of the whole disk
   // (both folders are "/" in a fresh profile) and a question about its size.
   if (CheckStartFolders() == 0) return false;
-  const std::int64_t size = GetFolderSize(m_settings.DIR1, m_ui);
+  // The size walk also lists the tree for the baseline: one walk instead of two. Watching
+  // begins first, so what changes after a folder was listed is known to the first pass.
+  Watch(m_settings.DIR1);
+  if (m_settings.FIRST == 0) {
+    baseline = std::make_unique<FolderNode>();
+    baseline->path = SharedFolder(m_settings.DIR1 + "/");
+  }
+  const std::int64_t size = GetFolderSize(m_settings.DIR1, m_ui, baseline.get());
   if (size < 0) return false;
   return size <= kLargeFolderBytes || m_ui.AskOkCancel(msg::kFolderTooLarge, MessageIcon::Warning);
 }
@@ -98,7 +106,9 @@ void MonitorSession::StartMonitoring() {
   m_host.PullFolderTexts();
   m_state = State::Checking;
   ProgressWindow progress(m_ui);
-  if (!RunStartChecks()) {
+  std::unique_ptr<FolderNode> baseline;
+  if (!RunStartChecks(baseline)) {
+    m_watcher->Stop();
     m_state = State::Stopped;
     return;
   }
@@ -106,11 +116,11 @@ void MonitorSession::StartMonitoring() {
   // Start scans the whole tree: what changed while nobody watched is known to no event.
   m_detector->ForgetHeldSnapshot();
   m_sessionStart = std::chrono::steady_clock::now();
-  // Watching begins before the baseline: a file saved while the baseline scans is then seen,
+  // Watching began before the size walk: a file saved while the tree is walked is then seen,
   // at the cost of one pass too many, instead of missed until some other change.
-  StartWatcher(m_settings.DIR1);
+  g_monitoring = 1;
   m_backup->RemoveCopyLeftovers();
-  if (m_settings.FIRST == 0) DetectChanges(std::string(m_settings.DIR1), 0);
+  if (baseline) m_detector->AdoptBaseline(m_settings.DIR1, std::move(baseline));
   m_host.StartTimer(TimerMilliseconds(m_settings.LEVEL));
   m_host.HideToTray();
   m_state = State::Running;
@@ -126,13 +136,17 @@ void MonitorSession::StopMonitoring() {
 }
 
 int MonitorSession::StartWatcher(const std::string& folder) {
+  Watch(folder);
+  g_monitoring = 1;
+  return 0;
+}
+
+void MonitorSession::Watch(const std::string& folder) {
   m_limitNoticeShown = false;
   m_outage->Reset();
   m_watcher->IgnoreFilesIn(m_paths.Folder(), &AppPaths::IsOwnFileName);
   // A watcher that cannot be set up is not reported: the session runs and sees nothing.
   m_watcher->Start(folder, g_changeSeen);
-  g_monitoring = 1;
-  return 0;
 }
 
 int MonitorSession::StopWatcher() {

@@ -18,6 +18,7 @@ class ChangeDetector;
 class ChangeLog;
 class FolderScanner;
 class WatcherThread;
+struct FolderNode;
 
 // Raised by the watcher thread, tested and cleared by the tick.
 extern std::atomic<int> g_changeSeen;
@@ -63,7 +64,9 @@ class MonitorSession {
  private:
   enum class State { Stopped, Checking, Running };
 
-  bool RunStartChecks();
+  bool RunStartChecks(std::unique_ptr<FolderNode>& baseline);
+  // The watcher part of StartWatcher.
+  void Watch(const std::string& folder);
 
   Settings& m_settings;
   const AppPaths& m_paths;

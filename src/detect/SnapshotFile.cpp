@@ -89,11 +89,14 @@ std::string EncodeSnapshot(const Snapshot& snapshot) {
 }
 
 int SaveSnapshot(const std::string& path, const Snapshot& snapshot, UiPort& ui) {
-  return SaveSnapshotBytes(path, EncodeSnapshot(snapshot), ui);
+  const std::string bytes = EncodeSnapshot(snapshot);
+  return SaveSnapshotPieces(
+      path, [&bytes](const platform::PiecePut& put) { return put(bytes); }, ui);
 }
 
-int SaveSnapshotBytes(const std::string& path, std::string_view bytes, UiPort& ui) {
-  if (!platform::ReplaceFileAtomically(path, bytes)) {
+int SaveSnapshotPieces(const std::string& path, const std::function<bool(const platform::PiecePut& put)>& produce,
+                       UiPort& ui) {
+  if (!platform::ReplaceFileAtomically(path, produce)) {
     // Open refused or the disk filled up: either way the older file is still whole.
     ui.ShowMessage(msg::kCannotWriteFile);
     return 0;

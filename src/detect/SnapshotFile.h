@@ -2,6 +2,7 @@
 // The snapshot file ("test2.dat") in its archive layout: a record count, then each record
 // behind a class tag, little-endian, no header.
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -12,8 +13,10 @@ namespace talvenor {
 
 // Replaces the file atomically; 0 after "ファイルに書き込みできません。" when it cannot be written.
 int SaveSnapshot(const std::string& path, const Snapshot& snapshot, UiPort& ui);
-// The same for bytes already encoded (a held tree encodes its own records).
-int SaveSnapshotBytes(const std::string& path, std::string_view bytes, UiPort& ui);
+// The same for bytes encoded elsewhere (a held tree encodes its own records), in pieces.
+int SaveSnapshotPieces(const std::string& path,
+                       const std::function<bool(const std::function<bool(std::string_view)>& put)>& produce,
+                       UiPort& ui);
 
 // Replaces snapshot with the file's records. 0 without a message when the file cannot be
 // opened (snapshot unchanged) or is damaged (snapshot holds the records read before the damage).

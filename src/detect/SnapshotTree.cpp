@@ -91,17 +91,13 @@ void AppendRecords(const FolderNode& root, Snapshot& out) {
       [&out](const FolderNode& folder, const FileRecord& file) { out.push_back(ToElement(folder, file)); });
 }
 
-std::string EncodeTree(const FolderNode& root) {
+bool EncodeTree(const FolderNode& root, const std::function<bool(std::string_view)>& put) {
+  constexpr std::size_t kPiece = 1 << 20;
   std::size_t count = 0;
-  std::size_t bytes = 0;
   VisitInScanOrder(
-      root, [](const FolderNode&) {},
-      [&](const FolderNode& folder, const FileRecord& file) {
-        ++count;
-        bytes += 2 + 15 + 5 + file.name.size() + 12 + 3 + folder.path.str().size();
-      });
+      root, [](const FolderNode&) {}, [&count](const FolderNode&, const FileRecord&) { ++count; });
   std::string out;
-  out.reserve(bytes + 6 + 12);
+  out.reserve(kPiece + 64 * 1024);
   if (count < 0xFFFF) {
     PutU16(out, static_cast<std::uint16_t>(count));
   } else {
@@ -109,6 +105,7 @@ std::string EncodeTree(const FolderNode& root) {
     PutU32(out, static_cast<std::uint32_t>(count));
   }
   bool first = true;
+  bool ok = true;
   VisitInScanOrder(
       root, [](const FolderNode&) {},
       [&](const FolderNode& folder, const FileRecord& file) {
@@ -127,8 +124,21 @@ std::string EncodeTree(const FolderNode& root) {
         PutU32(out, static_cast<std::uint32_t>(file.write & 0xFFFFFFFFu));
         PutU32(out, static_cast<std::uint32_t>(file.write >> 32));
         PutString(out, folder.path.str());
+        if (out.size() >= kPiece && ok) {
+          ok = put(out);
+          out.clear();
+        }
       });
-  return out;
+  return ok && put(out);
+}
+
+std::string EncodeTree(const FolderNode& root) {
+  std::string bytes;
+  EncodeTree(root, [&bytes](std::string_view piece) {
+    bytes.append(piece);
+    return true;
+  });
+  return bytes;
 }
 
 }  // namespace talvenor

@@ -4,6 +4,7 @@
 // scan gives, so a pass that lists only some folders again can splice them in and still save
 // the file a whole scan would save.
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -64,7 +65,9 @@ bool VisitInScanOrder(const FolderNode& node, OnFolder&& onFolder, OnFile&& onFi
 CElement ToElement(const FolderNode& folder, const FileRecord& file);
 // The records of the tree in scan order, appended.
 void AppendRecords(const FolderNode& root, Snapshot& out);
-// The snapshot file's bytes for the tree's records.
+// The snapshot file's bytes for the tree's records, handed to put in pieces of about a
+// megabyte; false as soon as put refused one.
+bool EncodeTree(const FolderNode& root, const std::function<bool(std::string_view)>& put);
 std::string EncodeTree(const FolderNode& root);
 
 }  // namespace talvenor

@@ -108,6 +108,13 @@ bool DirReader::Next(DirEntry& entry) {
       return true;
     }
     if (de->d_type != DT_REG && de->d_type != DT_LNK && de->d_type != DT_UNKNOWN) continue;
+    if (m_kindsOnly && de->d_type == DT_REG) {
+      entry.name.assign(name);
+      entry.kind = EntryKind::File;
+      entry.size = 0;
+      entry.writeTime = 0;
+      return true;
+    }
 
     struct stat st {};
     // Following links is what makes a link to a file count as that file.

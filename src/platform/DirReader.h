@@ -11,8 +11,8 @@ namespace talvenor::platform {
 // The search codes the engine acts upon.
 enum SearchCode : int {
   kSearchOk = 0,
-  kSearchNotFound = 2,       // a folder that vanished after its parent listed it
-  kSearchPathNotFound = 3,   // the folder named by the caller is missing
+  kSearchNotFound = 2,      // a folder that vanished after its parent listed it
+  kSearchPathNotFound = 3,  // the folder named by the caller is missing
   kSearchAccessDenied = 5,
   kSearchNotReady = 21,
   kSearchPathTooLong = 206,  // the folder's path is longer than the system accepts
@@ -44,6 +44,10 @@ class DirReader {
   // dangling links, FIFOs, sockets and devices are passed over, so no walk can loop or block.
   bool Next(DirEntry& entry);
 
+  // Entries whose kind the listing itself tells (plain files, folders) come without size and
+  // time: a walk that only needs the folders saves a look at every file.
+  void SetKindsOnly(bool kindsOnly) { m_kindsOnly = kindsOnly; }
+
   // errno of the last failure inside Next (0 at a clean end of the listing).
   int LastError() const { return m_lastError; }
 
@@ -60,6 +64,7 @@ class DirReader {
  private:
   void* m_dir = nullptr;  // DIR*, kept opaque so no system header leaks upward
   int m_lastError = 0;
+  bool m_kindsOnly = false;
 };
 
 }  // namespace talvenor::platform

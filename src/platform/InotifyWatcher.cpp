@@ -133,6 +133,7 @@ bool InotifyWatcher::WatchTree(const std::string& folder) {
   // Watch first, then list: a file made in between is either listed or reported.
   if (AddWatch(folder) < 0) return false;
   DirReader reader;
+  reader.SetKindsOnly(true);  // only folders are watched: no file needs looking at
   if (reader.Open(folder) != kSearchOk) return false;
   bool sawFile = false;
   std::vector<std::string> subfolders;

@@ -147,6 +147,10 @@ bool LockedFile::IsStillAt(const std::string& path) const {
 bool LockedFile::Sync() { return m_fd >= 0 && ::fdatasync(m_fd) == 0; }
 
 bool ReplaceFileAtomically(const std::string& path, std::string_view data) {
+  return ReplaceFileAtomically(path, [data](const PiecePut& put) { return put(data); });
+}
+
+bool ReplaceFileAtomically(const std::string& path, const std::function<bool(const PiecePut& put)>& produce) {
   // Opened as the file it replaces would be opened for writing: a lock held on it, or a file
   // made read-only, refuses the save. The rename alone would replace it all the same.
   LockedFile current;
@@ -154,7 +158,9 @@ bool ReplaceFileAtomically(const std::string& path, std::string_view data) {
   // A replaced file keeps the mode it had.
   struct stat st {};
   const mode_t mode = current.IsOpen() && ::fstat(current.Descriptor(), &st) == 0 ? (st.st_mode & 0777) : 0644;
-  return ReplaceThroughTemporary(path, mode, [data](int fd) { return WriteAllTo(fd, data); });
+  return ReplaceThroughTemporary(path, mode, [&produce](int fd) {
+    return produce([fd](std::string_view piece) { return WriteAllTo(fd, piece); });
+  });
 }
 
 bool IsReplacementTemporaryName(std::string_view name, std::string_view base) {

@@ -50,6 +50,10 @@ class LockedFile {
 // the folder. Fails, leaving the old file, when it cannot be opened for writing: EWOULDBLOCK
 // when another holder has it locked, EACCES when it is read-only.
 bool ReplaceFileAtomically(const std::string& path, std::string_view data);
+// The same for contents made in pieces: produce hands each piece to put, which writes it
+// (false once a write failed), so a large file is never held whole.
+using PiecePut = std::function<bool(std::string_view piece)>;
+bool ReplaceFileAtomically(const std::string& path, const std::function<bool(const PiecePut& put)>& produce);
 
 // Write failures injected by tests: after this many further bytes a write fails with ENOSPC.
 // A negative value turns it off.

@@ -7,8 +7,10 @@
 
 #include "core/Messages.h"
 #include "detect/ChangeDetector.h"
+#include "detect/FolderScanner.h"
 #include "detect/FolderSize.h"
 #include "detect/MonitorSessionFixture.h"
+#include "detect/SnapshotFile.h"
 #include "detect/WatcherThread.h"
 #include "platform/DirReader.h"
 
@@ -270,6 +272,27 @@ TEST_F(MonitorSessionTest, WhileTheWatchLimitForcesPollingEveryPassScansTheWhole
   ASSERT_EQ(Generations().size(), 2u);
   EXPECT_EQ(CopiesIn(Generations()[1]), (std::vector<std::string>{"first.txt", "seen.txt"}));
   EXPECT_TRUE(session.Detector().LastPassWasWhole());
+}
+
+TEST_F(MonitorSessionTest, OneWalkAtStartGivesTheBaselineOfAScanAndMissesNothingWrittenMeanwhile) {
+  watch.Write("sub/deeper/x.txt", "x");
+  // Written while the size walk goes on, into a folder it has already summed.
+  ui.onPump = [&] {
+    ui.onPump = nullptr;
+    watch.Write("sub/during-the-walk.txt", "late");
+  };
+  session.StartMonitoring();
+  ASSERT_TRUE(session.IsRunning());
+  test::RecordingUi quiet;
+  FolderScanner scanner(quiet);
+  scanner.SetLevelPath(0, watch.path() + "/");
+  Snapshot scan;
+  scanner.ScanFolder(0, scan);
+  std::erase_if(scan, [](const CElement& e) { return e.m_strName == "during-the-walk.txt"; });
+  EXPECT_EQ(test::ReadFile(paths.g_snapshotPath), EncodeSnapshot(scan)) << "the walk's records, in scan order";
+  ASSERT_TRUE(WaitForFlag());
+  session.OnMonitorTick();
+  EXPECT_EQ(OnlyGenerationCopies(), std::vector<std::string>{"during-the-walk.txt"});
 }
 
 }  // namespace
