@@ -32,8 +32,9 @@ int BackupStore::FindOldest(const platform::FolderHandle& backup, std::string& o
   std::string oldest;
   int count = 0;
   // A link is never a generation, even a link to a folder: pruning never reaches outside.
+  // Nor is someone else's folder: planted under later names, it would push ours out.
   for (const platform::FolderEntry& entry : entries) {
-    if (!entry.folder || !IsGenerationName(entry.name)) continue;
+    if (!entry.folder || !IsGenerationName(entry.name) || !backup.OwnsEntry(entry.name)) continue;
     ++count;
     if (passedOver.count(entry.name) != 0) continue;
     if (oldest.empty() || oldest > entry.name) oldest = entry.name;

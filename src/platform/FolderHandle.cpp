@@ -108,6 +108,11 @@ bool FolderHandle::Has(const std::string& name) const {
   return !name.empty() && ::fstatat(m_fd, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0;
 }
 
+bool FolderHandle::OwnsEntry(const std::string& name) const {
+  struct stat st {};
+  return !name.empty() && ::fstatat(m_fd, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 && st.st_uid == ::geteuid();
+}
+
 bool FolderHandle::RemoveEntry(const std::string& name) const { return ::unlinkat(m_fd, name.c_str(), 0) == 0; }
 
 bool FolderHandle::RemoveChild(const std::string& name) const {

@@ -42,6 +42,8 @@ class FolderHandle {
   FolderHandle NewChild(const std::string& name, unsigned mode) const;
   // An entry of exactly this name exists (a link counts as itself).
   bool Has(const std::string& name) const;
+  // An entry of exactly this name that this process owns (a link counts as itself).
+  bool OwnsEntry(const std::string& name) const;
   // Removes an entry that is not a folder: a link itself, never what it points to.
   bool RemoveEntry(const std::string& name) const;
   bool RemoveChild(const std::string& name) const;  // an empty folder

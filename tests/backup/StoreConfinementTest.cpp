@@ -125,6 +125,17 @@ TEST_F(StoreConfinementTest, NoCopyGoesIntoAnOpenFolderSwappedInForTheNewGenerat
   EXPECT_TRUE(Names(made).empty());
 }
 
+// Someone who can write into the backup folder plants folders named as later generations.
+TEST_F(StoreConfinementTest, FoldersOfOthersNeverPushOurGenerationsOut) {
+  if (::geteuid() != 0) GTEST_SKIP() << "needs root to make folders of another user";
+  const std::string ours[] = {tmp.MakeFolder("bk/20120101000000.0"), tmp.MakeFolder("bk/20120102000000.0")};
+  for (const char* planted : {"bk/99991231235959.0", "bk/99991231235959.1"})
+    ASSERT_EQ(0, ::chown(tmp.MakeFolder(planted).c_str(), 65534, 65534));
+  settings.BAKSZ = 2;
+  store.PruneGenerations();
+  for (const std::string& generation : ours) EXPECT_TRUE(fs::exists(generation)) << generation;
+}
+
 // A planted tree deeper than the descriptors a process may hold goes, with few descriptors and
 // little stack to spare.
 TEST_F(StoreConfinementTest, ATreeOfAnyDepthIsEmptiedWithFewDescriptorsAndLittleStack) {
