@@ -7,7 +7,7 @@
 # The trees are made once in WORK_DIR and kept for the next run; delete WORK_DIR when done.
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
-build=${1:-$here/build}
+build=$(cd "${1:-$here/build}" && pwd)
 work=${2:-/var/tmp/talvenor-bench}
 shift $(( $# > 2 ? 2 : $# ))
 sizes=${*:-100000 1000000}
@@ -26,7 +26,7 @@ time_ms() {  # best of 3 runs of a command, in milliseconds
 }
 ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", a / b }'; }
 column() {  # column() NAME FIELD: a field of a benchmark's csv row (3 real time, 4 CPU time)
-  awk -F, -v n="\"$1\"" -v f="$2" '$1 == n { printf "%d", $f }' <<<"$csv"
+  awk -F, -v n="\"$1" -v f="$2" 'index($1, n) == 1 { printf "%d", $f; exit }' <<<"$csv"
 }
 
 # A headless session on the tree: Start until "test2.dat" is saved, five saves at LEVEL 1
