@@ -84,8 +84,8 @@ void BM_PassAfterOneFileChanged(benchmark::State& state) {
     s.session->Detector().DetectChanges(tree, 1, touched);
   }
   std::remove(file.c_str());
-  state.counters["changes"] = s.session->Detector().LastChangeCount();
-  state.counters["whole"] = s.session->Detector().LastPassWasWhole() ? 1 : 0;
+  // The csv report takes no counter that the first benchmark lacks.
+  state.counters["changes"] = s.session->Detector().LastPassWasWhole() ? -1 : s.session->Detector().LastChangeCount();
 }
 BENCHMARK(BM_PassAfterOneFileChanged)->Unit(benchmark::kMillisecond);
 
