@@ -1,14 +1,17 @@
 #include "detect/SnapshotIndex.h"
 
 #include <functional>
+#include <random>
 #include <string_view>
 
 namespace talvenor {
 namespace {
 
-std::uint64_t Mix(std::uint64_t h, std::uint64_t v) {
-  h ^= v + 0x9e3779b97f4a7c15ULL + (h << 6) + (h >> 2);
-  return h;
+// A bijection that spreads every input bit over the whole word (the splitmix64 finaliser).
+std::uint64_t Stir(std::uint64_t h) {
+  h = (h ^ (h >> 30)) * 0xbf58476d1ce4e5b9ULL;
+  h = (h ^ (h >> 27)) * 0x94d049bb133111ebULL;
+  return h ^ (h >> 31);
 }
 
 bool SameFile(const CElement& a, const CElement& b) {
@@ -19,6 +22,10 @@ bool SameFile(const CElement& a, const CElement& b) {
 }  // namespace
 
 SnapshotIndex::SnapshotIndex(const Snapshot& snapshot) : m_snapshot(snapshot) {
+  // A key of its own for every index: a crafted "test2.dat" cannot then be made of records
+  // that share one run of slots, which would cost time in the square of their number.
+  std::random_device random;
+  m_key = (static_cast<std::uint64_t>(random()) << 32) ^ random();
   std::size_t capacity = 16;
   while (capacity < snapshot.size() * 2) capacity *= 2;
   m_slots.assign(capacity, 0);
@@ -41,11 +48,13 @@ std::uint64_t SnapshotIndex::Hash(const CElement& record) const {
   const std::string& folder = record.m_strFolder.str();
   if (&folder != m_lastFolder) {
     m_lastFolder = &folder;
-    m_lastFolderHash = std::hash<std::string_view>{}(folder);
+    m_lastFolderHash = Stir(m_key ^ std::hash<std::string_view>{}(folder));
   }
-  std::uint64_t h = Mix(m_lastFolderHash, std::hash<std::string_view>{}(record.m_strName));
-  h = Mix(h, record.m_dwSize);
-  return Mix(h, record.m_ftWrite);
+  // Each step is a bijection of what came before: records of one name that differ in size or
+  // time never share a hash.
+  std::uint64_t h = Stir(m_lastFolderHash ^ std::hash<std::string_view>{}(record.m_strName));
+  h = Stir(h ^ record.m_dwSize);
+  return Stir(h ^ record.m_ftWrite);
 }
 
 bool SnapshotIndex::Contains(const CElement& record) const {

@@ -27,6 +27,7 @@ class SnapshotIndex {
   const Snapshot& m_snapshot;
   std::vector<std::uint32_t> m_slots;  // record index + 1; 0 is an empty slot
   std::uint64_t m_mask = 0;
+  std::uint64_t m_key = 0;
   // Records of one folder share its text, so its hash is kept while the folder repeats.
   mutable const std::string* m_lastFolder = nullptr;
   mutable std::uint64_t m_lastFolderHash = 0;

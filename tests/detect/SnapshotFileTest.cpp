@@ -188,16 +188,30 @@ TEST(SnapshotFile, FileCutShortWhileReadIsDamagedNeverAFault) {
       ::testing::ExitedWithCode(0), "");
 }
 
-// An index over identical records, and matching against it, do work in proportion to the
-// records: kept apart, the copies made one probe sequence as long as the file.
-TEST(SnapshotIndex, IdenticalRecordsCostWorkInProportionToTheirNumber) {
-  constexpr std::size_t kRecords = 100000;
-  Snapshot loaded;
-  ASSERT_TRUE(DecodeSnapshot(EncodeSnapshot(Snapshot(kRecords, Make("same", "/w/"))), loaded));
-  const SnapshotIndex index(loaded);
-  for (const CElement& e : loaded) ASSERT_TRUE(index.Contains(e));
-  EXPECT_FALSE(index.Contains(Make("other", "/w/")));
-  EXPECT_LE(index.SlotsVisited(), 4 * kRecords);
+// An index does work in proportion to its records whatever they hold: identical records once
+// made one probe sequence as long as the file, and records that differ only in the high bits of
+// their time or size (as a crafted file can hold) once fell into one slot.
+TEST(SnapshotIndex, HostileRecordsCostWorkInProportionToTheirNumber) {
+  constexpr std::size_t kRecords = 20000;
+  struct Case {
+    const char* what;
+    std::uint32_t sizeStep;
+    platform::FileTime timeStep;
+  };
+  for (const Case& c : {Case{"identical", 0, 0}, Case{"times 2^32 apart", 0, 1ULL << 32},
+                        Case{"times 2^48 apart", 0, 1ULL << 48}, Case{"sizes 2^20 apart", 1U << 20, 0}}) {
+    SCOPED_TRACE(c.what);
+    Snapshot records;
+    for (std::size_t i = 0; i < kRecords; ++i)
+      records.push_back(Make("same", "/w/", static_cast<std::uint32_t>(3 + i * c.sizeStep),
+                             128491744890000000ULL + i * c.timeStep));
+    Snapshot loaded;
+    ASSERT_TRUE(DecodeSnapshot(EncodeSnapshot(records), loaded));
+    const SnapshotIndex index(loaded);
+    for (const CElement& e : loaded) ASSERT_TRUE(index.Contains(e));
+    EXPECT_FALSE(index.Contains(Make("other", "/w/")));
+    EXPECT_LE(index.SlotsVisited(), 4 * kRecords);
+  }
 }
 
 TEST(SnapshotFile, MissingOrHeldFilesAndTheirMessages) {
