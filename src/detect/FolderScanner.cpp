@@ -35,6 +35,12 @@ bool FolderScanner::Report(const FolderNode& node) {
 }
 
 void FolderScanner::ListOne(FolderNode& node, std::vector<FolderNode*>& found) const {
+  if (m_beforeListing && !m_beforeListing(node)) return;
+  Fill(node, found);
+  if (m_afterListing) m_afterListing(node);
+}
+
+void FolderScanner::Fill(FolderNode& node, std::vector<FolderNode*>& found) const {
   platform::DirReader reader;
   // Below level 0 the folder was just listed by its parent: if it is gone now, it vanished.
   node.code = reader.Open(node.path.str(), node.level > 0);

@@ -39,6 +39,10 @@ class FolderScanner {
 
   // Applied to every folder right after its listing, on whichever thread listed it.
   void SetLeaveOut(std::function<void(FolderNode&)> leaveOut) { m_leaveOut = std::move(leaveOut); }
+  // Called on the listing thread just before a folder is listed; false leaves it unlisted.
+  void SetBeforeListing(std::function<bool(FolderNode&)> hook) { m_beforeListing = std::move(hook); }
+  // Called on the listing thread once a folder's listing is complete, failed ones included.
+  void SetAfterListing(std::function<void(FolderNode&)> hook) { m_afterListing = std::move(hook); }
 
   // What a listing met, put into its folder: a subfolder (unlisted, or out of reach below the
   // deepest level) and a file with its time in local time.
@@ -51,12 +55,15 @@ class FolderScanner {
  private:
   // One folder: its files, and its subfolders as unlisted nodes appended to found.
   void ListOne(FolderNode& node, std::vector<FolderNode*>& found) const;
+  void Fill(FolderNode& node, std::vector<FolderNode*>& found) const;
   void ListBelow(std::vector<FolderNode*> pending) const;
 
   UiPort& m_ui;
   std::array<SharedFolder, kDeepestLevel + 1> m_levelPath;
   unsigned m_threads = 2;
   std::function<void(FolderNode&)> m_leaveOut;
+  std::function<bool(FolderNode&)> m_beforeListing;
+  std::function<void(FolderNode&)> m_afterListing;
   // A folder deeper than the deepest level, or whose path the system refuses, is left out
   // and the walk goes on; the user hears of each such folder once.
   std::set<std::string> m_outOfReach;

@@ -1,66 +1,132 @@
 #include "detect/FolderSize.h"
 
+#include <atomic>
+#include <chrono>
+#include <mutex>
+#include <thread>
+#include <unordered_set>
 #include <vector>
 
 #include "detect/FolderScanner.h"
 #include "platform/DirReader.h"
-#include "platform/FileTime.h"
 
 namespace talvenor {
 namespace {
 
 int g_folderCounter = 0;
 
+// After each summed subfolder; true when the user asked to cancel.
+bool SubfolderSummed(UiPort& ui) {
+  ui.ProgressStep();
+  ui.ProgressPump(true);
+  if (g_folderCounter > kFolderCounterLimit) {
+    g_folderCounter = 0;
+    ui.ProgressReset();
+  }
+  return ui.ProgressCancelRequested();
+}
+
+// The folders whose listing the walk's threads have finished, waited for one by one in the
+// order of the one-thread walk. The waiting side looks again every couple of milliseconds
+// instead of being woken for each folder: a wake-up per folder would cost the listing threads
+// more than the listing itself.
+class ListedFolders {
+ public:
+  void Add(const FolderNode& node) {
+    std::lock_guard lock(m_mutex);
+    m_listed.insert(&node);
+  }
+  void WaitFor(const FolderNode& node) {
+    std::unique_lock lock(m_mutex);
+    while (m_listed.count(&node) == 0) {
+      lock.unlock();
+      std::this_thread::sleep_for(std::chrono::milliseconds(2));
+      lock.lock();
+    }
+  }
+
+ private:
+  std::mutex m_mutex;
+  std::unordered_set<const FolderNode*> m_listed;
+};
+
+// The sum of what the threads listed, with the steps, pumps and counter of the one-thread
+// walk: the same window, the same moments to cancel.
+std::int64_t SumListed(const FolderNode& node, UiPort& ui, ListedFolders& listed) {
+  ++g_folderCounter;
+  listed.WaitFor(node);
+  if (node.code != platform::kSearchOk) return 0;
+  std::uint64_t total = 0;
+  for (const FileRecord& file : node.files) total += file.size;
+  for (const FolderNode::Child& child : node.children) {
+    // Below the deepest level a scan records nothing; the size still counts.
+    const std::string& path = child.node->path.str();
+    const std::int64_t size = child.node->level > FolderScanner::kDeepestLevel
+                                  ? GetFolderSize(path.substr(0, path.size() - 1), ui)
+                                  : SumListed(*child.node, ui, listed);
+    if (size < 0) return -1;
+    total += static_cast<std::uint64_t>(size);
+    if (SubfolderSummed(ui)) return -1;
+  }
+  return static_cast<std::int64_t>(total);
+}
+
 }  // namespace
 
 int FolderCounter() { return g_folderCounter; }
 void SetFolderCounterForTest(int value) { g_folderCounter = value; }
 
-std::int64_t GetFolderSize(const std::string& folder, UiPort& ui) { return GetFolderSize(folder, ui, nullptr); }
-
-std::int64_t GetFolderSize(const std::string& folder, UiPort& ui, FolderNode* tree) {
+std::int64_t GetFolderSize(const std::string& folder, UiPort& ui) {
   ++g_folderCounter;
   // The separator is added even after one already there: "" then lists the root, as the
   // pattern "\*.*" does.
   const std::string base = folder + "/";
   platform::DirReader reader;
-  const int code = reader.Open(base, tree != nullptr && tree->level > 0);
-  if (tree != nullptr) tree->code = code;
-  if (code != platform::kSearchOk) return 0;
+  if (reader.Open(base) != platform::kSearchOk) return 0;
 
   std::uint64_t total = 0;
   std::vector<std::string> subfolders;
-  std::vector<FolderNode*> nodes;
-  const long offset = platform::CurrentUtcOffsetSeconds();
   platform::DirEntry entry;
   // Folders are summed after the listing is closed, so a deep tree holds one open listing
   // at a time instead of one per level.
   while (reader.Next(entry)) {
     if (entry.kind == platform::EntryKind::Folder) {
       subfolders.push_back(base + entry.name);
-      if (tree != nullptr) nodes.push_back(FolderScanner::AddSubfolder(*tree, entry.name));
     } else {
       total += static_cast<std::uint32_t>(entry.size);
-      if (tree != nullptr) FolderScanner::AddFile(*tree, std::move(entry), offset);
     }
   }
   reader.Close();
 
-  for (std::size_t i = 0; i < subfolders.size(); ++i) {
-    // Below the deepest level a scan records nothing; the size still counts.
-    FolderNode* node = tree != nullptr && nodes[i]->code == FolderScanner::kUnlisted ? nodes[i] : nullptr;
-    const std::int64_t size = GetFolderSize(subfolders[i], ui, node);
+  for (const std::string& subfolder : subfolders) {
+    const std::int64_t size = GetFolderSize(subfolder, ui);
     if (size < 0) return -1;
     total += static_cast<std::uint64_t>(size);
-    ui.ProgressStep();
-    ui.ProgressPump(true);
-    if (g_folderCounter > kFolderCounterLimit) {
-      g_folderCounter = 0;
-      ui.ProgressReset();
-    }
-    if (ui.ProgressCancelRequested()) return -1;
+    if (SubfolderSummed(ui)) return -1;
   }
   return static_cast<std::int64_t>(total);
+}
+
+std::int64_t GetFolderSize(const std::string& folder, UiPort& ui, FolderNode& tree,
+                           const std::function<void(const std::string& folder)>& beforeListing) {
+  tree.path = SharedFolder(folder + "/");
+  tree.level = 0;
+  ListedFolders listed;
+  std::atomic<bool> cancelled{false};
+  // A scanner of its own: the session's leaves its own files out, but the size counts them.
+  FolderScanner scanner(ui);
+  scanner.SetBeforeListing([&](FolderNode& node) {
+    if (cancelled) return false;
+    beforeListing(node.path.str());
+    return true;
+  });
+  scanner.SetAfterListing([&](FolderNode& node) { listed.Add(node); });
+  // The listing runs ahead on two threads while this one serves the progress window.
+  std::thread walk([&] { scanner.List(tree, true); });
+  const std::int64_t size = SumListed(tree, ui, listed);
+  if (size < 0) cancelled = true;
+  walk.join();
+  return size;
 }
 
 }  // namespace talvenor

@@ -2,6 +2,7 @@
 // The size pre-check of Start: the total of the file sizes below a folder, with the progress
 // window stepped once per summed subfolder and Cancel or Esc noticed between subfolders.
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "core/UiPort.h"
@@ -15,9 +16,12 @@ inline constexpr int kFolderCounterLimit = 20000;
 // Bytes below folder (low 32 bits of each file's size), or -1 when the user cancelled.
 // A folder that cannot be listed counts 0.
 std::int64_t GetFolderSize(const std::string& folder, UiPort& ui);
-// The same walk, also recording every file into tree (its path and level set), as a scan
-// would list them: Start then needs no second walk for its baseline.
-std::int64_t GetFolderSize(const std::string& folder, UiPort& ui, FolderNode* tree);
+// The same total, the folders listed on two threads and every file recorded into tree (its
+// path and level set) as a scan lists them: Start then needs no second walk for its baseline.
+// beforeListing runs on the listing thread just before each folder within the scan's depth is
+// listed (its path ends in "/"). The progress window and Cancel see the one-thread walk.
+std::int64_t GetFolderSize(const std::string& folder, UiPort& ui, FolderNode& tree,
+                           const std::function<void(const std::string& folder)>& beforeListing);
 
 // The process-wide folder counter; it carries over from one Start to the next.
 int FolderCounter();

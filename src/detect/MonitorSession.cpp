@@ -88,14 +88,16 @@ bool MonitorSession::RunStartChecks(std::unique_ptr<FolderNode>& baseline) {
   // The folders first: a pair that will be refused must not cost a walk of the whole disk
   // (both folders are "/" in a fresh profile) and a question about its size.
   if (CheckStartFolders() == 0) return false;
-  // The size walk also lists the tree for the baseline: one walk instead of two. Watching
-  // begins first, so what changes after a folder was listed is known to the first pass.
-  Watch(m_settings.DIR1);
-  if (m_settings.FIRST == 0) {
-    baseline = std::make_unique<FolderNode>();
-    baseline->path = SharedFolder(m_settings.DIR1 + "/");
-  }
-  const std::int64_t size = GetFolderSize(m_settings.DIR1, m_ui, baseline.get());
+  // One walk on two threads gives the size, the watches and the baseline. Each folder is
+  // watched just before it is listed, so what changes after its listing is known to the first
+  // pass; the watcher reads the events of the walk once it is over.
+  PrepareWatch();
+  m_watcher->Prepare(m_settings.DIR1, g_changeSeen);
+  baseline = std::make_unique<FolderNode>();
+  const std::int64_t size = GetFolderSize(m_settings.DIR1, m_ui, *baseline,
+                                          [this](const std::string& folder) { m_watcher->WatchFolder(folder); });
+  m_watcher->Begin();
+  if (m_settings.FIRST != 0) baseline.reset();
   if (size < 0) return false;
   return size <= kLargeFolderBytes || m_ui.AskOkCancel(msg::kFolderTooLarge, MessageIcon::Warning);
 }
@@ -116,7 +118,7 @@ void MonitorSession::StartMonitoring() {
   // Start scans the whole tree: what changed while nobody watched is known to no event.
   m_detector->ForgetHeldSnapshot();
   m_sessionStart = std::chrono::steady_clock::now();
-  // Watching began before the size walk: a file saved while the tree is walked is then seen,
+  // Watching began with the size walk: a file saved while the tree is walked is then seen,
   // at the cost of one pass too many, instead of missed until some other change.
   g_monitoring = 1;
   m_backup->RemoveCopyLeftovers();
@@ -142,11 +144,15 @@ int MonitorSession::StartWatcher(const std::string& folder) {
 }
 
 void MonitorSession::Watch(const std::string& folder) {
+  PrepareWatch();
+  // A watcher that cannot be set up is not reported: the session runs and sees nothing.
+  m_watcher->Start(folder, g_changeSeen);
+}
+
+void MonitorSession::PrepareWatch() {
   m_limitNoticeShown = false;
   m_outage->Reset();
   m_watcher->IgnoreFilesIn(m_paths.Folder(), &AppPaths::IsOwnFileName);
-  // A watcher that cannot be set up is not reported: the session runs and sees nothing.
-  m_watcher->Start(folder, g_changeSeen);
 }
 
 int MonitorSession::StopWatcher() {

@@ -67,6 +67,8 @@ class MonitorSession {
   bool RunStartChecks(std::unique_ptr<FolderNode>& baseline);
   // The watcher part of StartWatcher.
   void Watch(const std::string& folder);
+  // What every new watch starts from: the limit notice and the outage anew, own files ignored.
+  void PrepareWatch();
 
   Settings& m_settings;
   const AppPaths& m_paths;

@@ -1,5 +1,7 @@
 #include "detect/WatcherThread.h"
 
+#include <utility>
+
 namespace talvenor {
 
 using StepResult = platform::InotifyWatcher::StepResult;
@@ -10,6 +12,19 @@ bool WatcherThread::Start(const std::string& folder, std::atomic<int>& flag) {
   if (!m_watcher.Open(folder)) return false;
   m_thread = std::thread([this] { Run(); });
   return true;
+}
+
+bool WatcherThread::Prepare(const std::string& folder, std::atomic<int>& flag) {
+  Stop();
+  m_watcher.RaiseOnChange(&flag);
+  m_prepared = m_watcher.OpenUnwatched(folder);
+  return m_prepared;
+}
+
+void WatcherThread::Begin() {
+  if (!std::exchange(m_prepared, false)) return;
+  m_watcher.WatchesAdded();
+  m_thread = std::thread([this] { Run(); });
 }
 
 void WatcherThread::Run() {
@@ -28,6 +43,7 @@ void WatcherThread::Run() {
 }
 
 void WatcherThread::Stop() {
+  m_prepared = false;
   if (m_thread.joinable()) {
     m_watcher.RequestStop();
     m_thread.join();

@@ -21,6 +21,12 @@ class WatcherThread {
   // False when no notification could be set up (the session then sees nothing, unless the
   // watcher fell back to polling mode).
   bool Start(const std::string& folder, std::atomic<int>& flag);
+  // The same for a caller that walks the tree itself: Prepare watches nothing yet, WatchFolder
+  // (from any thread) watches one folder, to be called before the caller lists it, and Begin
+  // starts the thread once the walk is over. Events of the walk wait in the kernel's queue.
+  bool Prepare(const std::string& folder, std::atomic<int>& flag);
+  void WatchFolder(const std::string& folder) { m_watcher.WatchFolder(folder); }
+  void Begin();
   // The program's own files in that folder raise nothing. Before Start.
   void IgnoreFilesIn(const std::string& folder, std::function<bool(const std::string& name)> isIgnored) {
     m_watcher.IgnoreFilesIn(folder, std::move(isIgnored));
@@ -43,6 +49,7 @@ class WatcherThread {
 
   platform::InotifyWatcher m_watcher;
   std::thread m_thread;
+  bool m_prepared = false;
 };
 
 }  // namespace talvenor

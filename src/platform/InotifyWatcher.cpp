@@ -53,6 +53,13 @@ bool IsUnder(const std::string& path, const std::string& prefix) {
 InotifyWatcher::~InotifyWatcher() { Close(); }
 
 bool InotifyWatcher::Open(const std::string& root) {
+  if (!OpenUnwatched(root)) return false;
+  WatchTree(m_root);
+  WatchesAdded();
+  return true;
+}
+
+bool InotifyWatcher::OpenUnwatched(const std::string& root) {
   Close();
   m_root = root;
   while (m_root.size() > 1 && m_root.back() == '/') m_root.pop_back();
@@ -64,38 +71,68 @@ bool InotifyWatcher::Open(const std::string& root) {
     if (m_inotifyFd < 0 && (errno == EMFILE || errno == ENOSPC)) m_pollingMode = true;
     return false;
   }
-  WatchTree(m_root);
+  m_ignoredIdentity = m_isIgnored ? FolderIdentity(m_ignoredFolder) : std::nullopt;
+  return true;
+}
+
+void InotifyWatcher::WatchFolder(const std::string& folder) {
+  if (m_pollingMode || m_inotifyFd < 0) return;
+  // The system calls on the caller's thread; only the maps are shared.
+  const std::optional<NewWatch> made =
+      MakeWatch(folder.size() > 1 && folder.back() == '/' ? folder.substr(0, folder.size() - 1) : folder);
+  if (!made) return;
+  std::lock_guard lock(m_walkMutex);
+  RecordWatch(*made);
+}
+
+void InotifyWatcher::WatchesAdded() {
   const auto it = m_wds.find(m_root);
   m_rootWd = it == m_wds.end() ? -1 : it->second;
   m_rootLost = m_rootWd < 0 && !m_pollingMode;
   m_lastRootCheck = std::chrono::steady_clock::now();
-  return true;
 }
 
-int InotifyWatcher::AddWatch(const std::string& folder) {
-  const bool isRoot = folder == m_root;
+std::optional<InotifyWatcher::NewWatch> InotifyWatcher::MakeWatch(const std::string& folder) {
+  NewWatch made;
+  made.folder = folder;
+  made.isRoot = folder == m_root;
   // Taken before the watch: should the path change in between, the next check tells.
-  const auto identity = isRoot ? FolderIdentity(folder) : std::nullopt;
-  int wd = -1;
+  if (made.isRoot) made.rootIdentity = FolderIdentity(folder).value_or(std::make_pair(std::uint64_t{0}, std::uint64_t{0}));
   if (m_fakeLimit) {
     errno = ENOSPC;
   } else {
-    wd = ::inotify_add_watch(m_inotifyFd, folder.c_str(), isRoot ? kRootMask : kWatchMask);
+    made.wd = ::inotify_add_watch(m_inotifyFd, folder.c_str(), made.isRoot ? kRootMask : kWatchMask);
   }
-  if (wd < 0) {
+  if (made.wd < 0) {
     // ENOSPC from inotify_add_watch is the per-user watch limit, not a full disk.
     if (errno == ENOSPC) m_pollingMode = true;
-    return -1;
+    return std::nullopt;
   }
-  const auto old = m_paths.find(wd);
-  if (old != m_paths.end()) m_wds.erase(old->second);
-  m_paths[wd] = folder;
-  m_wds[folder] = wd;
   struct stat st {};
-  m_modes[wd] = ::stat(folder.c_str(), &st) == 0 ? st.st_mode & 07777 : 0;
-  if (isRoot) m_rootIdentity = identity.value_or(std::make_pair(std::uint64_t{0}, std::uint64_t{0}));
-  if (m_isIgnored && SameFolder(folder, m_ignoredFolder)) m_ignoredWd = wd;
-  return wd;
+  if (::stat(folder.c_str(), &st) == 0) {
+    made.mode = st.st_mode & 07777;
+    made.ignored = m_ignoredIdentity && S_ISDIR(st.st_mode) &&
+                   *m_ignoredIdentity == std::make_pair(static_cast<std::uint64_t>(st.st_dev),
+                                                        static_cast<std::uint64_t>(st.st_ino));
+  }
+  return made;
+}
+
+void InotifyWatcher::RecordWatch(const NewWatch& made) {
+  const auto old = m_paths.find(made.wd);
+  if (old != m_paths.end()) m_wds.erase(old->second);
+  m_paths[made.wd] = made.folder;
+  m_wds[made.folder] = made.wd;
+  m_modes[made.wd] = made.mode;
+  if (made.isRoot) m_rootIdentity = made.rootIdentity;
+  if (made.ignored) m_ignoredWd = made.wd;
+}
+
+int InotifyWatcher::AddWatch(const std::string& folder) {
+  const std::optional<NewWatch> made = MakeWatch(folder);
+  if (!made) return -1;
+  RecordWatch(*made);
+  return made->wd;
 }
 
 void InotifyWatcher::Touch(const std::string& folder, bool withAllItHolds) {

@@ -11,6 +11,7 @@
 #include <functional>
 #include <map>
 #include <mutex>
+#include <optional>
 #include <set>
 #include <string>
 #include <utility>
@@ -41,6 +42,12 @@ class InotifyWatcher {
   // Watches root and every folder below it. False when no inotify instance could be made.
   // A watch limit met on the way switches to polling mode instead of failing.
   bool Open(const std::string& root);
+  // The same in three steps, for a caller that walks the tree itself: no watch yet; then one
+  // folder at a time, from any thread and before Step is first called, each one before the
+  // caller lists it; then done.
+  bool OpenUnwatched(const std::string& root);
+  void WatchFolder(const std::string& folder);
+  void WatchesAdded();
   // Waits up to timeoutMs (-1: no limit), at most a couple of seconds, and handles one batch of
   // events. Nothing on a timeout, so callers just step again.
   StepResult Step(int timeoutMs);
@@ -72,6 +79,17 @@ class InotifyWatcher {
  private:
   // Adds watches to folder and all folders below it; true when a file was met on the way.
   bool WatchTree(const std::string& folder);
+  struct NewWatch {
+    std::string folder;
+    int wd = -1;
+    unsigned mode = 0;
+    bool isRoot = false;
+    bool ignored = false;  // the folder whose own files raise nothing
+    std::pair<std::uint64_t, std::uint64_t> rootIdentity{0, 0};
+  };
+  // A watch's system calls, safe on any thread; RecordWatch puts it into the maps.
+  std::optional<NewWatch> MakeWatch(const std::string& folder);
+  void RecordWatch(const NewWatch& made);
   int AddWatch(const std::string& folder);
   void RenameWatches(const std::string& from, const std::string& to);
   void DropWatches(const std::string& prefix);
@@ -102,7 +120,9 @@ class InotifyWatcher {
   std::string m_ignoredFolder;
   std::function<bool(const std::string&)> m_isIgnored;
   int m_ignoredWd = -1;
+  std::optional<std::pair<std::uint64_t, std::uint64_t>> m_ignoredIdentity;  // taken at Open
   std::atomic<int>* m_flag = nullptr;
+  std::mutex m_walkMutex;  // the folders of a caller's walk come from its threads
   std::mutex m_touchedMutex;
   TouchedFolders m_touched;
   bool m_fakeOverflow = false;

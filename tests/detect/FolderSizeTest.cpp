@@ -2,6 +2,8 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <mutex>
+#include <set>
 
 #include "detect/FolderSize.h"
 #include "support/RecordingUi.h"
@@ -10,58 +12,82 @@
 namespace talvenor {
 namespace {
 
-class FolderSizeTest : public ::testing::Test {
+// Every case runs on the one-thread walk and on the two-thread walk of Start, which must show
+// the same total, steps, pumps and moments to cancel.
+class FolderSizeTest : public ::testing::TestWithParam<bool> {
  protected:
   void SetUp() override { SetFolderCounterForTest(0); }
+
+  std::int64_t Size(const std::string& folder) {
+    if (!GetParam()) return GetFolderSize(folder, ui);
+    std::mutex mutex;
+    std::set<std::string> watched;
+    FolderNode tree;
+    const std::int64_t size = GetFolderSize(folder, ui, tree, [&](const std::string& path) {
+      std::lock_guard lock(mutex);
+      watched.insert(path);
+    });
+    // Start watches each folder of a walk that was not cancelled just before listing it.
+    std::set<std::string> listed;
+    VisitInScanOrder(
+        tree, [&](const FolderNode& node) { listed.insert(node.path.str()); }, [](const FolderNode&, const FileRecord&) {});
+    if (size >= 0) {
+      EXPECT_EQ(watched, listed);
+    }
+    return size;
+  }
 
   test::TempDir tree;
   test::RecordingUi ui;
 };
 
-TEST_F(FolderSizeTest, SumsEveryFileOfTheTreeAndStepsOncePerSubfolder) {
-  EXPECT_EQ(GetFolderSize(tree / "missing", ui), 0);
+INSTANTIATE_TEST_SUITE_P(Walks, FolderSizeTest, ::testing::Bool(),
+                         [](const auto& info) { return info.param ? "TwoThreads" : "OneThread"; });
+
+TEST_P(FolderSizeTest, SumsEveryFileOfTheTreeAndStepsOncePerSubfolder) {
+  EXPECT_EQ(Size(tree / "missing"), 0);
   EXPECT_TRUE(ui.messages.empty());
-  EXPECT_EQ(GetFolderSize(tree.path(), ui), 0);
+  EXPECT_EQ(Size(tree.path()), 0);
   tree.Write("a.txt", "12345");
   tree.Write(".hidden", "123");
   tree.Write("sub/b.txt", "12");
   tree.Write("sub/deeper/c.txt", "1");
   tree.MakeFolder("empty");
-  EXPECT_EQ(GetFolderSize(tree.path(), ui), 11);
+  EXPECT_EQ(Size(tree.path()), 11);
   EXPECT_EQ(ui.progressSteps, 3);  // sub, sub/deeper, empty
   // A trailing "/" changes nothing.
-  EXPECT_EQ(GetFolderSize(tree.path() + "/", ui), 11);
+  EXPECT_EQ(Size(tree.path() + "/"), 11);
 }
 
-TEST_F(FolderSizeTest, OnlyTheLow32BitsOfAFileSizeCount) {
+TEST_P(FolderSizeTest, OnlyTheLow32BitsOfAFileSizeCount) {
   std::filesystem::resize_file(tree.Write("huge.bin", ""), 5'000'000'000ULL);  // sparse: no disk is spent
-  EXPECT_EQ(GetFolderSize(tree.path(), ui), 705'032'704);
+  EXPECT_EQ(Size(tree.path()), 705'032'704);
 }
 
-TEST_F(FolderSizeTest, CancelIsNoticedAfterTheNextSummedSubfolder) {
+TEST_P(FolderSizeTest, CancelIsNoticedAfterTheNextSummedSubfolder) {
   tree.Write("one/x", "x");
   tree.Write("two/y", "y");
   tree.Write("three/z", "z");
   ui.cancelAfterPumps = 0;
-  EXPECT_EQ(GetFolderSize(tree.path(), ui), -1);
+  EXPECT_EQ(Size(tree.path()), -1);
   EXPECT_EQ(ui.progressSteps, 1);
 }
 
-TEST_F(FolderSizeTest, AFolderWithoutSubfoldersCannotBeCancelled) {
+TEST_P(FolderSizeTest, AFolderWithoutSubfoldersCannotBeCancelled) {
   tree.Write("x", "xy");
   ui.cancelRequested = true;  // Esc pressed before the walk, nothing pumps it through
-  EXPECT_EQ(GetFolderSize(tree.path(), ui), 2);
+  EXPECT_EQ(Size(tree.path()), 2);
 }
 
-TEST_F(FolderSizeTest, TheCounterRestartsTheBarPastTwentyThousandFolders) {
+TEST_P(FolderSizeTest, TheCounterRestartsTheBarPastTwentyThousandFolders) {
   tree.MakeFolder("a/b");
   SetFolderCounterForTest(kFolderCounterLimit - 1);
-  EXPECT_EQ(GetFolderSize(tree.path(), ui), 0);
+  EXPECT_EQ(Size(tree.path()), 0);
   // Calls for the tree, a and a/b make 20002: reset after a/b is summed, then counting anew.
   EXPECT_EQ(ui.progressResets, 1);
   EXPECT_EQ(FolderCounter(), 0);
   // The counter carries over from one walk to the next.
-  EXPECT_EQ(GetFolderSize(tree.path(), ui), 0);
+  EXPECT_EQ(Size(tree.path()), 0);
   EXPECT_EQ(FolderCounter(), 3);
 }
 
