@@ -45,6 +45,7 @@ bool BackupOutage::RetryDue() {
   const std::optional<platform::FolderSpace> now = platform::SpaceOf(m_settings.DIR2);
   if (!now) return false;         // still gone: nothing to try
   if (!m_atLastTry) return true;  // the folder is back
+  if (now->device != m_atLastTry->device) return true;  // a disk mounted there again
   if (now->freeBytes >= m_atLastTry->freeBytes + kRoomMade && now->freeBytes >= m_needed) return true;
   if (m_atLastTry->freeFiles == 0 && now->freeFiles > 0) return true;
   if (now->freeBytes < std::max(m_needed, kRoomMade) || now->freeFiles == 0) return false;  // waits for room

@@ -30,7 +30,11 @@ bool BackupStore::MakeGeneration(std::string& generationName) {
   const std::string stamp = platform::FormatStamp(platform::GetLocalTime());
   const std::string base = m_settings.DIR2 + (EndsWithSeparator(m_settings.DIR2) ? "" : "/") + stamp;
   m_backupFolder = platform::FolderHandle::Open(m_settings.DIR2);
-  const int openError = errno;
+  int openError = errno;
+  if (m_backupFolder.IsOpen() && !OnPinnedDisk()) {
+    m_backupFolder.Close();
+    openError = ENODEV;
+  }
   for (int n = 0; n < kSequenceNumbers; ++n) {
     const std::string name = stamp + "." + std::to_string(n);
     // mkdir tests and takes the name in one step, so two passes never share a folder.
@@ -53,6 +57,21 @@ bool BackupStore::MakeGeneration(std::string& generationName) {
   // Every name taken: the pass's copies go on into the last generation, as they always did.
   generationName = stamp + "." + std::to_string(kSequenceNumbers - 1);
   return false;
+}
+
+void BackupStore::PinBackupDisk() {
+  const platform::FolderHandle folder = platform::FolderHandle::Open(m_settings.DIR2);
+  m_pinnedFolder = folder.IsOpen() ? m_settings.DIR2 : std::string();
+  m_pinnedDevice = folder.IsOpen() ? folder.Identity().first : 0;
+}
+
+bool BackupStore::OnPinnedDisk() {
+  const unsigned long long device = m_backupFolder.Identity().first;
+  if (m_pinnedFolder != m_settings.DIR2) {
+    m_pinnedFolder = m_settings.DIR2;
+    m_pinnedDevice = device;
+  }
+  return device == m_pinnedDevice;
 }
 
 std::string BackupStore::FreeCopyName(const std::string& name) const {

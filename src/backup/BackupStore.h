@@ -50,6 +50,13 @@ class BackupStore {
   // Puts the copies made so far on disk, before a pass saves the snapshot that claims them.
   bool FlushCopies();
 
+  // Takes the disk that holds the backup folder now as its disk: while the folder is found on
+  // another (a disk unplugged from under its mount point leaves the empty mount folder of the
+  // system disk behind), the backup side refuses every copy. Copies made there would fill the
+  // system disk and vanish behind the next mount of the real one. A backup folder named anew
+  // is taken on the disk where it is first met.
+  void PinBackupDisk();
+
   // Removes the hidden temporaries that a crash in the middle of a copy left in generation
   // folders (only where the file system has no unnamed files); nothing else is touched.
   void RemoveCopyLeftovers();
@@ -68,6 +75,8 @@ class BackupStore {
   // Empties the folder name inside parent; EmptyFolder's result.
   int EmptyLevel(const platform::FolderHandle& parent, const std::string& name, bool listedByParent);
   std::string InBackupFolder(const std::string& name) const;
+  // m_backupFolder is on the disk the backup folder was pinned to.
+  bool OnPinnedDisk();
 
   const Settings& m_settings;
   UiPort& m_ui;
@@ -79,6 +88,8 @@ class BackupStore {
   bool m_generationMade = false;  // the last new generation's folder was made by us
   std::uint64_t m_smallestRefused = 0;
   std::set<std::string> m_toldKeptChanging;  // sources the user heard of, once each
+  std::string m_pinnedFolder;                 // empty: pinned where next met
+  unsigned long long m_pinnedDevice = 0;
 };
 
 }  // namespace talvenor

@@ -122,6 +122,7 @@ void MonitorSession::StartMonitoring() {
   // at the cost of one pass too many, instead of missed until some other change.
   g_monitoring = 1;
   m_backup->RemoveCopyLeftovers();
+  m_backup->PinBackupDisk();
   if (baseline) m_detector->AdoptBaseline(m_settings.DIR1, std::move(baseline));
   m_host.StartTimer(TimerMilliseconds(m_settings.LEVEL));
   m_host.HideToTray();

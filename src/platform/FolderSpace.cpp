@@ -1,5 +1,6 @@
 #include "platform/FolderSpace.h"
 
+#include <sys/stat.h>
 #include <sys/statvfs.h>
 
 #include <mutex>
@@ -23,8 +24,10 @@ std::optional<FolderSpace> SpaceOf(const std::string& folder) {
     if (g_source) return g_source(folder);
   }
   struct statvfs st {};
-  if (::statvfs(folder.c_str(), &st) != 0) return std::nullopt;
-  return FolderSpace{static_cast<std::uint64_t>(st.f_bavail) * st.f_frsize, static_cast<std::uint64_t>(st.f_favail)};
+  struct stat where {};
+  if (::statvfs(folder.c_str(), &st) != 0 || ::stat(folder.c_str(), &where) != 0) return std::nullopt;
+  return FolderSpace{static_cast<std::uint64_t>(st.f_bavail) * st.f_frsize, static_cast<std::uint64_t>(st.f_favail),
+                     static_cast<std::uint64_t>(where.st_dev)};
 }
 
 }  // namespace talvenor::platform

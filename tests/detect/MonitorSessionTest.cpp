@@ -1,6 +1,7 @@
 // Start, Stop and the tick of a monitoring session, with a real watcher thread.
 #include <fcntl.h>
 #include <sys/mman.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -206,6 +207,36 @@ TEST_F(MonitorSessionTest, ACopyTheBackupSideRefusedIsTriedAgainWithoutAnotherCh
   // No event at all: the retry comes by itself within a few ticks.
   g_changeSeen = 0;
   for (int tick = 0; tick < 3 && Generations().empty(); ++tick) session.OnMonitorTick();
+  EXPECT_EQ(OnlyGenerationCopies(), std::vector<std::string>{"report.txt"});
+}
+
+// A backup disk unplugged from under its mount point leaves the empty mount folder of the
+// system disk behind: copies made there would vanish behind the next mount of the real disk.
+TEST_F(MonitorSessionTest, ABackupFolderFoundOnAnotherDiskGetsNoCopyUntilItsDiskIsBack) {
+  test::TempDir other("/dev/shm");
+  struct stat here {};
+  struct stat there {};
+  if (::stat(backup.path().c_str(), &here) != 0 || ::stat(other.path().c_str(), &there) != 0 ||
+      here.st_dev == there.st_dev)
+    GTEST_SKIP() << "no second file system at /dev/shm";
+  // The backup folder's name stands for the mount point: a link that is pointed elsewhere.
+  const std::string mountPoint = home / "disk";
+  fs::create_directory_symlink(backup.path(), mountPoint);
+  settings.DIR2 = mountPoint;
+  session.StartMonitoring();
+  ASSERT_TRUE(session.IsRunning());
+  fs::remove(mountPoint);
+  fs::create_directory_symlink(other.path(), mountPoint);
+  watch.Write("report.txt", "important");
+  g_changeSeen = 1;
+  session.OnMonitorTick();
+  EXPECT_TRUE(fs::is_empty(other.path())) << "copied onto the wrong disk";
+  EXPECT_EQ(ui.notices.size(), 1u);
+  fs::remove(mountPoint);
+  fs::create_directory_symlink(backup.path(), mountPoint);
+  // The disk is back: the copy follows at the next tick, with no change to start it.
+  g_changeSeen = 0;
+  session.OnMonitorTick();
   EXPECT_EQ(OnlyGenerationCopies(), std::vector<std::string>{"report.txt"});
 }
 

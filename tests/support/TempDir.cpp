@@ -13,8 +13,10 @@ namespace fs = std::filesystem;
 
 namespace talvenor::test {
 
-TempDir::TempDir() {
-  std::string tmpl = (fs::temp_directory_path() / "talvenor-test-XXXXXX").string();
+TempDir::TempDir() : TempDir(fs::temp_directory_path().string()) {}
+
+TempDir::TempDir(const std::string& parent) {
+  std::string tmpl = (fs::path(parent) / "talvenor-test-XXXXXX").string();
   if (::mkdtemp(tmpl.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
   m_path = tmpl;
 }

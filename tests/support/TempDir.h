@@ -8,6 +8,8 @@ namespace talvenor::test {
 class TempDir {
  public:
   TempDir();
+  // Inside parent instead of the temporary folder (another file system, for one).
+  explicit TempDir(const std::string& parent);
   ~TempDir();
   TempDir(const TempDir&) = delete;
   TempDir& operator=(const TempDir&) = delete;
