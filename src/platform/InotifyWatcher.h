@@ -126,7 +126,7 @@ class InotifyWatcher {
   std::mutex m_touchedMutex;
   TouchedFolders m_touched;
   bool m_fakeOverflow = false;
-  bool m_fakeLimit = false;
+  std::atomic<bool> m_fakeLimit{false};  // set by a test while the watcher thread runs
 };
 
 }  // namespace talvenor::platform
