@@ -244,8 +244,10 @@ bool InotifyWatcher::HandleBatch(const char* data, long length) {
       continue;
     }
     if (ev->wd == m_rootWd && (ev->mask & (IN_DELETE_SELF | IN_MOVE_SELF))) {
-      // The watched folder itself went away: its watches describe nothing any more.
+      // The watched folder itself went away: its watches describe nothing any more, and a pass
+      // tells the user (the files inside went too, even when they did so without events).
       DropAllWatches();
+      changed = true;
       continue;
     }
     if (ev->len == 0) {

@@ -185,8 +185,11 @@ TEST_F(MonitorSessionTest, AChangeSeenJustBeforeStopIsHandledInTheNextSession) {
 }
 
 TEST_F(MonitorSessionTest, AWatchedFolderThatVanishesAndReturnsIsWatchedAgain) {
+  // Empty, so that the folder's own removal is the only event: it alone must start the pass.
+  fs::remove_all(watch / "sub");
+  fs::remove(watch / "old.txt");
   session.StartMonitoring();
-  fs::remove_all(watch.path());
+  fs::remove(watch.path());
   ASSERT_TRUE(WaitForFlag());
   session.OnMonitorTick();  // the scan reports the missing folder and the pass goes on
   EXPECT_EQ(ui.messages, std::vector<std::string>{msg::kError});
