@@ -3,8 +3,9 @@ set(CPACK_PACKAGE_NAME talvenor)
 set(CPACK_PACKAGE_VENDOR QUORVATH)
 set(CPACK_PACKAGE_CONTACT "QUORVATH <talvenor@quorvath.invalid>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "keeps dated copies of whatever changes in one folder")
+# Lines of at most 80 characters, as Debian's description field wants them.
 set(CPACK_PACKAGE_DESCRIPTION
-    "Talvenor watches one folder and copies every new or changed file into a generation folder of a backup folder, named after the local time of the pass. It runs behind a notification-area icon, or without a desktop as a user service.")
+    "Talvenor watches one folder and copies every new or changed file into a\ngeneration folder of a backup folder, named after the local time of the\npass. It runs behind a notification-area icon, or without a desktop as a\nuser service.")
 set(CPACK_RESOURCE_FILE_LICENSE ${CMAKE_SOURCE_DIR}/LICENSE)
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)

@@ -2,7 +2,7 @@
 # Installs a build into a staging folder, checks what a Linux install puts in place with the
 # desktop's own validators, then builds the Debian package and lists what it holds.
 # Usage: scripts/check-install.sh BUILD_FOLDER
-# Needs: apt-get install -y desktop-file-utils appstream man-db dpkg-dev file systemd
+# Needs: apt-get install -y desktop-file-utils appstream man-db dpkg-dev file systemd lintian
 set -euo pipefail
 build=$(cd "${1:?build folder}" && pwd)
 id=com.quorvath.Talvenor
@@ -23,7 +23,7 @@ desktop-file-validate "$share/applications/$id.desktop" "$share/talvenor/autosta
 echo "== metadata"
 appstreamcli validate --no-net "$share/metainfo/$id.metainfo.xml"
 echo "== manual page"
-warnings=$(man --warnings -l "$share/man/man1/talvenor.1" 2>&1 > /dev/null)
+warnings=$(man --warnings -l "$share/man/man1/talvenor.1.gz" 2>&1 > /dev/null)
 if [ -n "$warnings" ]; then
   echo "$warnings"
   exit 1
@@ -48,3 +48,10 @@ rm -f "$build"/talvenor_*.deb
 deb=$(ls "$build"/talvenor_*.deb)
 dpkg-deb -f "$deb" Package Version Depends Recommends
 dpkg-deb -c "$deb"
+echo "== lintian"
+# Any error or warning fails; the note that CI runs as root is not one.
+if ! out=$(lintian --fail-on error,warning "$deb" 2>&1); then
+  echo "$out"
+  exit 1
+fi
+echo "$out" | grep -v "root privileges" || echo "no errors or warnings"
