@@ -117,14 +117,16 @@ bool ChangeDetector::SplicePass(int mode, const platform::TouchedFolders& touche
   splice.Report();
   splice.Apply();
   std::vector<Change> found;
+  std::set<std::string> listedPaths;
   for (const TreeSplice::Listed& listed : splice.ListedFolders()) {
+    listedPaths.insert(listed.fresh->path.str());
     const FileSet before(listed.old != nullptr ? &listed.old->files : nullptr);
     for (std::size_t i = 0; i < listed.fresh->files.size(); ++i) {
       if (!before.Contains(listed.fresh->files[i])) found.push_back({listed.fresh, i});
     }
   }
   bool save = true;
-  if (mode == 1) save = BackUp(InScanOrder(*m_held, found));
+  if (mode == 1) save = BackUp(InScanOrder(*m_held, found), &listedPaths);
   m_log.EndPass();
   if (mode == 1 && m_lastChanges == 0 && !splice.MayHaveChanged()) return true;
   if (save) {
@@ -219,7 +221,7 @@ void ChangeDetector::LeaveOutOwnFiles(FolderNode& folder) const {
   if (!own.empty() && platform::SameFolder(folder.path.str(), m_paths.Folder())) EraseFiles(folder, own);
 }
 
-bool ChangeDetector::BackUp(const std::vector<Change>& changes) {
+bool ChangeDetector::BackUp(const std::vector<Change>& changes, const std::set<std::string>* listedFolders) {
   bool generationStarted = false;
   bool endMarkerWritten = false;
   std::string destination;
@@ -260,7 +262,7 @@ bool ChangeDetector::BackUp(const std::vector<Change>& changes) {
     generationStarted = true;
     endMarkerWritten = true;
   }
-  m_unreadable.EndPass();
+  m_unreadable.EndPass(listedFolders);
   if (endMarkerWritten) {
     m_log.LogPassMarker(generationName, kStartMarker);
     if (!anyCopied) m_backup.RemoveEmptyGeneration();

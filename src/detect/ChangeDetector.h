@@ -56,7 +56,8 @@ class ChangeDetector {
   bool SplicePass(int mode, const platform::TouchedFolders& touched);
   void WholePass(const std::string& folder, int mode, std::unique_ptr<FolderNode> listed);
   // Copies and logs the changes; false when the copies may not be on disk yet.
-  bool BackUp(const std::vector<Change>& changes);
+  // listedFolders: the folders a splice pass listed; nullptr after a whole scan.
+  bool BackUp(const std::vector<Change>& changes, const std::set<std::string>* listedFolders = nullptr);
   void Save(bool whole);
   // The program's own files never count as files of the watched tree.
   void LeaveOutOwnFiles(FolderNode& folder) const;

@@ -20,7 +20,13 @@ bool UnreadableSources::PassOver(const CElement& record) {
 
 void UnreadableSources::Remember(const CElement& record) { m_current.insert(KeyOf(record)); }
 
-void UnreadableSources::EndPass() {
+void UnreadableSources::EndPass(const std::set<std::string>* listedFolders) {
+  // A folder the pass did not list was not looked at: what it held stays as it was.
+  if (listedFolders != nullptr) {
+    for (const Key& key : m_last) {
+      if (!listedFolders->contains(std::get<0>(key))) m_current.insert(key);
+    }
+  }
   m_last = std::move(m_current);
   m_current.clear();
 }

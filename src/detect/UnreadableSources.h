@@ -17,8 +17,9 @@ class UnreadableSources {
   bool PassOver(const CElement& record);
   // The copy of this record failed at its source in this pass.
   void Remember(const CElement& record);
-  // What this pass did not meet again (changed, readable or gone) is forgotten.
-  void EndPass();
+  // What this pass did not meet again (changed, readable or gone) is forgotten: in every folder
+  // after a whole pass, only in the folders it listed (paths ending in "/") otherwise.
+  void EndPass(const std::set<std::string>* listedFolders = nullptr);
 
  private:
   using Key = std::tuple<std::string, std::string, std::uint32_t, platform::FileTime>;
