@@ -4,6 +4,8 @@
 #include <array>
 #include <cctype>
 
+#include "BuildVersion.h"
+
 namespace talvenor {
 namespace {
 
@@ -139,6 +141,6 @@ std::string UsageText() {
          "2 usage error, 3 Start refused, 4 another instance is running.\n";
 }
 
-std::string VersionText() { return "Talvenor Version 1.0\n"; }
+std::string VersionText() { return "talvenor " TALVENOR_BUILD_VERSION "\n"; }
 
 }  // namespace talvenor
