@@ -362,5 +362,9 @@ renamed to %2. Please delete it yourself.</translation>
         <source>%1はコピー中も書き換えられ続けました。最後のコピーを残しましたが、一つの版にそろっていないことがあります</source>
         <translation>%1 kept being rewritten while it was copied. Its last copy was kept, but it may mix more than one version of the file.</translation>
     </message>
+    <message>
+        <source>途中で止めたため、変更された%1個のファイルはまだコピーされていません。次に変更を比べるときにコピーします</source>
+        <translation>The pass was stopped early: %1 changed files are not copied yet. They will be copied the next time changes are compared.</translation>
+    </message>
 </context>
 </TS>

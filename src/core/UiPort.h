@@ -38,6 +38,11 @@ class UiPort {
   virtual bool ProgressCancelRequested() const = 0;
   virtual void ProgressClose() = 0;
 
+  // Lets waiting input through while a pass works, so that the window answers and can ask the
+  // pass to end; a pass calls it now and then between files and while it lists folders. The
+  // headless mode has no input to let through.
+  virtual void LetInputThrough() {}
+
   // A line was appended to the change log (the headless mode echoes it).
   virtual void LogLineWritten(const std::string& /*line*/) {}
 

@@ -15,6 +15,8 @@ namespace {
 
 constexpr const char* kEndMarker = "<END>";
 constexpr const char* kStartMarker = "<START>";
+// Well below the tenth of a second in which a window must answer.
+constexpr auto kBreathInterval = std::chrono::milliseconds(25);
 
 class RunningFlag {
  public:
@@ -68,6 +70,16 @@ ChangeDetector::ChangeDetector(const AppPaths& paths, FolderScanner& scanner, Ba
                                UiPort& ui)
     : m_paths(paths), m_scanner(scanner), m_backup(backup), m_log(log), m_ui(ui) {
   m_scanner.SetLeaveOut([this](FolderNode& folder) { LeaveOutOwnFiles(folder); });
+  m_scanner.SetBreathe([this] { Breathe(); });
+}
+
+bool ChangeDetector::Breathe() {
+  const auto now = std::chrono::steady_clock::now();
+  if (m_running && now - m_lastBreath >= kBreathInterval) {
+    m_ui.LetInputThrough();
+    m_lastBreath = std::chrono::steady_clock::now();
+  }
+  return !m_endRequested;
 }
 
 void ChangeDetector::DetectChanges(const std::string& path, int mode) { Pass(path, mode, nullptr); }
@@ -83,6 +95,9 @@ void ChangeDetector::Pass(const std::string& path, int mode, const platform::Tou
   RunningFlag running(m_running);
   m_lastChanges = 0;
   m_backupFailures = 0;
+  m_lastLeft = 0;
+  m_endRequested = false;
+  m_lastBreath = std::chrono::steady_clock::now();
   m_log.BeginPass();
 
   std::string folder = path;
@@ -91,8 +106,9 @@ void ChangeDetector::Pass(const std::string& path, int mode, const platform::Tou
   if (m_held &&
       (m_held->path.str() != folder || !m_heldFile || platform::IdentifyFile(m_paths.g_snapshotPath) != m_heldFile))
     m_held.reset();
-  if (touched != nullptr && m_held && SplicePass(mode, *touched)) return;
-  WholePass(folder, mode, nullptr);
+  if (touched == nullptr || !m_held || !SplicePass(mode, *touched)) WholePass(folder, mode, nullptr);
+  // The next pass reads what was saved, so the files left are found again wherever they are.
+  if (m_lastLeft > 0) m_held.reset();
 }
 
 void ChangeDetector::AdoptBaseline(const std::string& path, std::unique_ptr<FolderNode> listed) {
@@ -100,6 +116,8 @@ void ChangeDetector::AdoptBaseline(const std::string& path, std::unique_ptr<Fold
   RunningFlag running(m_running);
   m_lastChanges = 0;
   m_backupFailures = 0;
+  m_lastLeft = 0;
+  m_endRequested = false;
   m_held.reset();
   WholePass(path + "/", 0, std::move(listed));
 }
@@ -232,6 +250,12 @@ bool ChangeDetector::BackUp(const std::vector<Change>& changes, const std::set<s
   m_backupFailures = 0;
 
   for (const Change& change : changes) {
+    if (!Breathe()) {
+      // Asked to end: what is not copied yet stays a change for the next pass.
+      notCopied[change.folder].push_back(change.file);
+      ++m_lastLeft;
+      continue;
+    }
     const FileRecord& file = change.folder->files[change.file];
     const std::string& folder = change.folder->path.str();
     if (m_unreadable.PassOver(ToElement(*change.folder, file))) {

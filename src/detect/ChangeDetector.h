@@ -37,6 +37,9 @@ class ChangeDetector {
   // A baseline pass (mode 0) over a tree already listed, by Start's size walk.
   void AdoptBaseline(const std::string& path, std::unique_ptr<FolderNode> listed);
   bool IsRunning() const { return m_running; }
+  // Ends the running pass after the file in progress (asked while it lets input through);
+  // the files it has not copied stay changes, in the saved snapshot as in the held one.
+  void RequestEnd() { m_endRequested = m_running; }
 
   // The last pass's scan while it is held (what "test2.dat" holds); nullptr otherwise.
   const FolderNode* HeldSnapshot() const { return m_held.get(); }
@@ -50,6 +53,8 @@ class ChangeDetector {
   int LastChangeCount() const { return m_lastChanges; }
   // Changes of the last pass that the backup side refused; the clock tries them again.
   int LastBackupFailures() const { return m_backupFailures; }
+  // Changes the last pass left for the next one because it was asked to end.
+  int LastLeftCount() const { return m_lastLeft; }
 
  private:
   void Pass(const std::string& path, int mode, const platform::TouchedFolders* touched);
@@ -62,6 +67,8 @@ class ChangeDetector {
   // The program's own files never count as files of the watched tree.
   void LeaveOutOwnFiles(FolderNode& folder) const;
   void LeaveOutEverywhere(FolderNode& folder) const;
+  // Lets the window answer, at most every few tens of milliseconds; false once the pass is to end.
+  bool Breathe();
 
   const AppPaths& m_paths;
   FolderScanner& m_scanner;
@@ -69,6 +76,9 @@ class ChangeDetector {
   ChangeLog& m_log;
   UiPort& m_ui;
   bool m_running = false;
+  bool m_endRequested = false;
+  int m_lastLeft = 0;
+  std::chrono::steady_clock::time_point m_lastBreath{};
   int m_lastChanges = 0;
   int m_backupFailures = 0;
   bool m_lastPassWhole = false;

@@ -1,5 +1,6 @@
 #include "detect/FolderScanner.h"
 
+#include <chrono>
 #include <condition_variable>
 #include <thread>
 
@@ -9,6 +10,14 @@
 #include "platform/FileTime.h"
 
 namespace talvenor {
+namespace {
+
+// A folder of many thousand files is one listing: the window still answers within it.
+constexpr unsigned kEntriesBetweenBreaths = 512;
+// How long the asking thread waits for helpers before it lets the window answer.
+constexpr auto kBreathInterval = std::chrono::milliseconds(20);
+
+}  // namespace
 
 void FolderScanner::SetLevelPath(int level, const std::string& path) { m_levelPath.at(level) = SharedFolder(path); }
 
@@ -48,7 +57,9 @@ void FolderScanner::Fill(FolderNode& node, std::vector<FolderNode*>& found) cons
   // One offset per folder: the zone's offset at the moment of the listing.
   const long offset = platform::CurrentUtcOffsetSeconds();
   platform::DirEntry entry;
+  unsigned entries = 0;
   while (reader.Next(entry)) {
+    if (++entries % kEntriesBetweenBreaths == 0) Breathe();
     if (entry.kind == platform::EntryKind::Folder) {
       FolderNode* child = AddSubfolder(node, entry.name);
       if (child->code == kUnlisted) found.push_back(child);
@@ -82,7 +93,12 @@ void FolderScanner::AddFile(FolderNode& parent, platform::DirEntry&& entry, long
   file.write = platform::ShiftFileTime(entry.writeTime, utcOffset);
 }
 
+void FolderScanner::Breathe() const {
+  if (m_breathe && std::this_thread::get_id() == m_listingThread) m_breathe();
+}
+
 void FolderScanner::List(FolderNode& node, bool deep) const {
+  m_listingThread = std::this_thread::get_id();
   node.files.clear();
   node.children.clear();
   std::vector<FolderNode*> found;
@@ -96,11 +112,19 @@ void FolderScanner::ListBelow(std::vector<FolderNode*> pending) const {
   std::mutex mutex;
   std::condition_variable ready;
   int busy = 0;
-  const auto work = [&] {
+  const auto work = [&](bool asking) {
     std::vector<FolderNode*> found;
     std::unique_lock lock(mutex);
     for (;;) {
-      ready.wait(lock, [&] { return !pending.empty() || busy == 0; });
+      const auto more = [&] { return !pending.empty() || busy == 0; };
+      if (!asking) {
+        ready.wait(lock, more);
+      } else if (!ready.wait_for(lock, kBreathInterval, more)) {
+        lock.unlock();
+        Breathe();
+        lock.lock();
+        continue;
+      }
       if (pending.empty()) return;
       FolderNode* node = pending.back();
       pending.pop_back();
@@ -108,6 +132,7 @@ void FolderScanner::ListBelow(std::vector<FolderNode*> pending) const {
       lock.unlock();
       found.clear();
       ListOne(*node, found);
+      if (asking) Breathe();
       lock.lock();
       --busy;
       pending.insert(pending.end(), found.rbegin(), found.rend());
@@ -115,8 +140,8 @@ void FolderScanner::ListBelow(std::vector<FolderNode*> pending) const {
     }
   };
   std::vector<std::thread> helpers;
-  for (unsigned i = 1; i < m_threads && !pending.empty(); ++i) helpers.emplace_back(work);
-  work();
+  for (unsigned i = 1; i < m_threads && !pending.empty(); ++i) helpers.emplace_back(work, false);
+  work(true);
   for (std::thread& helper : helpers) helper.join();
 }
 

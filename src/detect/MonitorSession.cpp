@@ -73,7 +73,20 @@ bool MonitorSession::IsStarting() const { return m_state == State::Checking; }
 bool MonitorSession::IsPassRunning() const { return m_detector->IsRunning(); }
 bool MonitorSession::IsRunning() const { return m_state == State::Running; }
 
-void MonitorSession::DetectChanges(const std::string& path, int mode) { m_detector->DetectChanges(path, mode); }
+void MonitorSession::DetectChanges(const std::string& path, int mode) {
+  m_detector->DetectChanges(path, mode);
+  AfterPass();
+}
+
+void MonitorSession::EndPassEarly() { m_detector->RequestEnd(); }
+
+void MonitorSession::AfterPass() {
+  if (!m_stopAfterPass || m_detector->IsRunning()) return;
+  m_stopAfterPass = false;
+  StopMonitoring();
+  if (const int left = m_detector->LastLeftCount(); left > 0)
+    m_ui.ShowNotice(msg::Format(msg::kFilesLeftForNextPass, {std::to_string(left)}));
+}
 
 int MonitorSession::CheckStartFolders() {
   const std::string& watch = m_settings.DIR1;
@@ -131,6 +144,13 @@ void MonitorSession::StartMonitoring() {
 
 void MonitorSession::StopMonitoring() {
   if (m_state != State::Running) return;
+  // A pass lets the window answer while it works: it ends after the file in progress, and
+  // the session stops then, never under it.
+  if (m_detector->IsRunning()) {
+    m_stopAfterPass = true;
+    m_detector->RequestEnd();
+    return;
+  }
   m_host.SetRunningControls(false);
   StopWatcher();
   m_detector->ForgetHeldSnapshot();
@@ -186,6 +206,7 @@ void MonitorSession::OnMonitorTick() {
   touched.everything = touched.everything || m_watcher->PollingMode() || wholeDue;
   m_detector->DetectChanges(std::string(m_settings.DIR1), 1, touched);
   m_outage->PassEnded(m_detector->LastBackupFailures(), m_backup->SmallestRefusedCopy());
+  AfterPass();
 }
 
 }  // namespace talvenor

@@ -42,6 +42,9 @@ class MonitorSession {
   void OnMonitorTick();
   void DetectChanges(const std::string& path, int mode);
 
+  // Asks the running pass to end after the file in progress (Quit waits for it).
+  void EndPassEarly();
+
   // True while Start is checking; a second Start or a Quit is then refused quietly.
   bool IsStarting() const;
   bool IsPassRunning() const;
@@ -65,6 +68,8 @@ class MonitorSession {
   enum class State { Stopped, Checking, Running };
 
   bool RunStartChecks(std::unique_ptr<FolderNode>& baseline);
+  // What a pass leaves to do: a Stop asked for during it.
+  void AfterPass();
   // The watcher part of StartWatcher.
   void Watch(const std::string& folder);
   // What every new watch starts from: the limit notice and the outage anew, own files ignored.
@@ -81,6 +86,7 @@ class MonitorSession {
   std::unique_ptr<WatcherThread> m_watcher;
   State m_state = State::Stopped;
   bool m_limitNoticeShown = false;
+  bool m_stopAfterPass = false;
   // Copies the backup side refused are tried again on their own, not at the next change.
   std::unique_ptr<BackupOutage> m_outage;
   std::chrono::seconds m_wholeScanInterval{3600};

@@ -81,7 +81,9 @@ CMonitorDlg::CMonitorDlg(SettingsStore& store, std::vector<std::string> args, st
   if (m_tray) m_tray->onNotify = [this](int iconId, int mouseMessage) { OnTrayNotify(iconId, mouseMessage); };
   m_timer.setTimerType(Qt::CoarseTimer);
   connect(&m_timer, &QTimer::timeout, this, [this] {
-    if (m_session) m_session->OnMonitorTick();
+    if (!m_session) return;
+    m_session->OnMonitorTick();
+    if (m_bQuitAfterPass && !m_session->IsPassRunning()) QuitAfterPass();
   });
 }
 

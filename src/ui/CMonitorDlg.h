@@ -65,6 +65,8 @@ class CMonitorDlg : public QDialog, public UiPort, public SessionHost {
   void OnReadTest();
   void OnReadSnapshotTest();
   void OnQuit();
+  // The Quit that waited for a pass; tells how many changed files are left for the next one.
+  void QuitAfterPass();
   void OnTrayNotify(int iconId, int mouseMessage);
   void ShowTrayMenu();
   void SaveSettings();
@@ -90,6 +92,7 @@ class CMonitorDlg : public QDialog, public UiPort, public SessionHost {
   void ProgressReset() override;
   bool ProgressCancelRequested() const override;
   void ProgressClose() override;
+  void LetInputThrough() override;
   [[noreturn]] void Terminate(int status) override;
 
   // SessionHost
@@ -133,6 +136,8 @@ class CMonitorDlg : public QDialog, public UiPort, public SessionHost {
   bool m_bHiddenByInit = false;
   bool m_bEverShown = false;
   bool m_bQuitting = false;
+  // Quit was chosen while a pass worked: it follows once the file in progress is copied.
+  bool m_bQuitAfterPass = false;
 };
 
 }  // namespace talvenor::ui

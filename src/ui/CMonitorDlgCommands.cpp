@@ -4,10 +4,14 @@
 #include <QDir>
 #include <QTreeWidget>
 #include <QUrl>
+#include <cstdio>
 
 #include "app/SettingsStore.h"
+#include "app/Translation.h"
 #include "backup/BackupStore.h"
 #include "changelog/ChangeLog.h"
+#include "core/Messages.h"
+#include "detect/ChangeDetector.h"
 #include "detect/MonitorSession.h"
 #include "detect/SnapshotFile.h"
 #include "ui/CAboutDlg.h"
@@ -15,6 +19,7 @@
 #include "ui/CSettingsDlg.h"
 #include "ui/FileDialogs.h"
 #include "ui/HelpPage.h"
+#include "ui/MessageBox.h"
 
 namespace talvenor::ui {
 namespace {
@@ -74,15 +79,32 @@ void CMonitorDlg::OnAbout() {
 void CMonitorDlg::reject() { OnCommand(2); }
 
 void CMonitorDlg::OnQuit() {
-  // While Start is checking, its progress window owns the run; while a pass waits on one of
-  // its messages, quitting would close the log and stop the watcher under it. Both refuse quietly.
-  if (m_bQuitting || (m_session && (m_session->IsStarting() || m_session->IsPassRunning()))) return;
+  // While Start is checking, its progress window owns the run: Quit is refused quietly.
+  if (m_bQuitting || (m_session && m_session->IsStarting())) return;
+  // Quitting under a pass would close the log and stop the watcher under it: the pass ends
+  // after the file in progress, and Quit follows.
+  if (m_session && m_session->IsPassRunning()) {
+    m_bQuitAfterPass = true;
+    m_session->EndPassEarly();
+    return;
+  }
   m_bQuitting = true;
   if (m_session && m_session->Log().IsOpen()) m_session->Log().Close();
   SaveSettings();
   if (m_session) m_session->StopWatcher();
   KillTimer();
   QDialog::done(QDialog::Rejected);
+}
+
+void CMonitorDlg::QuitAfterPass() {
+  m_bQuitAfterPass = false;
+  if (const int left = m_session->Detector().LastLeftCount(); left > 0) {
+    const std::string text = TranslateEngineText(msg::Format(msg::kFilesLeftForNextPass, {std::to_string(left)}));
+    std::fprintf(stderr, "talvenor: %s\n", text.c_str());
+    std::fflush(stderr);
+    MessageBox::Show(this, text);
+  }
+  OnQuit();
 }
 
 void CMonitorDlg::SaveSettings() {

@@ -1,7 +1,9 @@
 // The engine's way to the user (UiPort) and what the monitoring session asks of its window.
+#include <QCoreApplication>
+#include <QEventLoop>
 #include <QFile>
-#include <algorithm>
 #include <QTreeWidget>
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 
@@ -69,6 +71,8 @@ void CMonitorDlg::ProgressReset() {
 bool CMonitorDlg::ProgressCancelRequested() const { return m_progress && m_progress->m_bCancelRequested; }
 
 void CMonitorDlg::ProgressClose() { m_progress.reset(); }
+
+void CMonitorDlg::LetInputThrough() { QCoreApplication::processEvents(QEventLoop::AllEvents); }
 
 void CMonitorDlg::Terminate(int status) {
   std::fflush(nullptr);

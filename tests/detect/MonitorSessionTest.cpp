@@ -170,6 +170,35 @@ TEST_F(MonitorSessionTest, FirstOneWithoutASnapshotCopiesEverythingAtTheFirstCha
   EXPECT_EQ(OnlyGenerationCopies(), (std::vector<std::string>{"new.txt", "old.txt", "older.txt"}));
 }
 
+// Stop while a pass lets the window answer: the session stops once the file in progress is
+// copied, never under the pass, and the user hears how many files wait for the next pass.
+TEST_F(MonitorSessionTest, StopDuringAPassTakesEffectAfterTheFileInProgress) {
+  settings.FIRST = 1;
+  session.StartMonitoring();
+  watch.Write("new.txt", "new");
+  ASSERT_TRUE(WaitForFlag());
+  host.calls.clear();
+  int copiesWhenStopped = -1;
+  ui.onInsertRow = [&] {
+    if (copiesWhenStopped >= 0) return;
+    copiesWhenStopped = 1;
+    session.StopMonitoring();
+    EXPECT_TRUE(session.IsRunning());  // not under the pass
+    EXPECT_EQ(host.calls, std::vector<std::string>{"pull"});
+  };
+  session.OnMonitorTick();
+  ui.onInsertRow = nullptr;
+  EXPECT_FALSE(session.IsRunning());
+  EXPECT_EQ(host.calls, (std::vector<std::string>{"pull", "stopped", "kill-timer"}));
+  EXPECT_EQ(OnlyGenerationCopies().size(), 1u);
+  EXPECT_EQ(ui.notices, std::vector<std::string>{msg::Format(msg::kFilesLeftForNextPass, {"2"})});
+  session.StartMonitoring();
+  watch.Write("sub/newer.txt", "newer");
+  ASSERT_TRUE(WaitForFlag());
+  session.OnMonitorTick();
+  EXPECT_EQ(session.Detector().LastChangeCount(), 3);  // the two left, and the newer one
+}
+
 TEST_F(MonitorSessionTest, AChangeSeenJustBeforeStopIsHandledInTheNextSession) {
   settings.FIRST = 1;
   session.DetectChanges(watch.path(), 0);
