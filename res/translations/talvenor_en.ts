@@ -271,6 +271,42 @@
         <source>:/splash.png</source>
         <translation>:/splash_en.png</translation>
     </message>
+    <message>
+        <source>%1 を開くプログラムが見つかりません。このファイルをご自分で開いてください。</source>
+        <translation>No program was found to open %1. Please open the file yourself.</translation>
+    </message>
+    <message>
+        <source>Talvenor: 監視中</source>
+        <translation>Talvenor: monitoring</translation>
+    </message>
+    <message>
+        <source>Talvenor: 停止中</source>
+        <translation>Talvenor: stopped</translation>
+    </message>
+    <message>
+        <source>最後の変更: なし</source>
+        <translation>Last pass with changes: none</translation>
+    </message>
+    <message>
+        <source>最後の変更: %1</source>
+        <translation>Last pass with changes: %1</translation>
+    </message>
+    <message>
+        <source>今日のコピー: %1 件</source>
+        <translation>Copies made today: %1</translation>
+    </message>
+    <message>
+        <source>コピー待ち: %1 件</source>
+        <translation>Waiting to be copied: %1</translation>
+    </message>
+    <message>
+        <source>Talvenor はウィンドウなしで動いているため(プロセス %1)、ウィンドウを開けません。先に止めてください:
+systemctl --user stop talvenor.service
+(ユーザーサービスでないときは kill %1)</source>
+        <translation>Talvenor is already running without a window (process %1), so its window cannot open. Stop it first:
+systemctl --user stop talvenor.service
+(or kill %1 when it does not run as the user service)</translation>
+    </message>
 </context>
 <context>
     <name>talvenor::msg</name>

@@ -75,6 +75,8 @@ bool ParseCommandLine(const std::vector<std::string>& args, CommandLine& out, st
       out.help = true;
     } else if (word == "--version") {
       out.version = true;
+    } else if (word == "--status") {
+      out.status = true;
     } else if (word == "--xdg-state") {
       out.xdgState = true;
     } else if (Names(word, "--watch")) {
@@ -99,7 +101,7 @@ bool ParseCommandLine(const std::vector<std::string>& args, CommandLine& out, st
       return false;
     }
   }
-  if (out.help || out.version) return true;
+  if (out.help || out.version || out.status) return true;
   if (out.stateDir && out.xdgState) {
     error = "--state-dir and --xdg-state name the same folder; give one";
     return false;
@@ -119,7 +121,7 @@ std::string UsageText() {
   return "Usage: talvenor [/S] [--state-dir DIR | --xdg-state]\n"
          "       talvenor --headless [--once] [--watch DIR] [--backup DIR]\n"
          "                [--state-dir DIR | --xdg-state]\n"
-         "       talvenor --help | --version\n"
+         "       talvenor --status | --help | --version\n"
          "\n"
          "Keeps dated copies of every file that changes in the watched folder.\n"
          "\n"
@@ -133,6 +135,9 @@ std::string UsageText() {
          "  --state-dir DIR keep log.csv, log_bak.csv and test2.dat in DIR (made with\n"
          "                  mode 0700 when missing) instead of the current directory\n"
          "  --xdg-state     the same in $XDG_STATE_HOME/talvenor (~/.local/state/talvenor)\n"
+         "  --status        tell whether an instance runs for this user: monitoring or\n"
+         "                  stopped, its folders, its last pass with changes, the copies\n"
+         "                  made today and those waiting; exit status 0 when one runs\n"
          "  --help          show this text\n"
          "  --version       show the version\n"
          "\n"

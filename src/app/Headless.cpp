@@ -9,6 +9,7 @@
 #include "app/MonitorApp.h"
 #include "app/SettingsStore.h"
 #include "app/StateFolder.h"
+#include "app/StatusFile.h"
 #include "app/TerminalHost.h"
 #include "app/TerminalUi.h"
 #include "app/Translation.h"
@@ -45,6 +46,15 @@ int RunSession(const CommandLine& command, Settings& settings) {
     return kExitDone;
   }
 
+  // `talvenor --status` reads what this run does; the file goes with it.
+  host.onStatus = [](const InstanceStatus& status) { WriteStatusFile(status, "headless"); };
+  InstanceStatus starting;
+  starting.watch = settings.DIR1;
+  starting.backup = settings.DIR2;
+  WriteStatusFile(starting, "headless");
+  struct Remove {
+    ~Remove() { RemoveStatusFile(); }
+  } removeAtEnd;
   session.StartMonitoring();
   if (!session.IsRunning()) return kExitStartRefused;
   ui.ShowNotice("monitoring " + settings.DIR1 + ", copies to " + settings.DIR2 + ", every " +
@@ -77,10 +87,18 @@ int RunHeadless(int argc, char** argv) {
     std::cout << VersionText();
     return kExitDone;
   }
+  if (command.status) return PrintStatus(std::cout);
 
-  // Same guard as the windowed program, which ends silently; the status tells a script.
+  // Same guard as the windowed program; one line tells a person, the status a script.
   platform::InstanceLock guard;
-  if (!guard.Acquire(CMonitorApp::kMutexName)) return kExitOtherInstance;
+  if (!guard.Acquire(CMonitorApp::kMutexName)) {
+    const RunningInstance running = FindRunningInstance();
+    const std::string mode = ModeWords(running);
+    std::cerr << "talvenor: another instance is already running for this user";
+    if (running.pid > 0) std::cerr << " (process " << running.pid << (mode.empty() ? "" : ", " + mode) << ")";
+    std::cerr << "; talvenor --status tells what it does\n";
+    return kExitOtherInstance;
+  }
 
   // The settings file is read, never written: --watch and --backup hold for this run only.
   const SettingsStore store(CMonitorApp::ApplicationNameFrom(argc > 0 && argv[0] ? argv[0] : "talvenor"));

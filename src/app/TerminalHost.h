@@ -15,6 +15,10 @@ class TerminalHost : public SessionHost {
   void PullFolderTexts() override {}
   void SetRunningControls(bool) override {}
   void HideToTray() override {}
+  void StatusChanged(const InstanceStatus& status) override {
+    if (onStatus) onStatus(status);
+  }
+  std::function<void(const InstanceStatus&)> onStatus;
 
   bool TimerRunning() const { return m_interval.count() > 0; }
 

@@ -22,6 +22,12 @@ void TerminalUi::ShowMessage(const std::string& text, MessageIcon) {
   PrintLine(m_err, "talvenor: ", TranslateEngineText(text));
 }
 
+void TerminalUi::ShowFolderMessage(const std::string& text, const std::string& folder, MessageIcon) {
+  std::string line = TranslateEngineText(text);
+  for (char& c : line) c = c == '\n' ? ' ' : c;
+  PrintLine(m_err, "talvenor: ", folder + ": " + line);
+}
+
 void TerminalUi::ShowNotice(const std::string& text) { PrintLine(m_err, "talvenor: ", TranslateEngineText(text)); }
 
 bool TerminalUi::AskOkCancel(const std::string& text, MessageIcon) {

@@ -13,6 +13,8 @@ class TerminalUi : public UiPort {
   explicit TerminalUi(std::FILE* out = stdout, std::FILE* err = stderr) : m_out(out), m_err(err) {}
 
   void ShowMessage(const std::string& text, MessageIcon icon) override;
+  // "talvenor: <folder>: <text>" on one line.
+  void ShowFolderMessage(const std::string& text, const std::string& folder, MessageIcon icon) override;
   // Nobody is there to answer: the question is printed and taken as OK.
   bool AskOkCancel(const std::string& text, MessageIcon icon) override;
 

@@ -14,6 +14,11 @@ class UiPort {
 
   // A modal message with only an OK button, captioned with the application's name.
   virtual void ShowMessage(const std::string& text, MessageIcon icon = MessageIcon::None) = 0;
+  // The same, about a folder: the headless mode names it, the window shows the text alone.
+  virtual void ShowFolderMessage(const std::string& text, const std::string& /*folder*/,
+                                 MessageIcon icon = MessageIcon::None) {
+    ShowMessage(text, icon);
+  }
   // A modal question with OK and Cancel; true for OK.
   virtual bool AskOkCancel(const std::string& text, MessageIcon icon = MessageIcon::None) = 0;
 

@@ -96,6 +96,7 @@ void ChangeDetector::Pass(const std::string& path, int mode, const platform::Tou
   m_lastChanges = 0;
   m_backupFailures = 0;
   m_lastLeft = 0;
+  m_lastCopies = 0;
   m_endRequested = false;
   m_lastBreath = std::chrono::steady_clock::now();
   m_log.BeginPass();
@@ -275,6 +276,7 @@ bool ChangeDetector::BackUp(const std::vector<Change>& changes, const std::set<s
       m_retryFolders.insert(folder);
     }
     anyCopied = anyCopied || copied;
+    if (copied) ++m_lastCopies;
     if (!endMarkerWritten) m_log.LogPassMarker(generationName, kEndMarker);
     // Old generations make room only for one that holds a copy: a pass that copies nothing
     // must never push real backups out.

@@ -53,6 +53,8 @@ class ChangeDetector {
   int LastChangeCount() const { return m_lastChanges; }
   // Changes of the last pass that the backup side refused; the clock tries them again.
   int LastBackupFailures() const { return m_backupFailures; }
+  // Copies the last pass made.
+  int LastCopyCount() const { return m_lastCopies; }
   // Changes the last pass left for the next one because it was asked to end.
   int LastLeftCount() const { return m_lastLeft; }
 
@@ -78,6 +80,7 @@ class ChangeDetector {
   bool m_running = false;
   bool m_endRequested = false;
   int m_lastLeft = 0;
+  int m_lastCopies = 0;
   std::chrono::steady_clock::time_point m_lastBreath{};
   int m_lastChanges = 0;
   int m_backupFailures = 0;

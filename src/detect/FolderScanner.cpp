@@ -40,7 +40,7 @@ bool FolderScanner::Report(const FolderNode& node) {
       m_ui.ShowNotice(msg::Format(msg::kFolderOutOfReach, {node.path.str()}));
     return true;
   }
-  return ReportSearchCode(node.code, m_ui) != SearchOutcome::Fail;
+  return ReportSearchCode(node.code, m_ui, node.path.str()) != SearchOutcome::Fail;
 }
 
 void FolderScanner::ListOne(FolderNode& node, std::vector<FolderNode*>& found) const {

@@ -13,6 +13,7 @@
 #include "detect/SnapshotTree.h"
 #include "detect/WatcherThread.h"
 #include "platform/FileSystem.h"
+#include "platform/FileTime.h"
 
 namespace talvenor {
 
@@ -80,7 +81,33 @@ void MonitorSession::DetectChanges(const std::string& path, int mode) {
 
 void MonitorSession::EndPassEarly() { m_detector->RequestEnd(); }
 
+void MonitorSession::UpdateStatus() {
+  InstanceStatus status = m_status;
+  status.monitoring = m_state == State::Running;
+  status.watch = m_settings.DIR1;
+  status.backup = m_settings.DIR2;
+  const std::string stamp = platform::FormatStamp(platform::GetLocalTime());
+  const std::string today = stamp.substr(0, 4) + "-" + stamp.substr(4, 2) + "-" + stamp.substr(6, 2);
+  if (status.day != today) {
+    status.day = today;
+    status.copiesToday = 0;
+  }
+  // Taken once from each pass that has ended.
+  if (!m_detector->IsRunning() && !m_passCounted) {
+    m_passCounted = true;
+    status.copiesToday += m_detector->LastCopyCount();
+    status.waiting = m_detector->LastBackupFailures() + m_detector->LastLeftCount();
+    if (m_detector->LastChangeCount() > 0)
+      status.lastChangePass = today + " " + stamp.substr(8, 2) + ":" + stamp.substr(10, 2) + ":" + stamp.substr(12, 2);
+  }
+  if (status == m_status) return;
+  m_status = status;
+  m_host.StatusChanged(m_status);
+}
+
 void MonitorSession::AfterPass() {
+  m_passCounted = false;
+  UpdateStatus();
   if (!m_stopAfterPass || m_detector->IsRunning()) return;
   m_stopAfterPass = false;
   StopMonitoring();
@@ -93,7 +120,7 @@ int MonitorSession::CheckStartFolders() {
   const std::string& backup = m_settings.DIR2;
   const bool accepted = !watch.empty() && !backup.empty() && m_backup->CheckFolderPair(watch, backup) != 0 &&
                         FolderPresent(watch) && FolderPresent(backup);
-  if (!accepted) m_ui.ShowMessage(msg::kCheckFolders);
+  if (!accepted) m_ui.ShowFolderMessage(msg::kCheckFolders, "watched " + watch + ", backup " + backup);
   return accepted ? 1 : 0;
 }
 
@@ -140,6 +167,7 @@ void MonitorSession::StartMonitoring() {
   m_host.StartTimer(TimerMilliseconds(m_settings.LEVEL));
   m_host.HideToTray();
   m_state = State::Running;
+  UpdateStatus();
 }
 
 void MonitorSession::StopMonitoring() {
@@ -156,6 +184,7 @@ void MonitorSession::StopMonitoring() {
   m_detector->ForgetHeldSnapshot();
   m_host.KillTimer();
   m_state = State::Stopped;
+  UpdateStatus();
 }
 
 int MonitorSession::StartWatcher(const std::string& folder) {

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "core/AppPaths.h"
+#include "core/InstanceStatus.h"
 #include "core/Settings.h"
 #include "core/UiPort.h"
 #include "detect/SessionHost.h"
@@ -45,6 +46,9 @@ class MonitorSession {
   // Asks the running pass to end after the file in progress (Quit waits for it).
   void EndPassEarly();
 
+  // What the session tells of itself (the status file, the tray icon's tooltip).
+  const InstanceStatus& Status() const { return m_status; }
+
   // True while Start is checking; a second Start or a Quit is then refused quietly.
   bool IsStarting() const;
   bool IsPassRunning() const;
@@ -70,6 +74,8 @@ class MonitorSession {
   bool RunStartChecks(std::unique_ptr<FolderNode>& baseline);
   // What a pass leaves to do: a Stop asked for during it.
   void AfterPass();
+  // Takes the state, the folders and the last pass into the status; the host hears of a change.
+  void UpdateStatus();
   // The watcher part of StartWatcher.
   void Watch(const std::string& folder);
   // What every new watch starts from: the limit notice and the outage anew, own files ignored.
@@ -87,6 +93,8 @@ class MonitorSession {
   State m_state = State::Stopped;
   bool m_limitNoticeShown = false;
   bool m_stopAfterPass = false;
+  InstanceStatus m_status;
+  bool m_passCounted = true;  // the last pass is in m_status
   // Copies the backup side refused are tried again on their own, not at the next change.
   std::unique_ptr<BackupOutage> m_outage;
   std::chrono::seconds m_wholeScanInterval{3600};

@@ -3,6 +3,8 @@
 // the tick timer, the controls of the Running state and hiding to the notification area.
 namespace talvenor {
 
+struct InstanceStatus;
+
 class SessionHost {
  public:
   virtual ~SessionHost() = default;
@@ -14,6 +16,9 @@ class SessionHost {
   // Enable the controls of the Running (true) or Stopped (false) state.
   virtual void SetRunningControls(bool running) = 0;
   virtual void HideToTray() = 0;
+  // The session's state, folders, last pass with changes, copies today or copies waiting
+  // changed (pid and mode are left for the host to fill).
+  virtual void StatusChanged(const InstanceStatus& /*status*/) {}
 };
 
 }  // namespace talvenor

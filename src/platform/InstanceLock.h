@@ -18,6 +18,11 @@ class InstanceLock {
   void Release();
   bool Held() const { return m_fd >= 0; }
 
+  // The process that holds name's lock: its id, 0 when none does, -1 when one does but cannot
+  // be named. Takes no lock and makes no file, so it never keeps another copy from starting.
+  static long Holder(const std::string& name);
+  static long ThisProcess();
+
   // $XDG_RUNTIME_DIR/<name>.lock, or /tmp/<name>-<uid>.lock without that variable.
   static std::string PathFor(const std::string& name);
 

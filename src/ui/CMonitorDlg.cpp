@@ -174,6 +174,10 @@ void CMonitorDlg::OnInitDialog() {
   Button(1008)->setEnabled(true);
   m_paths = AppPaths::InFolder(platform::CurrentDirectory());
   m_session = std::make_unique<MonitorSession>(m_settings, m_paths, *this, *this);
+  InstanceStatus opened = m_session->Status();
+  opened.watch = m_settings.DIR1;
+  opened.backup = m_settings.DIR2;
+  StatusChanged(opened);
   SetUpColumns();
   PlaceAtSavedPosition();
   m_nInsertRow = 0;

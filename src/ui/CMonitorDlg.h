@@ -5,11 +5,13 @@
 #include <QDialog>
 #include <QIcon>
 #include <QTimer>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "core/AppPaths.h"
+#include "core/InstanceStatus.h"
 #include "core/Settings.h"
 #include "core/UiPort.h"
 #include "detect/SessionHost.h"
@@ -101,6 +103,12 @@ class CMonitorDlg : public QDialog, public UiPort, public SessionHost {
   void PullFolderTexts() override;
   void SetRunningControls(bool running) override;
   void HideToTray() override;
+  void StatusChanged(const InstanceStatus& status) override;
+
+  // Also told every status the session gives (start-up writes the status file with it).
+  void SetStatusSink(std::function<void(const InstanceStatus&)> sink) { m_statusSink = std::move(sink); }
+  // The tray icon's tooltip for a status.
+  static QString ToolTipFor(const InstanceStatus& status);
 
  public slots:
   void reject() override;  // Esc and the title-bar close quit, as the Quit button does
@@ -138,6 +146,7 @@ class CMonitorDlg : public QDialog, public UiPort, public SessionHost {
   bool m_bQuitting = false;
   // Quit was chosen while a pass worked: it follows once the file in progress is copied.
   bool m_bQuitAfterPass = false;
+  std::function<void(const InstanceStatus&)> m_statusSink;
 };
 
 }  // namespace talvenor::ui

@@ -17,6 +17,7 @@
 #include "ui/CAboutDlg.h"
 #include "ui/CMonitorDlg.h"
 #include "ui/CSettingsDlg.h"
+#include "ui/DesktopOpen.h"
 #include "ui/FileDialogs.h"
 #include "ui/HelpPage.h"
 #include "ui/MessageBox.h"
@@ -68,7 +69,7 @@ void CMonitorDlg::OnDetailedSettings() {
 void CMonitorDlg::OnHelp() {
   // Found at the time of the click; the page in the chosen language.
   const QString page = FindHelpPage(QCoreApplication::translate("talvenor", "help/main.htm"));
-  if (!page.isEmpty()) QDesktopServices::openUrl(QUrl::fromLocalFile(page));
+  if (!page.isEmpty()) OpenWithDesktop(this, page);
 }
 
 void CMonitorDlg::OnAbout() {
