@@ -104,5 +104,34 @@ TEST_F(MonitorDlgPassTest, StopAndQuitDuringAPassTakeEffectAfterTheFileInProgres
   }
 }
 
+// The tray icon's tooltip: the state and both folders, the last pass with changes and the copies
+// of today, and the copies waiting only while some wait.
+TEST_F(MonitorDlgPassTest, TheTrayTooltipTellsTheStateAtAGlance) {
+  CMonitorDlg& dlg = Open();
+  const auto lines = [&] { return m_tray->toolTip.split(QLatin1Char('\n')); };
+  EXPECT_EQ(lines().front(), QStringLiteral("Talvenor: 停止中"));
+  TypeFolders(m_watch, m_backup);
+  Press(1008);
+  EXPECT_EQ(lines(), (QStringList{"Talvenor: 監視中", "監視フォルダ: " + QString::fromStdString(m_watch),
+                                  "バックアップ先: " + QString::fromStdString(m_backup), "最後の変更: なし",
+                                  "今日のコピー: 0 件"}));
+  m_work.Write("watched/b.txt", "b");
+  m_work.Write("watched/c.txt", "c");
+  g_changeSeen = 1;
+  dlg.Session().OnMonitorTick();
+  ASSERT_EQ(lines().size(), 5);
+  EXPECT_TRUE(lines()[3].startsWith(QStringLiteral("最後の変更: 20"))) << lines()[3].toStdString();
+  EXPECT_EQ(lines()[4], QStringLiteral("今日のコピー: 2 件"));
+  // The backup folder gone: the copy waits, and the tooltip says so.
+  fs::rename(m_backup, m_backup + ".away");
+  m_work.Write("watched/d.txt", "d");
+  g_changeSeen = 1;
+  dlg.Session().OnMonitorTick();
+  EXPECT_EQ(lines().back(), QStringLiteral("コピー待ち: 1 件"));
+  fs::rename(m_backup + ".away", m_backup);
+  Press(1007);
+  EXPECT_EQ(lines().front(), QStringLiteral("Talvenor: 停止中"));
+}
+
 }  // namespace
 }  // namespace talvenor
