@@ -1,14 +1,17 @@
 #include "detect/ChangeDetector.h"
 
+#include <future>
 #include <map>
 #include <utility>
 
 #include "backup/BackupStore.h"
 #include "changelog/ChangeLog.h"
+#include "core/Messages.h"
 #include "detect/FolderScanner.h"
 #include "detect/SnapshotFile.h"
 #include "detect/SnapshotIndex.h"
 #include "detect/TreeSplice.h"
+#include "platform/LockedFile.h"
 
 namespace talvenor {
 namespace {
@@ -28,6 +31,16 @@ class RunningFlag {
  private:
   bool& m_flag;
 };
+
+// One system call (the syncfs of many copies, the fsync of a large snapshot) can take longer
+// than a window may wait: it runs on a helper thread while this one lets the window answer.
+// work must not reach the user interface.
+template <typename Work>
+auto WhileBreathing(Work work, const std::function<void()>& breathe) {
+  auto done = std::async(std::launch::async, std::move(work));
+  while (done.wait_for(kBreathInterval) != std::future_status::ready) breathe();
+  return done.get();
+}
 
 // The files of each folder of fresh that old (the same folder before) does not hold.
 void CompareWithTree(FolderNode& fresh, const FolderNode* old, std::vector<Change>& changes) {
@@ -216,7 +229,12 @@ void ChangeDetector::WholePass(const std::string& folder, int mode, std::unique_
 void ChangeDetector::Save(bool whole) {
   m_paths.RemoveLeftTemporaries();
   const auto produce = [this](const std::function<bool(std::string_view)>& put) { return EncodeTree(*m_held, put); };
-  if (SaveSnapshotPieces(m_paths.g_snapshotPath, produce, m_ui) != 0 && whole) {
+  // Nothing the window may do meanwhile touches the held tree: Stop and Quit wait for the pass.
+  const bool saved =
+      WhileBreathing([&] { return platform::ReplaceFileAtomically(m_paths.g_snapshotPath, produce); }, [this] { Breathe(); });
+  // As SaveSnapshotPieces says it, from this thread: the older file is still whole.
+  if (!saved) m_ui.ShowMessage(msg::kCannotWriteFile);
+  if (saved && whole) {
     m_heldFile = platform::IdentifyFile(m_paths.g_snapshotPath);
   } else {
     m_held.reset();
@@ -298,7 +316,7 @@ bool ChangeDetector::BackUp(const std::vector<Change>& changes, const std::set<s
   for (auto& [folder, files] : notCopied) EraseFiles(*folder, files);
   if (!endMarkerWritten) return true;
   // The snapshot must never claim a copy that a power cut could still take away.
-  return m_backup.FlushCopies();
+  return WhileBreathing([this] { return m_backup.FlushCopies(); }, [this] { Breathe(); });
 }
 
 }  // namespace talvenor
