@@ -19,7 +19,7 @@ namespace {
 constexpr const char* kEndMarker = "<END>";
 constexpr const char* kStartMarker = "<START>";
 // Well below the tenth of a second in which a window must answer.
-constexpr auto kBreathInterval = std::chrono::milliseconds(25);
+constexpr auto kBreathInterval = std::chrono::milliseconds(15);
 
 class RunningFlag {
  public:

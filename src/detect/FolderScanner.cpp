@@ -15,7 +15,7 @@ namespace {
 // A folder of many thousand files is one listing: the window still answers within it.
 constexpr unsigned kEntriesBetweenBreaths = 512;
 // How long the asking thread waits for helpers before it lets the window answer.
-constexpr auto kBreathInterval = std::chrono::milliseconds(20);
+constexpr auto kBreathInterval = std::chrono::milliseconds(15);
 
 }  // namespace
 
