@@ -99,6 +99,8 @@ void CMonitorDlg::OnQuit() {
 
 void CMonitorDlg::QuitAfterPass() {
   m_bQuitAfterPass = false;
+  // No further pass may start behind the message below.
+  KillTimer();
   if (const int left = m_session->Detector().LastLeftCount(); left > 0) {
     const std::string text = TranslateEngineText(msg::Format(msg::kFilesLeftForNextPass, {std::to_string(left)}));
     std::fprintf(stderr, "talvenor: %s\n", text.c_str());
