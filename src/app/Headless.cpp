@@ -17,6 +17,7 @@
 #include "backup/BackupStore.h"
 #include "changelog/ChangeLog.h"
 #include "core/AppPaths.h"
+#include "core/Messages.h"
 #include "detect/ChangeDetector.h"
 #include "detect/MonitorSession.h"
 #include "platform/FileSystem.h"
@@ -40,6 +41,8 @@ int RunSession(const CommandLine& command, Settings& settings) {
   if (command.once) {
     if (session.CheckStartFolders() == 0) return kExitStartRefused;
     session.DetectChanges(std::string(settings.DIR1), 1);
+    if (const int left = session.Detector().LastLeftCount(); left > 0)
+      ui.ShowNotice(msg::Format(msg::kFilesLeftForNextPass, {std::to_string(left)}));
     // No later tick tries a refused copy again here, so a full or missing backup side is told now.
     BackupOutage(settings, ui).PassEnded(session.Detector().LastBackupFailures(), session.Backup().SmallestRefusedCopy());
     session.Log().Close();
@@ -60,6 +63,9 @@ int RunSession(const CommandLine& command, Settings& settings) {
   ui.ShowNotice("monitoring " + settings.DIR1 + ", copies to " + settings.DIR2 + ", every " +
                 std::to_string(std::max(1, settings.LEVEL)) + " s; log.csv and test2.dat in " + paths.Folder());
   host.Run([&session] { session.OnMonitorTick(); });
+  // A signal ends a pass after the file in progress; what it left waits for the next run.
+  if (const int left = session.Detector().LastLeftCount(); left > 0)
+    ui.ShowNotice(msg::Format(msg::kFilesLeftForNextPass, {std::to_string(left)}));
   session.Log().Close();
   session.StopWatcher();
   host.KillTimer();

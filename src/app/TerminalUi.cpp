@@ -3,6 +3,7 @@
 #include <cstdlib>
 
 #include "app/Translation.h"
+#include "platform/TerminationSignals.h"
 
 namespace talvenor {
 namespace {
@@ -40,6 +41,8 @@ void TerminalUi::InsertRow(int, const std::string&, const std::string&, const st
 void TerminalUi::DeleteRow(int) {
   if (m_rows > 0) --m_rows;
 }
+
+bool TerminalUi::PassShouldEnd() { return platform::TerminationSignalPending(); }
 
 void TerminalUi::LogLineWritten(const std::string& line) {
   // The log's own line end ("\r\n" or "\n") is not the terminal's.

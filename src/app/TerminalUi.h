@@ -33,6 +33,8 @@ class TerminalUi : public UiPort {
   bool ProgressCancelRequested() const override { return false; }
   void ProgressClose() override {}
 
+  // SIGINT, SIGTERM or SIGHUP waiting: the pass ends after the file in progress.
+  bool PassShouldEnd() override;
   void LogLineWritten(const std::string& line) override;
   [[noreturn]] void Terminate(int status) override;
 

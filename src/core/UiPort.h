@@ -47,6 +47,9 @@ class UiPort {
   // pass to end; a pass calls it now and then between files and while it lists folders. The
   // headless mode has no input to let through.
   virtual void LetInputThrough() {}
+  // Asked now and then by a running pass: true ends it after the file in progress, as Stop
+  // does (the headless mode when a signal to end waits).
+  virtual bool PassShouldEnd() { return false; }
 
   // A line was appended to the change log (the headless mode echoes it).
   virtual void LogLineWritten(const std::string& /*line*/) {}

@@ -90,6 +90,7 @@ bool ChangeDetector::Breathe() {
   const auto now = std::chrono::steady_clock::now();
   if (m_running && now - m_lastBreath >= kBreathInterval) {
     m_ui.LetInputThrough();
+    if (m_ui.PassShouldEnd()) m_endRequested = true;
     m_lastBreath = std::chrono::steady_clock::now();
   }
   return !m_endRequested;

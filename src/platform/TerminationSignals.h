@@ -10,6 +10,9 @@ void BlockTerminationSignals();
 // number, or 0 when the time ran out.
 int WaitForTerminationSignal(int timeoutMs);
 
+// Whether one of them waits to be taken, without taking it.
+bool TerminationSignalPending();
+
 // A write to a pipe nobody reads any more then fails with an error instead of ending the
 // program: output is a courtesy, the work goes on without it.
 void IgnoreBrokenPipe();

@@ -226,6 +226,36 @@ TEST_F(HeadlessEndToEndTest, ASecondInstanceEndsWithStatusFour) {
   EXPECT_FALSE(fs::exists(root / "run/TALVENOR.status"));
 }
 
+// A signal during a long pass ends it after the file in progress: the files not copied are
+// named by number on standard error and copied by the next run's pass.
+TEST_F(HeadlessEndToEndTest, ASignalDuringAPassEndsItAfterTheFileInProgress) {
+  constexpr int kFiles = 3000;
+  for (int i = 0; i < kFiles; ++i) std::ofstream(watch + "/f" + std::to_string(i)) << "x";
+  root.Write("config/QUORVATH/Q7/talvenor.ini",
+             "[Settings]\nDIR1=" + watch + "\nDIR2=" + backup + "\nLEVEL=1\nFIRST=1\nLOGSZ=10000\n");
+  const auto copies = [&] {
+    std::size_t n = 0;
+    for (const auto& e : fs::recursive_directory_iterator(backup)) n += e.is_regular_file() ? 1 : 0;
+    return n;
+  };
+  const pid_t run = Spawn({"--headless"}, "run");
+  // No snapshot: the first pass after a change copies every file; ended once copies appear.
+  ASSERT_TRUE(WaitUntil([&] {
+    std::ofstream(watch + "/trigger") << "t";
+    return copies() > 0;
+  }));
+  ::kill(run, SIGTERM);
+  EXPECT_EQ(WaitFor(run, std::chrono::seconds(60)), 0);
+  const std::size_t made = copies();
+  ASSERT_LT(made, static_cast<std::size_t>(kFiles + 1));
+  const std::string left = std::to_string(kFiles + 1 - made);
+  EXPECT_NE(ReadFile(root / "run.err").find("talvenor: " + msg::Format(msg::kFilesLeftForNextPass, {left}) + "\n"),
+            std::string::npos)
+      << ReadFile(root / "run.err");
+  EXPECT_EQ(RunToEnd({"--headless", "--once"}, "again"), 0);
+  EXPECT_EQ(copies(), static_cast<std::size_t>(kFiles + 1));
+}
+
 TEST_F(HeadlessEndToEndTest, ARefusedFolderEndsWithStatusThreeWithoutAWalk) {
   EXPECT_EQ(RunToEnd({"--headless", "--watch", "/"}, "root"), 3);
   // "/" holds every backup folder, so the pair check speaks first, then Start's own message.
