@@ -12,6 +12,7 @@
 #include "app/TerminalHost.h"
 #include "app/TerminalUi.h"
 #include "app/Translation.h"
+#include "app/VersionsCommand.h"
 #include "backup/BackupOutage.h"
 #include "backup/BackupStore.h"
 #include "changelog/ChangeLog.h"
@@ -40,7 +41,8 @@ int RunSession(const CommandLine& command, Settings& settings) {
     if (session.CheckStartFolders() == 0) return kExitStartRefused;
     session.DetectChanges(std::string(settings.DIR1), 1);
     // No later tick tries a refused copy again here, so a full or missing backup side is told now.
-    BackupOutage(settings, ui).PassEnded(session.Detector().LastBackupFailures(), session.Backup().SmallestRefusedCopy());
+    BackupOutage(settings, ui)
+        .PassEnded(session.Detector().LastBackupFailures(), session.Backup().SmallestRefusedCopy());
     session.Log().Close();
     return kExitDone;
   }
@@ -76,6 +78,12 @@ int RunHeadless(int argc, char** argv) {
   if (command.version) {
     std::cout << VersionText();
     return kExitDone;
+  }
+
+  // Only reads: no guard, so it answers beside a running monitor.
+  if (command.versions) {
+    const SettingsStore store(CMonitorApp::ApplicationNameFrom(argc > 0 && argv[0] ? argv[0] : "talvenor"));
+    return RunVersions(command, store.Load());
   }
 
   // Same guard as the windowed program, which ends silently; the status tells a script.
