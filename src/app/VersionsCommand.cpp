@@ -12,9 +12,6 @@
 namespace talvenor {
 namespace {
 
-constexpr const char* kNoCopies = QT_TRANSLATE_NOOP("talvenor", "%1 のコピーはありません");
-constexpr const char* kBackupUnreadable = QT_TRANSLATE_NOOP("talvenor", "バックアップ先%1を読めません");
-
 void PrintError(const char* text, const std::string& value) {
   const std::string line = "talvenor: " + msg::Format(Translate("talvenor", text).toStdString(), {value}) + "\n";
   std::fwrite(line.data(), 1, line.size(), stderr);
@@ -31,11 +28,11 @@ int RunVersions(const CommandLine& command, const Settings& settings) {
   const std::string logFolder = stateFolder.empty() ? current : AbsoluteFilePath(stateFolder, current);
   const VersionListing listing = ListVersions(backup, source, logFolder + "/log.csv");
   if (!listing.backupReadable) {
-    PrintError(kBackupUnreadable, backup);
+    PrintError(kBackupUnreadableText, backup);
     return kExitNoVersions;
   }
   if (listing.versions.empty()) {
-    PrintError(kNoCopies, source);
+    PrintError(kNoCopiesText, source);
     return kExitNoVersions;
   }
   std::string out;

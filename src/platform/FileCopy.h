@@ -36,6 +36,11 @@ CopyResult CopyIntoFolder(const std::string& src, const FolderHandle& folder, co
 // The same, into the folder part of dst, in one attempt; true when copied.
 bool CopyFileNoReplace(const std::string& src, const std::string& dst);
 
+// A copy over dst, which the user agreed to replace: permission bits and last-write time as
+// the source's, written to a temporary beside dst and renamed over it, so a failure leaves the
+// old dst whole. True when copied.
+bool CopyFileReplacing(const std::string& src, const std::string& dst);
+
 // The hidden temporaries of a copy where the file system has no unnamed files:
 // ".talvenor-copy-" and six letters or digits. A crash can leave one behind.
 bool IsCopyTemporaryName(const std::string& name);

@@ -260,8 +260,9 @@ TEST_F(HeadlessEndToEndTest, AUsageErrorEndsWithStatusTwoInEitherMode) {
   ::unsetenv("DISPLAY");
   ::unsetenv("WAYLAND_DISPLAY");
   ::unsetenv("QT_QPA_PLATFORM");
-  const std::vector<std::string> lines[] = {{"--headless", "--watch"}, {"--bogus"},     {"--headles"}, {"/S", "x"},
-                                            {"--versions"},           {"--versions", "a", "--once"}};
+  const std::vector<std::string> lines[] = {
+      {"--headless", "--watch"},    {"--bogus"}, {"--headles"}, {"/S", "x"}, {"--versions"},
+      {"--versions", "a", "--once"}};
   for (const std::vector<std::string>& args : lines) {
     EXPECT_EQ(RunToEnd(args, "usage"), 2) << args.front();
     EXPECT_NE(ReadFile(root / "usage.err").find("\nUsage:"), std::string::npos) << args.front();
