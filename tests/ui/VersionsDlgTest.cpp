@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 
 #include <QAction>
+#include <QLabel>
 #include <QMenu>
 #include <QPushButton>
 #include <QTreeWidget>
@@ -10,6 +11,7 @@
 #include <filesystem>
 
 #include "MonitorDlgFixture.h"
+#include "app/Translation.h"
 #include "backup/GenerationRecord.h"
 #include "ui/CVersionsDlg.h"
 #include "ui/FileDialogs.h"
@@ -140,6 +142,18 @@ TEST_F(VersionsDlgTest, SaveACopyAsAsksBeforeReplacingAndKeepsTheCopysTime) {
   ui::FileDialogs::SetNextAnswer("");
   window.OnSaveCopyAs();
   EXPECT_TRUE(ui::MessageBox::TakeShownTexts().empty());
+}
+
+TEST_F(VersionsDlgTest, EveryTextOfTheWindowHasItsEnglish) {
+  UseLanguage(Language::English);
+  CVersionsDlg window(nullptr, m_watch + "/gone.txt", m_backup, m_work / "log.csv");
+  QStringList texts{window.windowTitle(), window.findChild<QLabel*>()->text()};
+  for (int column = 0; column < 3; ++column) texts << window.List()->headerItem()->text(column);
+  for (const char* name : {"open", "showInFolder", "saveCopyAs", "close"})
+    texts << window.findChild<QPushButton*>(QString::fromLatin1(name))->text();
+  UseLanguage(Language::Japanese);
+  EXPECT_EQ(texts, (QStringList{"Versions - gone.txt", "No copies of " + QString::fromStdString(m_watch) + "/gone.txt",
+                                "Time", "Size", "Copy", "&Open", "Show in &folder", "&Save a copy as…", "&Close"}));
 }
 
 }  // namespace
