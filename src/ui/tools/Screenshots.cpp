@@ -28,6 +28,7 @@
 #include "ui/CProgressWnd.h"
 #include "ui/CSettingsDlg.h"
 #include "ui/CSplashWnd.h"
+#include "ui/CVersionsDlg.h"
 #include "ui/FileDialogs.h"
 #include "ui/MessageBox.h"
 #include "ui/TrayIcon.h"
@@ -81,8 +82,8 @@ void Write(const std::string& path, const std::string& contents) { std::ofstream
 
 // Starts with these folders from the Start button and pictures the box Start shows, over its
 // progress window, before answering it.
-bool SaveBoxOfStart(ui::CMonitorDlg& window, const std::string& watch, const std::string& backup,
-                    const QString& folder, const char* name) {
+bool SaveBoxOfStart(ui::CMonitorDlg& window, const std::string& watch, const std::string& backup, const QString& folder,
+                    const char* name) {
   window.findChild<QLineEdit*>(QStringLiteral("1000"))->setText(QString::fromStdString(watch));
   window.findChild<QLineEdit*>(QStringLiteral("1001"))->setText(QString::fromStdString(backup));
   bool saved = false;
@@ -146,6 +147,14 @@ int main(int argc, char** argv) {
   window.Session().OnMonitorTick();
   ok &= Save(window, out, "main-running");
 
+  // A second version of one file, for the versions window.
+  Write(root + "/データ/見積.csv", "1,2,3,4\n");
+  g_changeSeen = 1;
+  window.Session().OnMonitorTick();
+  ui::CVersionsDlg versions(&window, root + "/データ/見積.csv", settings.DIR2, root + "/log.csv");
+  ok &= Save(versions, out, "versions");
+  versions.hide();
+
   ui::CSettingsDlg settingsDialog(settings, &window);
   ok &= Save(settingsDialog, out, "settings");
   settingsDialog.hide();
@@ -176,8 +185,7 @@ int main(int argc, char** argv) {
   ok &= SaveBoxOfStart(window, large, settings.DIR2, out, "question");
 
   // The folder picker as Browse shows it: Qt's own dialog, in Qt's translation.
-  QFileDialog picker(&window, QCoreApplication::translate("talvenor", ui::FileDialogs::kFolderTitle),
-                     scratch.path());
+  QFileDialog picker(&window, QCoreApplication::translate("talvenor", ui::FileDialogs::kFolderTitle), scratch.path());
   picker.setFileMode(QFileDialog::Directory);
   picker.setOptions(QFileDialog::ShowDirsOnly | QFileDialog::DontUseNativeDialog);
   ok &= Save(picker, out, "picker");
