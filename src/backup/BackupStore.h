@@ -94,7 +94,7 @@ class BackupStore {
   bool m_generationMade = false;  // the last new generation's folder was made by us
   std::uint64_t m_smallestRefused = 0;
   std::set<std::string> m_toldKeptChanging;  // sources the user heard of, once each
-  std::string m_pinnedFolder;                // empty: pinned where next met
+  std::string m_pinnedFolder;                 // empty: pinned where next met
   unsigned long long m_pinnedDevice = 0;
 };
 
