@@ -12,6 +12,7 @@
 #include "app/TerminalHost.h"
 #include "app/TerminalUi.h"
 #include "app/Translation.h"
+#include "app/VersionsCommand.h"
 #include "backup/BackupOutage.h"
 #include "backup/BackupStore.h"
 #include "changelog/ChangeLog.h"
@@ -76,6 +77,12 @@ int RunHeadless(int argc, char** argv) {
   if (command.version) {
     std::cout << VersionText();
     return kExitDone;
+  }
+
+  // Only reads: no guard, so it answers beside a running monitor.
+  if (command.versions) {
+    const SettingsStore store(CMonitorApp::ApplicationNameFrom(argc > 0 && argv[0] ? argv[0] : "talvenor"));
+    return RunVersions(command, store.Load());
   }
 
   // Same guard as the windowed program, which ends silently; the status tells a script.

@@ -79,7 +79,8 @@ std::string BackupStore::FreeCopyName(const std::string& name) const {
   // taken the plain name stays and the copy then fails on it. The names of the copy's own
   // temporaries are never given to a copy, so a leftover of a crash is never a user's file.
   const auto free = [this](const std::string& candidate) {
-    return !platform::IsCopyTemporaryName(candidate) && !m_generation.Has(candidate);
+    return !platform::IsCopyTemporaryName(candidate) && !GenerationRecord::IsRecordName(candidate) &&
+           !m_generation.Has(candidate);
   };
   if (free(name)) return name;
   for (int i = 0; i < kCopySuffixes; ++i) {
@@ -101,6 +102,7 @@ int BackupStore::BackupFile(const std::string& folder, const std::string& name, 
   destination.clear();
   if (continuing == 0) {
     m_smallestRefused = 0;
+    m_record.Close();
     if (!MakeGeneration(generationName)) {
       NoteRefused(folder + name);
       return 0;
@@ -111,7 +113,9 @@ int BackupStore::BackupFile(const std::string& folder, const std::string& name, 
     return 0;
   }
   const std::string copyName = FreeCopyName(name);
-  const platform::CopyResult result = platform::CopyIntoFolder(folder + name, m_generation, copyName, kCopyAttempts);
+  platform::CopiedVersion version;
+  const platform::CopyResult result =
+      platform::CopyIntoFolder(folder + name, m_generation, copyName, kCopyAttempts, &version);
   if (result == platform::CopyResult::SourceFailed) {
     m_lastFailureAtSource = true;
     return 0;
@@ -122,6 +126,10 @@ int BackupStore::BackupFile(const std::string& folder, const std::string& name, 
   }
   m_copiedSinceFlush = true;
   destination = m_strGenerationDir + "/" + copyName;
+  // A record that cannot be written costs the copy's trace, never the copy.
+  if (m_keepRecord)
+    m_record.Add(m_generation,
+                 {folder + name, version.size, version.modifiedSeconds, version.modifiedNanoseconds, copyName});
   // A file that never rests keeps its last copy, which may mix versions: said once per file.
   if (result == platform::CopyResult::CopiedWhileChanging && m_toldKeptChanging.insert(folder + name).second)
     m_ui.ShowNotice(msg::Format(msg::kKeptChanging, {folder + name}));
@@ -134,6 +142,8 @@ void BackupStore::RemoveEmptyGeneration() {
 }
 
 bool BackupStore::FlushCopies() {
+  // The pass is over: a record held open would keep a network share from removing its folder.
+  m_record.Close();
   if (!m_copiedSinceFlush) return true;
   // One syncfs puts every copy of the pass and every folder entry naming it on disk. Copies
   // whose generation was removed meanwhile are gone: the snapshot must not claim them.

@@ -7,6 +7,7 @@
 #include <set>
 #include <string>
 
+#include "backup/GenerationRecord.h"
 #include "core/Settings.h"
 #include "core/UiPort.h"
 #include "platform/FolderHandle.h"
@@ -61,6 +62,9 @@ class BackupStore {
   // folders (only where the file system has no unnamed files); nothing else is touched.
   void RemoveCopyLeftovers();
 
+  // Benchmarks weigh the generation record against the copies; it is always kept otherwise.
+  void SetRecordKeeping(bool on) { m_keepRecord = on; }
+
   std::string m_strGenerationDir;
   std::string m_strRemovePath;
 
@@ -82,6 +86,8 @@ class BackupStore {
   UiPort& m_ui;
   platform::FolderHandle m_backupFolder;  // as opened for the current generation
   platform::FolderHandle m_generation;
+  GenerationRecord m_record;  // of m_generation
+  bool m_keepRecord = true;
   std::string m_generationName;
   bool m_copiedSinceFlush = false;
   bool m_lastFailureAtSource = false;

@@ -65,6 +65,10 @@ class CMonitorDlg : public QDialog, public UiPort, public SessionHost {
   void OnReadTest();
   void OnReadSnapshotTest();
   void OnQuit();
+  // The change list's menu: the versions of the row's file, or of any file the user picks.
+  void OnListContextMenu(const QPoint& at);
+  void OpenVersions(const std::string& source);
+  void OnVersionsOfAFile();
   void OnTrayNotify(int iconId, int mouseMessage);
   void ShowTrayMenu();
   void SaveSettings();

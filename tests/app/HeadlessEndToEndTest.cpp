@@ -13,6 +13,7 @@
 #include <functional>
 #include <iterator>
 #include <optional>
+#include <sstream>
 #include <thread>
 
 #include "backup/HeldEntry.h"
@@ -259,7 +260,9 @@ TEST_F(HeadlessEndToEndTest, AUsageErrorEndsWithStatusTwoInEitherMode) {
   ::unsetenv("DISPLAY");
   ::unsetenv("WAYLAND_DISPLAY");
   ::unsetenv("QT_QPA_PLATFORM");
-  const std::vector<std::string> lines[] = {{"--headless", "--watch"}, {"--bogus"}, {"--headles"}, {"/S", "x"}};
+  const std::vector<std::string> lines[] = {
+      {"--headless", "--watch"},    {"--bogus"}, {"--headles"}, {"/S", "x"}, {"--versions"},
+      {"--versions", "a", "--once"}};
   for (const std::vector<std::string>& args : lines) {
     EXPECT_EQ(RunToEnd(args, "usage"), 2) << args.front();
     EXPECT_NE(ReadFile(root / "usage.err").find("\nUsage:"), std::string::npos) << args.front();
@@ -282,6 +285,53 @@ TEST_F(HeadlessEndToEndTest, KeepsItsFilesInTheStateFolderAndEndsOnSighup) {
   EXPECT_FALSE(fs::exists(home + "/log.csv"));
   for (const std::string& made : {root / "state", state})
     EXPECT_EQ(fs::status(made).permissions(), fs::perms::owner_all) << made;
+}
+
+// Every copy of a file can be found when the log has let go of its lines and the file is gone,
+// while the monitor goes on; each copy listed holds its own version.
+TEST_F(HeadlessEndToEndTest, VersionsListsEveryCopyOfAFileTheLogHasForgotten) {
+  root.Write("config/QUORVATH/Q7/talvenor.ini",
+             "[Settings]\nDIR1=" + watch + "\nDIR2=" + backup + "\nLEVEL=1\nFIRST=0\nLOGSZ=100\nBAKSZ=100\n");
+  const pid_t pid = Spawn({"--headless"}, "run");
+  ASSERT_TRUE(SaveUntilCopied("notes.txt")) << ReadFile(root / "run.err");
+  const std::string first = ReadFile(CopiesOf("notes.txt")[0].string());
+  for (const std::string contents : {"second version", "third and last version"}) {
+    const std::size_t before = CopiesOf("notes.txt").size();
+    std::ofstream(watch + "/notes.txt") << contents;
+    ASSERT_TRUE(WaitUntil([&] { return CopiesOf("notes.txt").size() == before + 1; }));
+  }
+  // Enough other changes to push the file's lines out of a 100 KB log.
+  const std::string padding(150, 'p');
+  for (int i = 0; i < 400; ++i) std::ofstream(watch + "/" + std::to_string(i) + padding) << i;
+  ASSERT_TRUE(WaitUntil([&] { return !CopiesOf("399" + padding).empty(); }));
+  fs::remove(watch + "/notes.txt");
+  // The pass's trim is written at its end.
+  ASSERT_TRUE(WaitUntil([&] {
+    const std::string log = ReadFile(home + "/log.csv");
+    return log.find("399" + padding) != std::string::npos && log.find("notes.txt,") == std::string::npos;
+  })) << ReadFile(home + "/log.csv").substr(0, 300);
+
+  // Beside the running monitor, with a path relative to the current directory.
+  ASSERT_EQ(RunToEnd({"--versions", "../watch/notes.txt"}, "versions"), 0) << ReadFile(root / "versions.err");
+  ::kill(pid, SIGTERM);
+  EXPECT_EQ(WaitFor(pid), 0);
+  std::istringstream out(ReadFile(root / "versions.out"));
+  std::vector<std::string> contents;
+  std::string previousTime = "9999";
+  for (std::string line; std::getline(out, line);) {
+    const auto tab1 = line.find('\t'), tab2 = line.find('\t', tab1 + 1);
+    ASSERT_NE(tab2, std::string::npos) << line;
+    const std::string time = line.substr(0, tab1), path = line.substr(tab2 + 1);
+    EXPECT_EQ(time.size(), 19u) << line;
+    EXPECT_LE(time, previousTime);
+    previousTime = time;
+    contents.push_back(ReadFile(path));
+    EXPECT_EQ(line.substr(tab1 + 1, tab2 - tab1 - 1), std::to_string(contents.back().size()));
+  }
+  EXPECT_EQ(contents, (std::vector<std::string>{"third and last version", "second version", first}));
+
+  EXPECT_EQ(RunToEnd({"--versions", watch + "/never.txt", "--backup", backup}, "none"), 1);
+  EXPECT_EQ(ReadFile(root / "none.err"), "talvenor: " + watch + "/never.txt のコピーはありません\n");
 }
 
 }  // namespace

@@ -11,6 +11,7 @@
 #include <thread>
 #include <vector>
 
+#include "backup/GenerationRecord.h"
 #include "core/AppPaths.h"
 #include "core/Settings.h"
 #include "detect/MonitorSession.h"
@@ -72,7 +73,12 @@ class MonitorSessionFixture : public ::testing::Test {
     std::sort(names.begin(), names.end());
     return names;
   }
-  std::vector<std::string> CopiesIn(const std::string& generation) const { return Generations(generation); }
+  // The generation's record is no copy.
+  std::vector<std::string> CopiesIn(const std::string& generation) const {
+    std::vector<std::string> names = Generations(generation);
+    std::erase(names, GenerationRecord::kFileName);
+    return names;
+  }
   // The copies of the only generation; a single odd name when there is not exactly one.
   std::vector<std::string> OnlyGenerationCopies() const {
     const auto generations = Generations();
