@@ -167,6 +167,7 @@ void InotifyWatcher::IgnoreFilesIn(const std::string& folder, std::function<bool
 bool InotifyWatcher::WatchTree(const std::string& folder) {
   // Once in polling mode every tick runs a pass anyway; more watches would only fail.
   if (m_pollingMode) return false;
+  if (m_skip && folder != m_root && m_skip(folder)) return false;
   // Watch first, then list: a file made in between is either listed or reported.
   if (AddWatch(folder) < 0) return false;
   DirReader reader;
