@@ -228,6 +228,27 @@ TEST(WatcherRootTest, AFileSystemMountedAgainOnTheWatchedFolderIsWatched) {
   EXPECT_EQ(watcher.Step(200), Result::Changed);
 }
 
+TEST(WatcherSkipTest, FoldersSkippedAreNotWatchedNorAnythingBelowThem) {
+  test::TempDir tree;
+  test::TempDir outside;
+  tree.MakeFolder("keep/deep");
+  tree.MakeFolder("skip/deep");
+  InotifyWatcher watcher;
+  watcher.SkipFolders([](const std::string& folder) { return fs::path(folder).filename() == "skip"; });
+  ASSERT_TRUE(watcher.Open(tree.path()));
+  EXPECT_EQ(watcher.WatchCount(), 3u);  // the root, keep and keep/deep
+  tree.Write("skip/deep/a.txt", "a");
+  EXPECT_EQ(watcher.Step(200), Result::Nothing);
+  // Made or moved in later, with files: still nothing to watch and nothing to raise.
+  tree.Write("keep/skip/b.txt", "b");
+  outside.Write("skip/c.txt", "c");
+  fs::rename(outside / "skip", tree / "keep/deep/skip");
+  EXPECT_EQ(watcher.Step(200), Result::Nothing);
+  EXPECT_EQ(watcher.WatchCount(), 3u);
+  tree.Write("keep/deep/d.txt", "d");
+  EXPECT_EQ(watcher.Step(200), Result::Changed);
+}
+
 TEST(WatcherThreadTest, RaisesTheFlagAndStopsCleanly) {
   test::TempDir tree;
   std::atomic<int> flag{0};
