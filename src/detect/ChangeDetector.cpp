@@ -112,13 +112,17 @@ bool ChangeDetector::SplicePass(int mode, const platform::TouchedFolders& touche
   // Nothing said where: a flag raised by hand, a retry, or events that were lost.
   if (touched.everything || (touched.listed.empty() && touched.subtrees.empty() && m_retryFolders.empty()))
     return false;
-  std::set<std::string> listed = touched.listed;
-  listed.insert(m_retryFolders.begin(), m_retryFolders.end());
-  // A folder made inside one left out is news to nobody.
+  // What happens in a folder left out (made there, or renamed to a name left out) is news to
+  // nobody: it must not cost a listing, let alone a whole scan for a folder the tree lacks.
+  std::set<std::string> listed;
   std::set<std::string> subtrees;
+  for (const std::string& path : touched.listed) {
+    if (!m_ignore.SkipsFolder(path)) listed.insert(path);
+  }
   for (const std::string& path : touched.subtrees) {
     if (!m_ignore.SkipsFolder(path)) subtrees.insert(path);
   }
+  listed.insert(m_retryFolders.begin(), m_retryFolders.end());
   TreeSplice splice(m_held, m_scanner);
   if (!splice.Prepare(listed, subtrees)) return false;
   m_retryFolders.clear();

@@ -60,6 +60,13 @@ TEST_F(IgnoredFilesTest, WhatIsLeftOutIsNeitherWatchedNorListedNorCopiedNorRecor
   ASSERT_NE(session.Detector().HeldSnapshot(), nullptr);
   EXPECT_EQ(session.Detector().HeldSnapshot()->FindChild("build"), nullptr);
   EXPECT_TRUE(ui.notices.empty());
+  // A folder left out whose permissions change is no reason to scan the whole tree.
+  fs::permissions(watch / "build", fs::perms::group_read, fs::perm_options::add);
+  watch.Write("src/c.c", "c");
+  ASSERT_TRUE(WaitForFlag());
+  session.OnMonitorTick();
+  EXPECT_FALSE(session.Detector().LastPassWasWhole());
+  EXPECT_EQ(LastGenerationCopies(), std::vector<std::string>{"c.c"});
 }
 
 TEST_F(IgnoredFilesTest, APatternRemovedMakesItsFilesNewAtTheNextPassAndItsFoldersWatchedAgain) {
