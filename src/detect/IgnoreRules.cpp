@@ -184,6 +184,10 @@ bool IgnoreRules::Compile(std::string_view pattern, Rule& rule) {
     inside.tokens.push_back({Token::AnyRun, 0, {}, -1});
     SetForm(inside);
   }
+  for (const Part& part : rule.parts) {
+    rule.anyDepth = rule.anyDepth || part.anyDepth;
+    rule.names += part.anyDepth ? 0 : 1;
+  }
   return true;
 }
 
@@ -247,6 +251,15 @@ void IgnoreRules::SetForm(Part& part) {
     part.form = Part::Suffix;
   } else {
     part.form = Part::General;
+    std::size_t first = 0;
+    for (; first < tokens.size() && tokens[first].kind == Token::Literal; ++first) part.head += tokens[first].bytes;
+    std::size_t last = tokens.size();
+    for (; last > first && tokens[last - 1].kind == Token::Literal; --last) {
+      part.tail.insert(0, tokens[last - 1].bytes);
+    }
+    for (const Token& token : tokens) {
+      part.least += token.kind == Token::Literal ? token.bytes.size() : token.kind == Token::AnyRun ? 0 : 1;
+    }
     return;
   }
   for (const Token& token : tokens) part.fixed += token.bytes;
@@ -263,6 +276,8 @@ bool IgnoreRules::MatchPart(const Part& part, std::string_view name) const {
     case Part::General:
       break;
   }
+  if (name.size() < part.least || name.substr(0, part.head.size()) != part.head) return false;
+  if (name.substr(name.size() - std::min(name.size(), part.tail.size())) != part.tail) return false;
   return MatchTokens(part.tokens, name);
 }
 
@@ -340,10 +355,11 @@ bool IgnoreRules::MatchParts(const std::vector<Part>& parts, std::string_view pa
   }
 }
 
-int IgnoreRules::Decide(std::string_view path, bool folder) const {
+int IgnoreRules::Decide(std::string_view path, std::size_t names, bool folder) const {
   const std::string_view name = path.substr(path.rfind('/') + 1);
   for (auto rule = m_rules.rbegin(); rule != m_rules.rend(); ++rule) {
     if (rule->foldersOnly && !folder) continue;
+    if (rule->anchored && (rule->anyDepth ? names < rule->names : names != rule->names)) continue;
     if (rule->anchored ? MatchParts(rule->parts, path) : MatchPart(rule->parts.front(), name)) {
       return rule->negated ? -1 : 1;
     }
@@ -352,15 +368,18 @@ int IgnoreRules::Decide(std::string_view path, bool folder) const {
 }
 
 bool IgnoreRules::Excluded(std::string_view path, bool folder) const {
-  return !m_rules.empty() && Decide(path, folder) > 0;
+  if (m_rules.empty()) return false;
+  const auto names = static_cast<std::size_t>(std::count(path.begin(), path.end(), '/')) + 1;
+  return Decide(path, names, folder) > 0;
 }
 
 bool IgnoreRules::ExcludedWithParents(std::string_view path, bool folder) const {
   if (m_rules.empty()) return false;
+  std::size_t names = 1;
   for (std::size_t slash = path.find('/'); slash != std::string_view::npos; slash = path.find('/', slash + 1)) {
-    if (Decide(path.substr(0, slash), true) > 0) return true;
+    if (Decide(path.substr(0, slash), names++, true) > 0) return true;
   }
-  return Decide(path, folder) > 0;
+  return Decide(path, names, folder) > 0;
 }
 
 }  // namespace talvenor

@@ -54,12 +54,17 @@ class IgnoreRules {
     // Quick forms of the common patterns: a fixed name, "*" and a fixed end ("*.o"), "*".
     enum Form : std::uint8_t { General, Exact, Suffix, Anything } form = General;
     std::string fixed;
+    // General: what any name it matches has, to turn most names away without matching.
+    std::size_t least = 0;  // bytes
+    std::string head, tail;
   };
   struct Rule {
     bool negated = false;
     bool foldersOnly = false;
     bool anchored = false;  // matched against the whole path, not only its last part
     std::vector<Part> parts;
+    std::size_t names = 0;  // anchored: the parts that take one name each
+    bool anyDepth = false;  // anchored: a "**" among them
   };
 
   // false when the line cannot be read; a blank line or a comment adds nothing.
@@ -71,7 +76,7 @@ class IgnoreRules {
   bool MatchTokens(const std::vector<Token>& tokens, std::string_view name) const;
   bool MatchParts(const std::vector<Part>& parts, std::string_view path) const;
   // The deciding rule for one entry: +1 left out, -1 let in, 0 no rule matched.
-  int Decide(std::string_view path, bool folder) const;
+  int Decide(std::string_view path, std::size_t names, bool folder) const;
 
   std::vector<Rule> m_rules;
   std::vector<CharSet> m_sets;
