@@ -117,10 +117,10 @@ bool ChangeDetector::SplicePass(int mode, const platform::TouchedFolders& touche
   std::set<std::string> listed;
   std::set<std::string> subtrees;
   for (const std::string& path : touched.listed) {
-    if (!m_ignore.SkipsFolder(path)) listed.insert(path);
+    if (!m_ignore.Skips(path, true)) listed.insert(path);
   }
   for (const std::string& path : touched.subtrees) {
-    if (!m_ignore.SkipsFolder(path)) subtrees.insert(path);
+    if (!m_ignore.Skips(path, true)) subtrees.insert(path);
   }
   listed.insert(m_retryFolders.begin(), m_retryFolders.end());
   TreeSplice splice(m_held, m_scanner);

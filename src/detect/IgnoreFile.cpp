@@ -46,7 +46,7 @@ std::shared_ptr<const IgnoreRules> IgnoreFile::Rules() const {
   return m_rules;
 }
 
-bool IgnoreFile::SkipsFolder(const std::string& folder) const {
+bool IgnoreFile::Skips(const std::string& entry, bool folder) const {
   std::shared_ptr<const IgnoreRules> rules;
   std::string root;
   {
@@ -55,10 +55,10 @@ bool IgnoreFile::SkipsFolder(const std::string& folder) const {
     rules = m_rules;
     root = m_folder;
   }
-  std::string_view path = folder;
+  std::string_view path = entry;
   if (!path.empty() && path.back() == '/') path.remove_suffix(1);
   if (path.size() <= root.size() || path.compare(0, root.size(), root) != 0) return false;
-  return rules->ExcludedWithParents(path.substr(root.size()), true);
+  return rules->ExcludedWithParents(path.substr(root.size()), folder);
 }
 
 }  // namespace talvenor

@@ -23,8 +23,9 @@ class IgnoreFile {
   // differ from the ones read before. A line that cannot be read is shown once in a run.
   bool Refresh(const std::string& watchedFolder);
   std::shared_ptr<const IgnoreRules> Rules() const;
-  // Whether a folder (absolute, with or without its trailing "/") lies in what is left out.
-  bool SkipsFolder(const std::string& folder) const;
+  // Whether an entry (its absolute path; a folder's with or without its trailing "/") lies
+  // in what is left out.
+  bool Skips(const std::string& path, bool folder) const;
 
  private:
   UiPort& m_ui;

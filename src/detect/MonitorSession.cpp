@@ -160,8 +160,8 @@ void MonitorSession::PrepareWatch() {
   m_limitNoticeShown = false;
   m_outage->Reset();
   m_watcher->IgnoreFilesIn(m_paths.Folder(), &AppPaths::IsOwnFileName);
-  m_watcher->SkipFolders(
-      [&ignore = m_detector->Ignore()](const std::string& folder) { return ignore.SkipsFolder(folder); });
+  m_watcher->Skip(
+      [&ignore = m_detector->Ignore()](const std::string& path, bool folder) { return ignore.Skips(path, folder); });
 }
 
 int MonitorSession::StopWatcher() {

@@ -228,14 +228,13 @@ TEST(WatcherRootTest, AFileSystemMountedAgainOnTheWatchedFolderIsWatched) {
   EXPECT_EQ(watcher.Step(200), Result::Changed);
 }
 
-TEST(WatcherSkipTest, FoldersSkippedAreNotWatchedNorAnythingBelowThem) {
+TEST(WatcherSkipTest, FoldersSkippedAreNotWatchedNorAnythingBelowThemAndFilesSkippedRaiseNothing) {
   test::TempDir tree;
   test::TempDir outside;
   tree.MakeFolder("keep/deep");
   tree.MakeFolder("skip/deep");
   InotifyWatcher watcher;
-  watcher.SkipFolders(
-      [](const std::string& folder) { return fs::path(folder).filename().string().rfind("skip", 0) == 0; });
+  watcher.Skip([](const std::string& path, bool) { return fs::path(path).filename().string().rfind("skip", 0) == 0; });
   ASSERT_TRUE(watcher.Open(tree.path()));
   EXPECT_EQ(watcher.WatchCount(), 3u);  // the root, keep and keep/deep
   tree.Write("skip/deep/a.txt", "a");
@@ -254,6 +253,10 @@ TEST(WatcherSkipTest, FoldersSkippedAreNotWatchedNorAnythingBelowThem) {
   EXPECT_EQ(watcher.WatchCount(), 2u);
   tree.Write("keep/skip2/e.txt", "e");
   EXPECT_EQ(watcher.Step(200), Result::Nothing);
+  tree.Write("keep/skip.log", "written and written again");
+  EXPECT_EQ(watcher.Step(200), Result::Nothing);
+  fs::rename(tree / "keep/skip.log", tree / "keep/kept.log");
+  EXPECT_EQ(watcher.Step(200), Result::Changed);
 }
 
 TEST(WatcherThreadTest, RaisesTheFlagAndStopsCleanly) {
