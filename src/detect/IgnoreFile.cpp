@@ -25,14 +25,14 @@ bool IgnoreFile::Refresh(const std::string& watchedFolder) {
   std::optional<std::string> read;
   if (outcome == platform::ReadOutcome::Read) read = std::move(text);
   const bool changed = read != m_text;
-  if (!changed && watchedFolder == m_folder) return false;
+  if (!changed && watchedFolder == m_current->folder) return false;  // only this thread replaces it
   std::vector<IgnoreRules::BadLine> bad;
-  auto rules = std::make_shared<const IgnoreRules>(read.value_or(std::string()), &bad);
+  auto current =
+      std::make_shared<const Current>(Current{IgnoreRules(read.value_or(std::string()), &bad), watchedFolder});
   m_text = std::move(read);
   {
     std::lock_guard lock(m_mutex);
-    m_folder = watchedFolder;
-    m_rules = std::move(rules);
+    m_current = std::move(current);
   }
   for (const IgnoreRules::BadLine& line : bad) {
     if (!m_badLinesShown.insert(line.text).second) continue;
@@ -43,22 +43,20 @@ bool IgnoreFile::Refresh(const std::string& watchedFolder) {
 
 std::shared_ptr<const IgnoreRules> IgnoreFile::Rules() const {
   std::lock_guard lock(m_mutex);
-  return m_rules;
+  return {m_current, &m_current->rules};
 }
 
 bool IgnoreFile::Skips(const std::string& entry, bool folder) const {
-  std::shared_ptr<const IgnoreRules> rules;
-  std::string root;
+  std::shared_ptr<const Current> current;
   {
     std::lock_guard lock(m_mutex);
-    if (m_rules->Empty()) return false;
-    rules = m_rules;
-    root = m_folder;
+    current = m_current;
   }
+  const std::string& root = current->folder;
   std::string_view path = entry;
   if (!path.empty() && path.back() == '/') path.remove_suffix(1);
-  if (path.size() <= root.size() || path.compare(0, root.size(), root) != 0) return false;
-  return rules->ExcludedWithParents(path.substr(root.size()), folder);
+  if (current->rules.Empty() || path.size() <= root.size() || path.compare(0, root.size(), root) != 0) return false;
+  return current->rules.ExcludedWithParents(path.substr(root.size()), folder);
 }
 
 }  // namespace talvenor

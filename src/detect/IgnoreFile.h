@@ -17,7 +17,7 @@ class IgnoreFile {
  public:
   static constexpr const char* kName = ".talvenorignore";
 
-  explicit IgnoreFile(UiPort& ui) : m_ui(ui), m_rules(std::make_shared<const IgnoreRules>()) {}
+  explicit IgnoreFile(UiPort& ui) : m_ui(ui), m_current(std::make_shared<const Current>()) {}
 
   // Reads the file of the watched folder (its path ending in "/"); true when its patterns
   // differ from the ones read before. A line that cannot be read is shown once in a run.
@@ -32,9 +32,13 @@ class IgnoreFile {
   std::optional<std::string> m_text;  // nothing while there is no file to read
   bool m_unreadableShown = false;
   std::set<std::string> m_badLinesShown;
+  // The rules and the folder they belong to, replaced whole when the file is read anew.
+  struct Current {
+    IgnoreRules rules;
+    std::string folder;
+  };
   mutable std::mutex m_mutex;
-  std::string m_folder;
-  std::shared_ptr<const IgnoreRules> m_rules;
+  std::shared_ptr<const Current> m_current;
 };
 
 }  // namespace talvenor
