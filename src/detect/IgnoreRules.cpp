@@ -36,6 +36,16 @@ std::pair<char32_t, std::size_t> NextChar(std::string_view text, std::size_t at)
   return {value, length};
 }
 
+// The last character of a text that is not empty. Only the nearest byte that is no UTF-8
+// continuation can begin it: one before would hold that byte inside its own sequence.
+std::pair<char32_t, std::size_t> LastChar(std::string_view text) {
+  std::size_t at = text.size() - 1;
+  while (at > 0 && text.size() - at < 4 && (static_cast<unsigned char>(text[at]) & 0xC0) == 0x80) --at;
+  const auto [c, length] = NextChar(text, at);
+  if (at + length == text.size()) return {c, length};
+  return {kRawByte + static_cast<unsigned char>(text.back()), 1};
+}
+
 constexpr std::array<std::string_view, 12> kClassNames = {"alnum", "alpha", "blank", "cntrl", "digit", "graph",
                                                           "lower", "print", "punct", "space", "upper", "xdigit"};
 
@@ -132,6 +142,7 @@ bool IgnoreRules::AddLine(std::string_view line) {
   if (!line.empty() && line.front() == '/') line.remove_prefix(1);
   if (line.empty()) return true;  // "/" or "!": nothing to match
   if (!Compile(line, rule)) return false;
+  m_anchored = m_anchored || rule.anchored;
   m_rules.push_back(std::move(rule));
   return true;
 }
@@ -187,6 +198,9 @@ bool IgnoreRules::Compile(std::string_view pattern, Rule& rule) {
   for (const Part& part : rule.parts) {
     rule.anyDepth = rule.anyDepth || part.anyDepth;
     rule.names += part.anyDepth ? 0 : 1;
+    for (const std::string* piece : {&part.fixed, &part.head, &part.tail}) {
+      if (!piece->empty()) rule.needles.push_back(*piece);
+    }
   }
   return true;
 }
@@ -278,7 +292,24 @@ bool IgnoreRules::MatchPart(const Part& part, std::string_view name) const {
   }
   if (name.size() < part.least || name.substr(0, part.head.size()) != part.head) return false;
   if (name.substr(name.size() - std::min(name.size(), part.tail.size())) != part.tail) return false;
+  // A pattern that does not end in "*" takes the name's last character with its last token.
+  const Token& last = part.tokens.back();
+  if (last.kind != Token::AnyRun && !name.empty() && !Takes(last, LastChar(name).first)) return false;
   return MatchTokens(part.tokens, name);
+}
+
+bool IgnoreRules::Takes(const Token& token, char32_t c) const {
+  switch (token.kind) {
+    case Token::Literal:
+      return token.ch == c;
+    case Token::AnyChar:
+      return true;
+    case Token::Set:
+      return m_sets[static_cast<std::size_t>(token.set)].Contains(c);
+    case Token::AnyRun:
+      break;
+  }
+  return false;
 }
 
 bool IgnoreRules::MatchTokens(const std::vector<Token>& tokens, std::string_view name) const {
@@ -300,9 +331,7 @@ bool IgnoreRules::MatchTokens(const std::vector<Token>& tokens, std::string_view
       }
       if (at < name.size()) {
         const auto [c, length] = NextChar(name, at);
-        const bool matched = t.kind == Token::AnyChar || (t.kind == Token::Literal && t.ch == c) ||
-                             (t.kind == Token::Set && m_sets[static_cast<std::size_t>(t.set)].Contains(c));
-        if (matched) {
+        if (Takes(t, c)) {
           at += length;
           ++token;
           continue;
@@ -355,21 +384,29 @@ bool IgnoreRules::MatchParts(const std::vector<Part>& parts, std::string_view pa
   }
 }
 
+bool IgnoreRules::Worth(const Rule& rule, std::string_view path, std::size_t names) {
+  if (rule.anyDepth ? names < rule.names : names != rule.names) return false;
+  for (const std::string& needle : rule.needles) {
+    if (path.find(needle) == std::string_view::npos) return false;
+  }
+  return true;
+}
+
 int IgnoreRules::Decide(std::string_view path, std::size_t names, bool folder) const {
   const std::string_view name = path.substr(path.rfind('/') + 1);
   for (auto rule = m_rules.rbegin(); rule != m_rules.rend(); ++rule) {
     if (rule->foldersOnly && !folder) continue;
-    if (rule->anchored && (rule->anyDepth ? names < rule->names : names != rule->names)) continue;
-    if (rule->anchored ? MatchParts(rule->parts, path) : MatchPart(rule->parts.front(), name)) {
-      return rule->negated ? -1 : 1;
-    }
+    const bool hit = rule->anchored ? Worth(*rule, path, names) && MatchParts(rule->parts, path)
+                                    : MatchPart(rule->parts.front(), name);
+    if (hit) return rule->negated ? -1 : 1;
   }
   return 0;
 }
 
 bool IgnoreRules::Excluded(std::string_view path, bool folder) const {
   if (m_rules.empty()) return false;
-  const auto names = static_cast<std::size_t>(std::count(path.begin(), path.end(), '/')) + 1;
+  // Only anchored rules look at the number of names.
+  const auto names = m_anchored ? static_cast<std::size_t>(std::count(path.begin(), path.end(), '/')) + 1 : 0;
   return Decide(path, names, folder) > 0;
 }
 

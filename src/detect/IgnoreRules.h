@@ -63,8 +63,9 @@ class IgnoreRules {
     bool foldersOnly = false;
     bool anchored = false;  // matched against the whole path, not only its last part
     std::vector<Part> parts;
-    std::size_t names = 0;  // anchored: the parts that take one name each
-    bool anyDepth = false;  // anchored: a "**" among them
+    std::size_t names = 0;             // anchored: the parts that take one name each
+    bool anyDepth = false;             // anchored: a "**" among them
+    std::vector<std::string> needles;  // anchored: fixed pieces any path it matches holds
   };
 
   // false when the line cannot be read; a blank line or a comment adds nothing.
@@ -74,12 +75,18 @@ class IgnoreRules {
   static void SetForm(Part& part);
   bool MatchPart(const Part& part, std::string_view name) const;
   bool MatchTokens(const std::vector<Token>& tokens, std::string_view name) const;
+  // Whether a token other than "*" takes the character.
+  bool Takes(const Token& token, char32_t c) const;
   bool MatchParts(const std::vector<Part>& parts, std::string_view path) const;
+  // What an anchored rule needs of a path before it is worth matching: its number of names
+  // (names), and every fixed piece of its parts somewhere.
+  static bool Worth(const Rule& rule, std::string_view path, std::size_t names);
   // The deciding rule for one entry: +1 left out, -1 let in, 0 no rule matched.
   int Decide(std::string_view path, std::size_t names, bool folder) const;
 
   std::vector<Rule> m_rules;
   std::vector<CharSet> m_sets;
+  bool m_anchored = false;  // any rule is
 };
 
 }  // namespace talvenor

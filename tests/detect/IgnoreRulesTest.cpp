@@ -60,6 +60,8 @@ TEST(IgnoreRules, EveryRuleOfThePatternSyntax) {
       {"[[:upper:][:digit:]]", "Q", false, true},
       {"[ぁ-ん].txt", "い.txt", false, true},
       {"[ぁ-ん].txt", "イ.txt", false, false},
+      {"*[ぁ-ん]", "テストい", false, true},
+      {"*[ぁ-ん]", "い\x84", false, false},  // a last byte that is no part of a character
       // "**": any depth at the front, in the middle and inside at the end; "**" in a name is "*".
       {"**/foo", "foo", false, true},
       {"**/foo", "a/b/foo", false, true},
