@@ -426,5 +426,13 @@ renamed to %2. Please delete it yourself.</translation>
         <source>%1はコピー中も書き換えられ続けました。最後のコピーを残しましたが、一つの版にそろっていないことがあります</source>
         <translation>%1 kept being rewritten while it was copied. Its last copy was kept, but it may mix more than one version of the file.</translation>
     </message>
+    <message>
+        <source>除外パターンとして読めない行を無視します %1: %2</source>
+        <translation>A line that cannot be read as a pattern is ignored, %1: %2</translation>
+    </message>
+    <message>
+        <source>%1を読めないため、読めるようになるまで何も除外せずにバックアップします</source>
+        <translation>%1 cannot be read: nothing is left out of the backups until it can be read.</translation>
+    </message>
 </context>
 </TS>

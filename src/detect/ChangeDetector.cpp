@@ -66,7 +66,7 @@ bool SameAsFile(const FolderNode& fresh, const Snapshot& previous) {
 
 ChangeDetector::ChangeDetector(const AppPaths& paths, FolderScanner& scanner, BackupStore& backup, ChangeLog& log,
                                UiPort& ui)
-    : m_paths(paths), m_scanner(scanner), m_backup(backup), m_log(log), m_ui(ui) {
+    : m_paths(paths), m_scanner(scanner), m_backup(backup), m_log(log), m_ui(ui), m_ignore(ui) {
   m_scanner.SetLeaveOut([this](FolderNode& folder) { LeaveOutOwnFiles(folder); });
 }
 
@@ -91,7 +91,11 @@ void ChangeDetector::Pass(const std::string& path, int mode, const platform::Tou
   if (m_held &&
       (m_held->path.str() != folder || !m_heldFile || platform::IdentifyFile(m_paths.g_snapshotPath) != m_heldFile))
     m_held.reset();
-  if (touched != nullptr && m_held && SplicePass(mode, *touched)) return;
+  // New patterns apply to the whole tree at once: the held scan followed the old ones.
+  const bool ignoreChanged = m_ignore.Refresh(folder);
+  m_scanner.SetIgnoreRules(m_ignore.Rules(), folder);
+  if (ignoreChanged && m_onIgnoreChanged) m_onIgnoreChanged();
+  if (touched != nullptr && m_held && !ignoreChanged && SplicePass(mode, *touched)) return;
   WholePass(folder, mode, nullptr);
 }
 
@@ -108,10 +112,19 @@ bool ChangeDetector::SplicePass(int mode, const platform::TouchedFolders& touche
   // Nothing said where: a flag raised by hand, a retry, or events that were lost.
   if (touched.everything || (touched.listed.empty() && touched.subtrees.empty() && m_retryFolders.empty()))
     return false;
-  std::set<std::string> listed = touched.listed;
+  // What happens in a folder left out (made there, or renamed to a name left out) is news to
+  // nobody: it must not cost a listing, let alone a whole scan for a folder the tree lacks.
+  std::set<std::string> listed;
+  std::set<std::string> subtrees;
+  for (const std::string& path : touched.listed) {
+    if (!m_ignore.Skips(path, true)) listed.insert(path);
+  }
+  for (const std::string& path : touched.subtrees) {
+    if (!m_ignore.Skips(path, true)) subtrees.insert(path);
+  }
   listed.insert(m_retryFolders.begin(), m_retryFolders.end());
   TreeSplice splice(m_held, m_scanner);
-  if (!splice.Prepare(listed, touched.subtrees)) return false;
+  if (!splice.Prepare(listed, subtrees)) return false;
   m_retryFolders.clear();
   m_lastPassWhole = false;
   splice.Report();

@@ -4,6 +4,7 @@
 // scan is held in memory as a tree, and a pass told which folders events touched lists only
 // those again; the records, copies and log lines are those a whole scan would give.
 #include <chrono>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <set>
@@ -12,6 +13,7 @@
 
 #include "core/AppPaths.h"
 #include "core/UiPort.h"
+#include "detect/IgnoreFile.h"
 #include "detect/SnapshotTree.h"
 #include "detect/TreeComparison.h"
 #include "detect/UnreadableSources.h"
@@ -37,6 +39,12 @@ class ChangeDetector {
   // A baseline pass (mode 0) over a tree already listed, by Start's size walk.
   void AdoptBaseline(const std::string& path, std::unique_ptr<FolderNode> listed);
   bool IsRunning() const { return m_running; }
+
+  // The user's ".talvenorignore", read again at every pass.
+  IgnoreFile& Ignore() { return m_ignore; }
+  // Called inside the pass that found the patterns changed, before it scans: what is watched
+  // must follow them too.
+  void SetOnIgnoreChanged(std::function<void()> onChanged) { m_onIgnoreChanged = std::move(onChanged); }
 
   // The last pass's scan while it is held (what "test2.dat" holds); nullptr otherwise.
   const FolderNode* HeldSnapshot() const { return m_held.get(); }
@@ -80,6 +88,8 @@ class ChangeDetector {
   // Folders of copies the backup side refused: listed again at the next pass.
   std::set<std::string> m_retryFolders;
   UnreadableSources m_unreadable;
+  IgnoreFile m_ignore;
+  std::function<void()> m_onIgnoreChanged;
 };
 
 }  // namespace talvenor

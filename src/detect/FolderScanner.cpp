@@ -47,8 +47,19 @@ void FolderScanner::Fill(FolderNode& node, std::vector<FolderNode*>& found) cons
   if (node.code != platform::kSearchOk) return;
   // One offset per folder: the zone's offset at the moment of the listing.
   const long offset = platform::CurrentUtcOffsetSeconds();
+  // Each entry's path below the root, built in one buffer.
+  const std::string& path = node.path.str();
+  const bool filtered = m_ignore && !m_ignore->Empty() && path.size() >= m_ignoreRoot.size() &&
+                        path.compare(0, m_ignoreRoot.size(), m_ignoreRoot) == 0;
+  std::string relative = filtered ? path.substr(m_ignoreRoot.size()) : std::string();
+  const std::size_t base = relative.size();
   platform::DirEntry entry;
   while (reader.Next(entry)) {
+    if (filtered) {
+      relative.resize(base);
+      relative += entry.name;
+      if (m_ignore->Excluded(relative, entry.kind == platform::EntryKind::Folder)) continue;
+    }
     if (entry.kind == platform::EntryKind::Folder) {
       FolderNode* child = AddSubfolder(node, entry.name);
       if (child->code == kUnlisted) found.push_back(child);

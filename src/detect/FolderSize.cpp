@@ -108,13 +108,15 @@ std::int64_t GetFolderSize(const std::string& folder, UiPort& ui) {
 }
 
 std::int64_t GetFolderSize(const std::string& folder, UiPort& ui, FolderNode& tree,
-                           const std::function<void(const std::string& folder)>& beforeListing) {
+                           const std::function<void(const std::string& folder)>& beforeListing,
+                           std::shared_ptr<const IgnoreRules> ignore) {
   tree.path = SharedFolder(folder + "/");
   tree.level = 0;
   ListedFolders listed;
   std::atomic<bool> cancelled{false};
   // A scanner of its own: the session's leaves its own files out, but the size counts them.
   FolderScanner scanner(ui);
+  scanner.SetIgnoreRules(std::move(ignore), tree.path.str());
   scanner.SetBeforeListing([&](FolderNode& node) {
     if (cancelled) return false;
     beforeListing(node.path.str());

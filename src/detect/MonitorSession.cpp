@@ -60,6 +60,10 @@ MonitorSession::MonitorSession(Settings& settings, const AppPaths& paths, UiPort
       m_watcher(std::make_unique<WatcherThread>()),
       m_outage(std::make_unique<BackupOutage>(settings, ui)) {
   m_paths.RemoveLeftTemporaries();  // what a crash of an earlier run left
+  // Folders let back in by new patterns get their watches; folders now left out lose theirs.
+  m_detector->SetOnIgnoreChanged([this] {
+    if (m_watcher->IsRunning()) m_watcher->Start(m_settings.DIR1, g_changeSeen);
+  });
 }
 
 MonitorSession::~MonitorSession() { StopWatcher(); }
@@ -94,8 +98,10 @@ bool MonitorSession::RunStartChecks(std::unique_ptr<FolderNode>& baseline) {
   PrepareWatch();
   m_watcher->Prepare(m_settings.DIR1, g_changeSeen);
   baseline = std::make_unique<FolderNode>();
-  const std::int64_t size = GetFolderSize(m_settings.DIR1, m_ui, *baseline,
-                                          [this](const std::string& folder) { m_watcher->WatchFolder(folder); });
+  m_detector->Ignore().Refresh(m_settings.DIR1 + "/");
+  const std::int64_t size = GetFolderSize(
+      m_settings.DIR1, m_ui, *baseline, [this](const std::string& folder) { m_watcher->WatchFolder(folder); },
+      m_detector->Ignore().Rules());
   m_watcher->Begin();
   if (m_settings.FIRST != 0) baseline.reset();
   if (size < 0) return false;
@@ -154,6 +160,8 @@ void MonitorSession::PrepareWatch() {
   m_limitNoticeShown = false;
   m_outage->Reset();
   m_watcher->IgnoreFilesIn(m_paths.Folder(), &AppPaths::IsOwnFileName);
+  m_watcher->Skip(
+      [&ignore = m_detector->Ignore()](const std::string& path, bool folder) { return ignore.Skips(path, folder); });
 }
 
 int MonitorSession::StopWatcher() {

@@ -31,6 +31,9 @@ class WatcherThread {
   void IgnoreFilesIn(const std::string& folder, std::function<bool(const std::string& name)> isIgnored) {
     m_watcher.IgnoreFilesIn(folder, std::move(isIgnored));
   }
+  // Entries the predicate accepts are of no interest: folders are not watched, nor anything
+  // below them, and files raise nothing. Before Start.
+  void Skip(std::function<bool(const std::string& path, bool folder)> skip) { m_watcher.Skip(std::move(skip)); }
   void Stop();
   bool IsRunning() const { return m_thread.joinable(); }
 

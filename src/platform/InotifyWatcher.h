@@ -59,6 +59,11 @@ class InotifyWatcher {
   // writing its own log inside the watched tree must not cause the next pass. Before Open.
   void IgnoreFilesIn(const std::string& folder, std::function<bool(const std::string& name)> isIgnored);
 
+  // Entries that skip accepts (a path without a trailing "/"; folder: whether it is one) are
+  // of no interest: a folder gets no watch, nor does anything below it, and a file's events
+  // raise nothing. It is asked on the watcher's thread. Before Open.
+  void Skip(std::function<bool(const std::string& path, bool folder)> skip) { m_skip = std::move(skip); }
+
   // The flag that a change raises, and that TakeTouched takes down. Before Open.
   void RaiseOnChange(std::atomic<int>* flag) { m_flag = flag; }
   // After a Step that saw a change: raises the flag unless what it touched was taken already.
@@ -120,6 +125,7 @@ class InotifyWatcher {
   std::string m_ignoredFolder;
   std::function<bool(const std::string&)> m_isIgnored;
   int m_ignoredWd = -1;
+  std::function<bool(const std::string&, bool)> m_skip;
   std::optional<std::pair<std::uint64_t, std::uint64_t>> m_ignoredIdentity;  // taken at Open
   std::atomic<int>* m_flag = nullptr;
   std::mutex m_walkMutex;  // the folders of a caller's walk come from its threads
