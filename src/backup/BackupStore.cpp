@@ -2,6 +2,7 @@
 
 #include <cerrno>
 
+#include "backup/GenerationOrder.h"
 #include "core/Messages.h"
 #include "platform/FileCopy.h"
 #include "platform/FileSystem.h"
@@ -50,6 +51,7 @@ bool BackupStore::MakeGeneration(std::string& generationName) {
       m_generationName = name;
       generationName = name;
       m_generationMade = made.IsOpen();
+      if (m_generationMade) GenerationOrder::Append(m_backupFolder, name);
       m_generation = std::move(made);
       return m_generationMade;
     }

@@ -6,12 +6,15 @@
 #include <cstdint>
 #include <set>
 #include <string>
+#include <vector>
 
 #include "core/Settings.h"
 #include "core/UiPort.h"
 #include "platform/FolderHandle.h"
 
 namespace talvenor {
+
+class GenerationOrder;
 
 class BackupStore {
  public:
@@ -69,8 +72,10 @@ class BackupStore {
   bool MakeGeneration(std::string& generationName);
   std::string FreeCopyName(const std::string& name) const;
   void NoteRefused(const std::string& source);
+  // The generations inside backup (folders of ours with a generation's name), oldest first.
+  std::vector<std::string> Generations(const platform::FolderHandle& backup, const GenerationOrder& order) const;
   // The oldest generation not in passedOver, when there are more than BAKSZ (all counted).
-  int FindOldest(const platform::FolderHandle& backup, std::string& oldestName,
+  int FindOldest(const platform::FolderHandle& backup, const GenerationOrder& order, std::string& oldestName,
                  const std::set<std::string>& passedOver) const;
   // Empties the folder name inside parent; EmptyFolder's result.
   int EmptyLevel(const platform::FolderHandle& parent, const std::string& name, bool listedByParent);
