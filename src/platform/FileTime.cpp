@@ -35,15 +35,19 @@ FileTime ToFileTime(std::int64_t unixSeconds, long nanoseconds) {
   return static_cast<FileTime>(secs) * kTicksPerSecond + static_cast<FileTime>(nanoseconds / 100);
 }
 
-long CurrentUtcOffsetSeconds() {
+long CurrentUtcOffsetSeconds() { return UtcOffsetSecondsAt(std::time(nullptr)); }
+
+long UtcOffsetSecondsAt(std::int64_t unixSeconds) {
   {
     std::lock_guard lock(g_sourceMutex);
     if (g_offsetSource) return g_offsetSource();
   }
-  std::time_t now = std::time(nullptr);
+  const std::time_t at = static_cast<std::time_t>(unixSeconds);
   std::tm local{};
-  localtime_r(&now, &local);
-  return local.tm_gmtoff;
+  if (localtime_r(&at, &local) != nullptr) return local.tm_gmtoff;
+  // A year the C library cannot express: the offset of now, as good as any.
+  const std::time_t now = std::time(nullptr);
+  return localtime_r(&now, &local) != nullptr ? local.tm_gmtoff : 0;
 }
 
 FileTime ShiftFileTime(FileTime utc, long offsetSeconds) {
@@ -51,7 +55,26 @@ FileTime ShiftFileTime(FileTime utc, long offsetSeconds) {
   return shifted < 0 ? 0 : static_cast<FileTime>(shifted);
 }
 
-FileTime FileTimeToLocalFileTime(FileTime utc) { return ShiftFileTime(utc, CurrentUtcOffsetSeconds()); }
+FileTime FileTimeToLocalFileTime(FileTime utc) {
+  return ShiftFileTime(utc, UtcOffsetSecondsAt(static_cast<std::int64_t>(utc / kTicksPerSecond) - kEpochDifference));
+}
+
+FileTime LocalFileTimes::ToLocal(FileTime utc) {
+  constexpr std::int64_t kDay = 86400;
+  const auto seconds = static_cast<std::int64_t>(utc / kTicksPerSecond);
+  const std::int64_t dayNumber = seconds / kDay;
+  Day& day = m_days[static_cast<std::size_t>(dayNumber) % m_days.size()];
+  if (day.day != dayNumber) {
+    // Offsets change a few times a year at most: the same offset at both ends of a day holds
+    // all day. The answer depends on the day alone, never on what was asked before.
+    const std::int64_t first = dayNumber * kDay - kEpochDifference;
+    const long offset = UtcOffsetSecondsAt(first);
+    if (offset != UtcOffsetSecondsAt(first + kDay - 1))
+      return ShiftFileTime(utc, UtcOffsetSecondsAt(seconds - kEpochDifference));
+    day = {dayNumber, offset};
+  }
+  return ShiftFileTime(utc, day.offset);
+}
 
 SystemTime FileTimeToSystemTime(FileTime ft) {
   const std::uint64_t totalSeconds = ft / kTicksPerSecond;
