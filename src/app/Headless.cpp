@@ -40,7 +40,9 @@ int RunSession(const CommandLine& command, Settings& settings) {
     if (session.CheckStartFolders() == 0) return kExitStartRefused;
     session.DetectChanges(std::string(settings.DIR1), 1);
     // No later tick tries a refused copy again here, so a full or missing backup side is told now.
-    BackupOutage(settings, ui).PassEnded(session.Detector().LastBackupFailures(), session.Backup().SmallestRefusedCopy());
+    BackupOutage(settings, ui)
+        .PassEnded(session.Detector().LastBackupFailures(), session.Backup().SmallestRefusedCopy(),
+                   session.Backup().RefusedForOutage());
     session.Log().Close();
     return kExitDone;
   }

@@ -60,6 +60,25 @@ TEST_F(BackupFileTest, TakenCopyNamesGetASuffixAfterTheWholeName) {
   EXPECT_EQ(settings.DIR2 + "/20120917145510.0/report.txt", destination);
 }
 
+TEST_F(BackupFileTest, OnePassCopiesEveryFileOfOneNamePastTheHundredth) {
+  // A file of the watched tree that is itself named like a numbered copy takes that name, and
+  // the series passes over it.
+  tmp.Write("w/index.html.120", "literal");
+  ASSERT_EQ(1, Backup(tmp / "w/", "index.html.120", 0));
+  std::set<std::string> expected{"index.html.120"};
+  for (int i = 0; i < 150; ++i) {
+    const std::string folder = tmp / ("w/" + std::to_string(i) + "/");
+    tmp.Write("w/" + std::to_string(i) + "/index.html", std::to_string(i));
+    ASSERT_EQ(1, Backup(folder, "index.html", 1)) << i;
+    const std::string name = i == 0 ? "index.html" : "index.html." + std::to_string(i <= 120 ? i - 1 : i);
+    EXPECT_EQ(store.m_strGenerationDir + "/" + name, destination);
+    expected.insert(name);
+  }
+  EXPECT_EQ(expected, Names(store.m_strGenerationDir));
+  EXPECT_EQ("149", ReadFile(store.m_strGenerationDir + "/index.html.149"));
+  EXPECT_EQ("literal", ReadFile(store.m_strGenerationDir + "/index.html.120"));
+}
+
 TEST_F(BackupFileTest, CopyKeepsContentsPermissionsAndWriteTime) {
   const std::string src = tmp.Write("w/data.bin", std::string(3 << 20, 'x') + "end");
   ::chmod(src.c_str(), 0640);
