@@ -1,4 +1,6 @@
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include "BackupFixture.h"
 #include "platform/FileCopy.h"
@@ -90,6 +92,26 @@ TEST_F(BackupFileTest, CopyKeepsContentsPermissionsAndWriteTime) {
   ASSERT_TRUE(copy && original);
   EXPECT_EQ(original->writeTime, copy->writeTime);
   EXPECT_EQ(0640u, copy->mode & 0777);
+}
+
+TEST_F(BackupFileTest, ASparseFileKeepsItsHoles) {
+  const std::string src = tmp.Write("w/disk.img", "");
+  {
+    const int fd = ::open(src.c_str(), O_WRONLY);
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(4, ::pwrite(fd, "head", 4, 0));
+    ASSERT_EQ(6, ::pwrite(fd, "middle", 6, 8 << 20));
+    ASSERT_EQ(0, ::ftruncate(fd, 16 << 20));  // ends in a hole
+    ::close(fd);
+  }
+  struct stat source {};
+  ASSERT_EQ(0, ::stat(src.c_str(), &source));
+  if (source.st_blocks * 512 >= source.st_size) GTEST_SKIP() << "this file system keeps no holes";
+  ASSERT_EQ(1, Backup(tmp / "w/", "disk.img", 0));
+  struct stat copy {};
+  ASSERT_EQ(0, ::stat(destination.c_str(), &copy));
+  EXPECT_EQ(ReadFile(src), ReadFile(destination));
+  EXPECT_LE(copy.st_blocks, source.st_blocks + 64) << "the holes were filled";
 }
 
 TEST_F(BackupFileTest, ContinuingBeforeAnyGenerationCopiesNothing) {
