@@ -33,11 +33,11 @@ int RunSession(const CommandLine& command, Settings& settings) {
   TerminalHost host;
   MonitorSession session(settings, paths, ui, host);
   // Nobody can cancel a walk here: a refused folder (the default "/" among them) is never walked.
-  // A log that can be neither opened nor made ends the run now, before anything is copied.
-  session.Log().OpenOrTerminate(paths.g_logPath);
-
+  // A refused start writes nothing, not even an empty log; once the folders are accepted, a log
+  // that can be neither opened nor made ends the run, before anything is copied.
   if (command.once) {
     if (session.CheckStartFolders() == 0) return kExitStartRefused;
+    session.Log().OpenOrTerminate(paths.g_logPath);
     session.DetectChanges(std::string(settings.DIR1), 1);
     // No later tick tries a refused copy again here, so a full or missing backup side is told now.
     BackupOutage(settings, ui)
@@ -49,6 +49,7 @@ int RunSession(const CommandLine& command, Settings& settings) {
 
   session.StartMonitoring();
   if (!session.IsRunning()) return kExitStartRefused;
+  session.Log().OpenOrTerminate(paths.g_logPath);
   ui.ShowNotice("monitoring " + settings.DIR1 + ", copies to " + settings.DIR2 + ", every " +
                 std::to_string(std::max(1, settings.LEVEL)) + " s; log.csv and test2.dat in " + paths.Folder());
   host.Run([&session] { session.OnMonitorTick(); });
