@@ -60,20 +60,21 @@ FileTime FileTimeToLocalFileTime(FileTime utc) {
 }
 
 FileTime LocalFileTimes::ToLocal(FileTime utc) {
-  constexpr std::int64_t kDay = 86400;
+  // A week: offsets change twice a year in most zones, and never twice within a few weeks.
+  constexpr std::int64_t kSpan = 7 * 86400;
   const auto seconds = static_cast<std::int64_t>(utc / kTicksPerSecond);
-  const std::int64_t dayNumber = seconds / kDay;
-  Day& day = m_days[static_cast<std::size_t>(dayNumber) % m_days.size()];
-  if (day.day != dayNumber) {
-    // Offsets change a few times a year at most: the same offset at both ends of a day holds
-    // all day. The answer depends on the day alone, never on what was asked before.
-    const std::int64_t first = dayNumber * kDay - kEpochDifference;
+  const std::int64_t span = seconds / kSpan;
+  Span& known = m_spans[static_cast<std::size_t>(span) % m_spans.size()];
+  if (known.span != span) {
+    // The same offset at both ends of a span holds all through it. The answer depends on the
+    // span alone, never on what was asked before, so a file always gets the same local time.
+    const std::int64_t first = span * kSpan - kEpochDifference;
     const long offset = UtcOffsetSecondsAt(first);
-    if (offset != UtcOffsetSecondsAt(first + kDay - 1))
+    if (offset != UtcOffsetSecondsAt(first + kSpan - 1))
       return ShiftFileTime(utc, UtcOffsetSecondsAt(seconds - kEpochDifference));
-    day = {dayNumber, offset};
+    known = {span, offset};
   }
-  return ShiftFileTime(utc, day.offset);
+  return ShiftFileTime(utc, known.offset);
 }
 
 SystemTime FileTimeToSystemTime(FileTime ft) {

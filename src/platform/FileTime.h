@@ -22,21 +22,21 @@ FileTime ToFileTime(std::int64_t unixSeconds, long nanoseconds);
 // Adds the offset east of UTC that was in force at that time.
 FileTime FileTimeToLocalFileTime(FileTime utc);
 
-// The same for the many times of one listing: the zone is asked about each day the times fall
-// in once, not about every file. A day that holds a change of offset is asked about each time.
+// The same for the many times of one listing: the zone is asked about each week the times fall
+// in once, not about every file. A week that holds a change of offset is asked about each time.
 class LocalFileTimes {
  public:
   FileTime ToLocal(FileTime utc);
 
  private:
-  struct Day {
-    std::int64_t day = -1;  // days since 1601; -1: none yet
+  struct Span {
+    std::int64_t span = -1;  // weeks since 1601; -1: none yet
     long offset = 0;
   };
-  std::array<Day, 16> m_days{};
+  std::array<Span, 256> m_spans{};  // three years of weeks without a collision
 };
 
-// The same with an offset the caller took once, for walks that convert many times.
+// Adds an offset the caller took.
 FileTime ShiftFileTime(FileTime utc, long offsetSeconds);
 
 // Breaks a FILETIME into calendar fields as if it were UTC.

@@ -79,9 +79,9 @@ TEST(FileTime, EachTimeTakesTheOffsetInForceAtThatTimeWhateverTheTimeNow) {
     EXPECT_EQ(FormatStamp(FileTimeToSystemTime(FileTimeToLocalFileTime(utc))), c.stamp) << c.unix;
     EXPECT_EQ(FormatStamp(FileTimeToSystemTime(listing.ToLocal(utc))), c.stamp) << c.unix;
   }
-  // A listing remembers offsets by day: every moment around both changes, asked in any order,
-  // gets the offset of its own time.
-  for (long long t = 1774660000; t < 1774840000; t += 3 * 607) {
+  // A listing remembers offsets by week: every moment in the weeks around both changes, asked
+  // in any order, gets the offset of its own time.
+  for (long long t = 1774746000 - 21 * 86400; t < 1774746000 + 21 * 86400; t += 3 * 4217) {
     for (const long long at : {t, t + 1792891800 - 1774746000}) {
       const FileTime utc = ToFileTime(at, 123);
       ASSERT_EQ(listing.ToLocal(utc), FileTimeToLocalFileTime(utc)) << at;
