@@ -79,8 +79,8 @@ class BackupStore {
   void NoteRefused(const std::string& source, int error);
   // The generations inside backup (folders of ours with a generation's name), oldest first.
   std::vector<std::string> Generations(const platform::FolderHandle& backup, const GenerationOrder& order) const;
-  // The oldest generation not in passedOver, when there are more than BAKSZ (all counted).
-  int FindOldest(const platform::FolderHandle& backup, const GenerationOrder& order, std::string& oldestName,
+  // The oldest of generations (oldest first) not in passedOver, when there are more than BAKSZ.
+  int FindOldest(const std::vector<std::string>& generations, std::string& oldestName,
                  const std::set<std::string>& passedOver) const;
   // Empties the folder name inside parent; EmptyFolder's result.
   int EmptyLevel(const platform::FolderHandle& parent, const std::string& name, bool listedByParent);

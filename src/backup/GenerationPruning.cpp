@@ -42,9 +42,8 @@ std::vector<std::string> BackupStore::Generations(const platform::FolderHandle& 
   return generations;
 }
 
-int BackupStore::FindOldest(const platform::FolderHandle& backup, const GenerationOrder& order, std::string& oldestName,
+int BackupStore::FindOldest(const std::vector<std::string>& generations, std::string& oldestName,
                             const std::set<std::string>& passedOver) const {
-  const std::vector<std::string> generations = Generations(backup, order);
   if (generations.size() <= static_cast<std::size_t>(std::max(m_settings.BAKSZ, 0))) return 1;
   for (const std::string& name : generations) {
     if (passedOver.count(name) != 0) continue;
@@ -56,7 +55,7 @@ int BackupStore::FindOldest(const platform::FolderHandle& backup, const Generati
 
 int BackupStore::FindOldestGeneration(std::string& oldestName) {
   const platform::FolderHandle backup = platform::FolderHandle::Open(m_settings.DIR2);
-  return FindOldest(backup, GenerationOrder::Load(backup), oldestName, {});
+  return FindOldest(Generations(backup, GenerationOrder::Load(backup)), oldestName, {});
 }
 
 int BackupStore::PruneGenerations() {
@@ -69,8 +68,10 @@ int BackupStore::PruneGenerations() {
 
   const platform::FolderHandle backup = platform::FolderHandle::Open(m_settings.DIR2);
   const GenerationOrder order = GenerationOrder::Load(backup);
+  std::vector<std::string> generations = Generations(backup, order);
   std::string oldest;
-  while (FindOldest(backup, order, oldest, passedOver) == 0) {
+  // The folder is listed again after each removal: counted as it now is.
+  for (; FindOldest(generations, oldest, passedOver) == 0; generations = Generations(backup, order)) {
     m_strRemovePath = InBackupFolder(oldest);
     // Emptying gives the folder its owner's permissions back first: without its write bit
     // nothing inside can go.
@@ -80,7 +81,7 @@ int BackupStore::PruneGenerations() {
     passedOver.insert(oldest);
     passedOver.insert(oldest.substr(0, oldest.size() - 1) + "A");
   }
-  order.Compact(backup, Generations(backup, order));
+  order.Compact(backup, generations);
   return 1;
 }
 
