@@ -133,7 +133,8 @@ int BackupStore::BackupFile(const std::string& folder, const std::string& name, 
     return 0;
   }
   if (result == platform::CopyResult::TargetFailed) {
-    NoteRefused(folder + name, errno);
+    const int error = errno;
+    NoteRefused(folder + name, error);
     return 0;
   }
   m_copiedSinceFlush = true;
