@@ -206,7 +206,8 @@ TEST_F(HeadlessEndToEndTest, ARefusedFolderEndsWithStatusThreeWithoutAWalk) {
   EXPECT_EQ(err.rfind("talvenor: 監視先とバックアップ先が同じディレクトリです", 0), 0u) << err;
   EXPECT_EQ(err.substr(err.find('\n') + 1), "talvenor: 監視先とバックアップ先を確認してください\n");
   EXPECT_EQ(RunToEnd({"--headless", "--once", "--backup", watch + "/inside"}, "inside"), 3);
-  // A refused start writes nothing in its folder, not even an empty log.
+  EXPECT_EQ(RunToEnd({"--headless", "--backup", watch + "/inside", "--state-dir", "state"}, "state"), 3);
+  // A refused start writes nothing, not even an empty log or the state folder it was given.
   EXPECT_TRUE(fs::is_empty(home));
 }
 
