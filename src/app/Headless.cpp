@@ -27,27 +27,34 @@ namespace talvenor {
 namespace {
 
 int RunSession(const CommandLine& command, Settings& settings) {
-  const AppPaths paths = AppPaths::InFolder(platform::CurrentDirectory());
+  // The state folder is made and entered only once Start's checks have passed.
+  const std::string state = StateFolderFor(command);
+  const AppPaths paths = AppPaths::InFolder(state.empty() ? platform::CurrentDirectory() : AbsoluteFolder(state));
   // Blocked before the watcher thread exists, so only the main thread's wait ever takes them.
   platform::BlockTerminationSignals();
   TerminalUi ui;
   TerminalHost host;
   MonitorSession session(settings, paths, ui, host);
   // Nobody can cancel a walk here: a refused folder (the default "/" among them) is never walked.
-  // A log that can be neither opened nor made ends the run now, before anything is copied.
-  session.Log().OpenOrTerminate(paths.g_logPath);
-
+  // A refused start writes nothing, neither the state folder nor an empty log; once the folders
+  // are accepted, a log that can be neither opened nor made ends the run, before anything is
+  // copied.
+  if (session.CheckStartFolders() == 0) return kExitStartRefused;
+  if (!EnterStateFolder(command)) return kExitLogUnusable;
   if (command.once) {
-    if (session.CheckStartFolders() == 0) return kExitStartRefused;
+    session.Log().OpenOrTerminate(paths.g_logPath);
     session.DetectChanges(std::string(settings.DIR1), 1);
     // No later tick tries a refused copy again here, so a full or missing backup side is told now.
-    BackupOutage(settings, ui).PassEnded(session.Detector().LastBackupFailures(), session.Backup().SmallestRefusedCopy());
+    BackupOutage(settings, ui)
+        .PassEnded(session.Detector().LastBackupFailures(), session.Backup().SmallestRefusedCopy(),
+                   session.Backup().RefusedForOutage());
     session.Log().Close();
     return kExitDone;
   }
 
   session.StartMonitoring();
   if (!session.IsRunning()) return kExitStartRefused;
+  session.Log().OpenOrTerminate(paths.g_logPath);
   ui.ShowNotice("monitoring " + settings.DIR1 + ", copies to " + settings.DIR2 + ", every " +
                 std::to_string(std::max(1, settings.LEVEL)) + " s; log.csv and test2.dat in " + paths.Folder());
   host.Run([&session] { session.OnMonitorTick(); });
@@ -94,7 +101,6 @@ int RunHeadless(int argc, char** argv) {
   Settings settings = store.Load();
   if (command.watch) settings.DIR1 = AbsoluteFolder(*command.watch);
   if (command.backup) settings.DIR2 = AbsoluteFolder(*command.backup);
-  if (!EnterStateFolder(command)) return kExitLogUnusable;
   return RunSession(command, settings);
 }
 

@@ -45,8 +45,7 @@ void FolderScanner::Fill(FolderNode& node, std::vector<FolderNode*>& found) cons
   // Below level 0 the folder was just listed by its parent: if it is gone now, it vanished.
   node.code = reader.Open(node.path.str(), node.level > 0);
   if (node.code != platform::kSearchOk) return;
-  // One offset per folder: the zone's offset at the moment of the listing.
-  const long offset = platform::CurrentUtcOffsetSeconds();
+  platform::LocalFileTimes times;  // each file with the offset in force at its own time
   // Each entry's path below the root, built in one buffer.
   const std::string& path = node.path.str();
   const bool filtered = m_ignore && !m_ignore->Empty() && path.size() >= m_ignoreRoot.size() &&
@@ -64,7 +63,7 @@ void FolderScanner::Fill(FolderNode& node, std::vector<FolderNode*>& found) cons
       FolderNode* child = AddSubfolder(node, entry.name);
       if (child->code == kUnlisted) found.push_back(child);
     } else {
-      AddFile(node, std::move(entry), offset);
+      AddFile(node, std::move(entry), times);
     }
   }
   if (m_leaveOut) m_leaveOut(node);
@@ -86,11 +85,11 @@ FolderNode* FolderScanner::AddSubfolder(FolderNode& parent, const std::string& n
   return added;
 }
 
-void FolderScanner::AddFile(FolderNode& parent, platform::DirEntry&& entry, long utcOffset) {
+void FolderScanner::AddFile(FolderNode& parent, platform::DirEntry&& entry, platform::LocalFileTimes& times) {
   FileRecord& file = parent.files.emplace_back();
   file.name = std::move(entry.name);
   file.size = static_cast<std::uint32_t>(entry.size);  // the low 32 bits, as stored
-  file.write = platform::ShiftFileTime(entry.writeTime, utcOffset);
+  file.write = times.ToLocal(entry.writeTime);
 }
 
 void FolderScanner::List(FolderNode& node, bool deep) const {

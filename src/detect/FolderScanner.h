@@ -14,6 +14,7 @@
 #include "detect/Snapshot.h"
 #include "detect/SnapshotTree.h"
 #include "platform/DirReader.h"
+#include "platform/FileTime.h"
 
 namespace talvenor {
 
@@ -56,7 +57,7 @@ class FolderScanner {
   // What a listing met, put into its folder: a subfolder (unlisted, or out of reach below the
   // deepest level) and a file with its time in local time.
   static FolderNode* AddSubfolder(FolderNode& parent, const std::string& name);
-  static void AddFile(FolderNode& parent, platform::DirEntry&& entry, long utcOffset);
+  static void AddFile(FolderNode& parent, platform::DirEntry&& entry, platform::LocalFileTimes& times);
 
   // Threads of a deep listing (two cores by default; one for tests of the order).
   void SetThreads(unsigned threads) { m_threads = threads == 0 ? 1 : threads; }

@@ -193,7 +193,7 @@ void MonitorSession::OnMonitorTick() {
   // While polling no event tells where: every pass scans the whole tree.
   touched.everything = touched.everything || m_watcher->PollingMode() || wholeDue;
   m_detector->DetectChanges(std::string(m_settings.DIR1), 1, touched);
-  m_outage->PassEnded(m_detector->LastBackupFailures(), m_backup->SmallestRefusedCopy());
+  m_outage->PassEnded(m_detector->LastBackupFailures(), m_backup->SmallestRefusedCopy(), m_backup->RefusedForOutage());
 }
 
 }  // namespace talvenor

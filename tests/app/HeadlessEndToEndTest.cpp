@@ -2,10 +2,13 @@
 // instance guard, refusals and the end by SIGTERM.
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sched.h>
 #include <signal.h>
+#include <sys/mount.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
@@ -58,6 +61,7 @@ class HeadlessEndToEndTest : public ::testing::Test {
   pid_t Spawn(const std::vector<std::string>& args, const std::string& name, int stdoutFd = -1) {
     const pid_t pid = ::fork();
     if (pid == 0) {
+      if (beforeExec) beforeExec();
       ::setenv("XDG_CONFIG_HOME", (root / "config").c_str(), 1);
       ::setenv("XDG_RUNTIME_DIR", (root / "run").c_str(), 1);
       ::setenv("LC_ALL", locale.c_str(), 1);
@@ -129,7 +133,8 @@ class HeadlessEndToEndTest : public ::testing::Test {
 
   test::TempDir root;
   std::string watch, backup, home;
-  std::string locale = "C.UTF-8";  // the child's LC_ALL, which decides its language
+  std::string locale = "C.UTF-8";    // the child's LC_ALL, which decides its language
+  std::function<void()> beforeExec;  // run in the child before the program starts
 
  private:
   std::string m_binary;
@@ -202,7 +207,9 @@ TEST_F(HeadlessEndToEndTest, ARefusedFolderEndsWithStatusThreeWithoutAWalk) {
   EXPECT_EQ(err.rfind("talvenor: 監視先とバックアップ先が同じディレクトリです", 0), 0u) << err;
   EXPECT_EQ(err.substr(err.find('\n') + 1), "talvenor: 監視先とバックアップ先を確認してください\n");
   EXPECT_EQ(RunToEnd({"--headless", "--once", "--backup", watch + "/inside"}, "inside"), 3);
-  EXPECT_FALSE(fs::exists(home + "/test2.dat"));
+  EXPECT_EQ(RunToEnd({"--headless", "--backup", watch + "/inside", "--state-dir", "state"}, "state"), 3);
+  // A refused start writes nothing, not even an empty log or the state folder it was given.
+  EXPECT_TRUE(fs::is_empty(home));
 }
 
 TEST_F(HeadlessEndToEndTest, RefusalsSpeakTheUsersLanguage) {
@@ -231,17 +238,36 @@ TEST_F(HeadlessEndToEndTest, OnceRunsOnePassAgainstTheSavedSnapshot) {
   std::ofstream(other + "/b.txt") << "b";
   const std::string otherBackup = root.MakeFolder("elsewhere");
   EXPECT_EQ(RunToEnd({"--headless", "--once", "--watch", other, "--backup=" + otherBackup}, "once3"), 0);
-  EXPECT_EQ(std::distance(fs::directory_iterator(otherBackup), fs::directory_iterator()), 1);
+  EXPECT_EQ(std::count_if(fs::directory_iterator(otherBackup), fs::directory_iterator(),
+                          [](const fs::directory_entry& e) { return e.path().filename() != ".talvenor-generations"; }),
+            1);
   // The pass's opening marker "<YYYYMMDDhhmmss.N>" comes first on standard output.
   EXPECT_EQ(ReadFile(root / "once3.out").find("b.txt," + other + "/b.txt,"), 19u) << ReadFile(root / "once3.out");
 }
 
 TEST_F(HeadlessEndToEndTest, ABackupSideThatRefusesCopiesIsToldOnStandardError) {
   std::ofstream(watch + "/a.txt") << "a";
-  test::HeldEntry held(backup);  // nothing can be made inside, as on a full disk
-  if (!held.held()) GTEST_SKIP() << "the immutable flag cannot be set here";
-  EXPECT_EQ(RunToEnd({"--headless", "--once"}, "refused"), 0);
-  held.Release();
+  {  // a folder nothing can be made in is no full disk: its refusal is no outage
+    test::HeldEntry held(backup);
+    if (!held.held()) GTEST_SKIP() << "the immutable flag cannot be set here";
+    EXPECT_EQ(RunToEnd({"--headless", "--once"}, "closed"), 0);
+    EXPECT_EQ(ReadFile(root / "closed.err"), "");
+    EXPECT_NE(ReadFile(root / "closed.out").find("a.txt," + watch + "/a.txt,\n"), std::string::npos)
+        << "no copy path for a copy that was not made";
+  }
+  // A full disk: in the child's own view of the mounts, a small file system filled up.
+  beforeExec = [this] {
+    if (::unshare(CLONE_NEWNS) != 0 || ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
+        ::mount("tmpfs", backup.c_str(), "tmpfs", 0, "size=64k") != 0)
+      ::_exit(77);
+    const int fd = ::open((backup + "/filler").c_str(), O_WRONLY | O_CREAT, 0600);
+    const std::string block(4096, 'f');
+    while (fd >= 0 && ::write(fd, block.data(), block.size()) > 0) {
+    }
+  };
+  const int status = RunToEnd({"--headless", "--once"}, "refused");
+  if (status == 77) GTEST_SKIP() << "no file system of its own can be mounted here";
+  EXPECT_EQ(status, 0);
   EXPECT_EQ(ReadFile(root / "refused.err"), "talvenor: " + msg::Format(msg::kCopiesWaiting, {backup}) + "\n");
   EXPECT_NE(ReadFile(root / "refused.out").find("a.txt," + watch + "/a.txt,\n"), std::string::npos)
       << "no copy path for a copy that was not made";

@@ -11,6 +11,7 @@
 #include <thread>
 #include <vector>
 
+#include "backup/GenerationOrder.h"
 #include "backup/GenerationRecord.h"
 #include "core/AppPaths.h"
 #include "core/Settings.h"
@@ -64,10 +65,12 @@ class MonitorSessionFixture : public ::testing::Test {
   }
 
   // The names inside a folder of the backup side, sorted: the generations, oldest first, or
-  // the copies inside one generation.
+  // the copies inside one generation. The file that keeps the order of generations is no
+  // generation.
   std::vector<std::string> Generations(const std::string& generation = "") const {
     std::vector<std::string> names;
     for (const auto& entry : std::filesystem::directory_iterator(backup / generation)) {
+      if (generation.empty() && entry.path().filename() == GenerationOrder::kFileName) continue;
       names.push_back(entry.path().filename().string());
     }
     std::sort(names.begin(), names.end());
