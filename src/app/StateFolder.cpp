@@ -24,7 +24,7 @@ bool EnterStateFolder(const CommandLine& command) {
 }
 
 std::string AbsoluteFolder(const std::string& path) {
-  if (path.empty() || path.front() == '/') return path;
+  if (path.empty() || platform::IsAbsolutePath(path)) return path;
   const std::string base = platform::CurrentDirectory();
   return base == "/" ? "/" + path : base + "/" + path;
 }

@@ -114,6 +114,13 @@ bool RenameReplace(const std::string& from, const std::string& to) {
          win32::FailWithLastError();
 }
 
+bool IsAbsolutePath(const std::string& path) {
+  const auto separator = [](char c) { return c == '\\' || c == '/'; };
+  if (path.size() >= 2 && separator(path[0]) && separator(path[1])) return true;  // a share, or "\\?\"
+  return path.size() >= 3 && path[1] == ':' && separator(path[2]) &&
+         ((path[0] >= 'A' && path[0] <= 'Z') || (path[0] >= 'a' && path[0] <= 'z'));
+}
+
 std::string ResolvePath(const std::string& path) {
   if (path.empty()) return {};
   const Handle h = OpenForQuery(path, 0);

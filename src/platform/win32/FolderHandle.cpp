@@ -17,7 +17,8 @@ namespace {
 using win32::Handle;
 
 constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
-constexpr DWORD kFolderAccess = FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES | SYNCHRONIZE;
+// READ_CONTROL: the owner is asked of the open folder.
+constexpr DWORD kFolderAccess = FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES | READ_CONTROL | SYNCHRONIZE;
 
 // An entry inside the open folder, opened as itself: a junction or link is never followed.
 Handle OpenEntry(const std::wstring& path, DWORD access) {

@@ -273,3 +273,15 @@ TEST(Win32LockedFile, TheHeldLogIsTrimmedWholeOrLeftAsItWas) {
   replaced.Close();
   EXPECT_EQ(ReadFile(path), "-tail");
 }
+
+TEST(Win32Folders, NewGenerationFoldersAreOursAndNeverAnExistingOne) {
+  TempDir dir;
+  const FolderHandle backup = FolderHandle::Open(dir.path());
+  const FolderHandle made = backup.NewChild("20120917143005.0", 0700);
+  ASSERT_TRUE(made.IsOpen()) << errno;
+  EXPECT_TRUE(made.OwnedByUs());
+  EXPECT_TRUE(backup.OwnsEntry("20120917143005.0"));
+  EXPECT_FALSE(backup.NewChild("20120917143005.0", 0700).IsOpen());
+  EXPECT_EQ(errno, EEXIST);
+  EXPECT_FALSE(made.Removed());
+}
