@@ -6,6 +6,7 @@
 #include "platform/FileCopy.h"
 #include "platform/FileSystem.h"
 #include "platform/FileTime.h"
+#include "platform/PathText.h"
 
 namespace talvenor {
 namespace {
@@ -20,7 +21,7 @@ constexpr int kCopyAttempts = 3;
 // sources' permission bits.
 constexpr unsigned kGenerationMode = 0700;
 
-bool EndsWithSeparator(const std::string& path) { return !path.empty() && path.back() == '/'; }
+bool EndsWithSeparator(const std::string& path) { return !path.empty() && path.back() == platform::kSeparator; }
 
 }  // namespace
 
@@ -28,7 +29,8 @@ BackupStore::BackupStore(const Settings& settings, UiPort& ui) : m_settings(sett
 
 bool BackupStore::MakeGeneration(std::string& generationName) {
   const std::string stamp = platform::FormatStamp(platform::GetLocalTime());
-  const std::string base = m_settings.DIR2 + (EndsWithSeparator(m_settings.DIR2) ? "" : "/") + stamp;
+  const std::string base =
+      m_settings.DIR2 + (EndsWithSeparator(m_settings.DIR2) ? "" : platform::kSeparatorText) + stamp;
   m_backupFolder = platform::FolderHandle::Open(m_settings.DIR2);
   int openError = errno;
   if (m_backupFolder.IsOpen() && !OnPinnedDisk()) {
@@ -121,7 +123,7 @@ int BackupStore::BackupFile(const std::string& folder, const std::string& name, 
     return 0;
   }
   m_copiedSinceFlush = true;
-  destination = m_strGenerationDir + "/" + copyName;
+  destination = m_strGenerationDir + platform::kSeparator + copyName;
   // A file that never rests keeps its last copy, which may mix versions: said once per file.
   if (result == platform::CopyResult::CopiedWhileChanging && m_toldKeptChanging.insert(folder + name).second)
     m_ui.ShowNotice(msg::Format(msg::kKeptChanging, {folder + name}));
@@ -158,7 +160,7 @@ void BackupStore::RemoveCopyLeftovers() {
 }
 
 std::string BackupStore::InBackupFolder(const std::string& name) const {
-  return m_settings.DIR2 + (EndsWithSeparator(m_settings.DIR2) ? "" : "/") + name;
+  return m_settings.DIR2 + (EndsWithSeparator(m_settings.DIR2) ? "" : platform::kSeparatorText) + name;
 }
 
 }  // namespace talvenor

@@ -13,6 +13,7 @@
 #include "detect/SnapshotTree.h"
 #include "detect/WatcherThread.h"
 #include "platform/FileSystem.h"
+#include "platform/PathText.h"
 
 namespace talvenor {
 
@@ -38,7 +39,7 @@ class ProgressWindow {
 // The exact-path lookup of Start: a text ending in "/" finds nothing, like a drive root.
 // Something that is not a folder cannot be watched or receive copies either.
 bool FolderPresent(const std::string& path) {
-  return !path.empty() && path.back() != '/' && platform::PathExists(path) && platform::IsFolder(path);
+  return !path.empty() && path.back() != platform::kSeparator && platform::PathExists(path) && platform::IsFolder(path);
 }
 
 int TimerMilliseconds(int level) {

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "platform/PathText.h"
 #include "platform/win32/WinText.h"
 
 namespace talvenor::platform {
@@ -24,7 +25,7 @@ std::string WithoutSeparator(std::string path) {
 
 // The engine's form of a folder path: its separator at the end.
 std::string AsFolder(const std::string& path) {
-  return !path.empty() && (path.back() == '/' || path.back() == '\\') ? path : path + "/";
+  return !path.empty() && path.back() == kSeparator ? path : path + kSeparator;
 }
 
 std::pair<unsigned long long, unsigned long long> IdentityOf(HANDLE h) {
@@ -130,12 +131,9 @@ bool DirectoryWatcher::HandleBatch(std::size_t bytes) {
   const std::string base = AsFolder(m_root);
   for (std::size_t offset = 0; offset < bytes;) {
     const auto* info = reinterpret_cast<const FILE_NOTIFY_INFORMATION*>(m_buffer.data() + offset);
-    std::string relative = win32::Utf8(std::wstring_view(info->FileName, info->FileNameLength / sizeof(wchar_t)));
-    // The engine joins names with "/"; the folders named here must be the ones it lists.
-    for (char& c : relative) {
-      if (c == '\\') c = '/';
-    }
-    const auto slash = relative.find_last_of('/');
+    // Names below the root, joined as the engine joins them, so they name the folders it lists.
+    const std::string relative = win32::Utf8(std::wstring_view(info->FileName, info->FileNameLength / sizeof(wchar_t)));
+    const auto slash = relative.find_last_of(kSeparator);
     const std::string parent = slash == std::string::npos ? m_root : base + relative.substr(0, slash);
     const std::string name = slash == std::string::npos ? relative : relative.substr(slash + 1);
     const std::string full = base + relative;

@@ -38,13 +38,15 @@ TouchedFolders Collect(SystemWatcher& watcher, std::atomic<int>& flag,
 
 TEST(Win32Watcher, NamesTheFoldersThatChangedBelowTheRoot) {
   TempDir dir;
-  const std::string root = dir.MakeFolder("watch");
+  // The engine names folders with the system's separator throughout.
+  const std::string root = dir.path() + "\\watch";
+  dir.MakeFolder("watch");
   SystemWatcher watcher;
   std::atomic<int> flag{0};
   watcher.RaiseOnChange(&flag);
   watcher.IgnoreFilesIn(root, [](const std::string& name) { return name == "log.csv"; });
   ASSERT_TRUE(watcher.Open(root));
-  const std::string sub = root + "/sub/";
+  const std::string sub = root + "\\sub\\";
 
   // Made after the watch began: Wine 8 reports nothing in a subfolder that existed before it.
   dir.MakeFolder("watch/sub");
@@ -57,7 +59,7 @@ TEST(Win32Watcher, NamesTheFoldersThatChangedBelowTheRoot) {
   dir.Write("watch/sub/\xE6\x97\xA5\xE6\x9C\xAC.txt", "x");
   touched = Collect(watcher, flag, [&](const TouchedFolders& t) { return t.listed.count(sub) > 0; });
   EXPECT_EQ(touched.listed.count(sub), 1u);
-  EXPECT_EQ(touched.listed.count(root + "/"), 0u) << "log.csv is the program's own";
+  EXPECT_EQ(touched.listed.count(root + "\\"), 0u) << "log.csv is the program's own";
 
   watcher.InjectOverflowForTest();
   EXPECT_TRUE(Collect(watcher, flag, [](const TouchedFolders& t) { return t.everything; }).everything);
