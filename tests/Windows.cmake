@@ -7,8 +7,9 @@ target_link_libraries(talvenor_testsupport PUBLIC talvenor_engine GTest::gtest)
 target_include_directories(talvenor_testsupport PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
 target_compile_definitions(talvenor_testsupport PUBLIC TALVENOR_TEST_DATA="${CMAKE_CURRENT_SOURCE_DIR}/data")
 
-# The Win32 platform layer: long paths, names in any script, copies, sharing, links, watching.
+# The Win32 platform layer: long paths, names in any script, copies, sharing, links, watching,
+# and the settings in the registry.
 file(GLOB _win32 CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/platform/win32/*.cpp)
 add_executable(test_win32 ${_win32})
-target_link_libraries(test_win32 PRIVATE talvenor_testsupport GTest::gtest_main)
+target_link_libraries(test_win32 PRIVATE talvenor_testsupport talvenor_app GTest::gtest_main)
 add_test(NAME win32 COMMAND test_win32)
