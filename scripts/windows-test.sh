@@ -26,8 +26,9 @@ cp=$(wine reg query 'HKLM\System\CurrentControlSet\Control\Nls\CodePage' /v ACP 
 echo "ACP $cp"
 test "$cp" = 932
 
-echo "== Win32 platform tests"
+echo "== Win32 platform tests and the engine's portable tests"
 wine "$build/tests/test_win32.exe"
+wine "$build/tests/test_engine.exe"
 
 echo "== headless session"
 c=$WINEPREFIX/drive_c

@@ -13,3 +13,11 @@ file(GLOB _win32 CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/platform/win32/*.
 add_executable(test_win32 ${_win32})
 target_link_libraries(test_win32 PRIVATE talvenor_testsupport talvenor_app GTest::gtest_main)
 add_test(NAME win32 COMMAND test_win32)
+
+# The engine's own tests that call no POSIX function, as they are. The log's size control is
+# left out: its tests read the log while it is held, which only Linux's advisory lock allows.
+set(_portable detect/FolderSizeTest.cpp backup/TornCopyTest.cpp platform/FileTimeTest.cpp)
+list(TRANSFORM _portable PREPEND ${CMAKE_CURRENT_SOURCE_DIR}/)
+add_executable(test_engine ${_portable})
+target_link_libraries(test_engine PRIVATE talvenor_testsupport GTest::gtest_main)
+add_test(NAME engine COMMAND test_engine)
