@@ -56,7 +56,7 @@ FolderNode* FolderNode::Find(std::string_view target) {
   std::string_view rest = target.substr(own.size());
   while (!rest.empty() && node != nullptr) {
     const auto slash = rest.find(platform::kSeparator);
-    if (slash == std::string_view::npos) return nullptr;  // folder paths end in "/"
+    if (slash == std::string_view::npos) return nullptr;  // folder paths end in a separator
     node = node->FindChild(rest.substr(0, slash));
     rest.remove_prefix(slash + 1);
   }

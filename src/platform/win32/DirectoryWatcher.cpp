@@ -8,7 +8,7 @@
 namespace talvenor::platform {
 namespace {
 
-// The Part's filter (names, sizes, write times) and folder names, since a folder renamed or
+// Names, sizes and write times, and folder names too, since a folder renamed or
 // moved in brings files that no other event names.
 constexpr DWORD kFilter = FILE_NOTIFY_CHANGE_FILE_NAME | FILE_NOTIFY_CHANGE_DIR_NAME | FILE_NOTIFY_CHANGE_SIZE |
                           FILE_NOTIFY_CHANGE_LAST_WRITE;
