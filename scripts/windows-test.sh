@@ -7,7 +7,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 build=$(cd "${1:-build-win}" && pwd)
 exe=$build/src/talvenor.exe
-if ! command -v wine > /dev/null; then
+if ! command -v wine > /dev/null || ! test -f /usr/share/i18n/locales/ja_JP; then
   export DEBIAN_FRONTEND=noninteractive
   apt-get update && apt-get install -y wine wine64 locales
 fi
