@@ -11,7 +11,7 @@
 #include "app/StateFolder.h"
 #include "app/TerminalHost.h"
 #include "app/TerminalUi.h"
-#include "app/Translation.h"
+#include "app/EngineText.h"
 #include "app/VersionsCommand.h"
 #include "backup/BackupOutage.h"
 #include "backup/BackupStore.h"

@@ -9,6 +9,7 @@
 #include "platform/FileCopy.h"
 #include "platform/FileSystem.h"
 #include "platform/FileTime.h"
+#include "platform/PathText.h"
 
 namespace talvenor {
 namespace {
@@ -22,7 +23,7 @@ constexpr int kCopyAttempts = 3;
 // sources' permission bits.
 constexpr unsigned kGenerationMode = 0700;
 
-bool EndsWithSeparator(const std::string& path) { return !path.empty() && path.back() == '/'; }
+bool EndsWithSeparator(const std::string& path) { return !path.empty() && path.back() == platform::kSeparator; }
 
 }  // namespace
 
@@ -30,7 +31,8 @@ BackupStore::BackupStore(const Settings& settings, UiPort& ui) : m_settings(sett
 
 bool BackupStore::MakeGeneration(std::string& generationName) {
   const std::string stamp = platform::FormatStamp(platform::GetLocalTime());
-  const std::string base = m_settings.DIR2 + (EndsWithSeparator(m_settings.DIR2) ? "" : "/") + stamp;
+  const std::string base =
+      m_settings.DIR2 + (EndsWithSeparator(m_settings.DIR2) ? "" : platform::kSeparatorText) + stamp;
   m_backupFolder = platform::FolderHandle::Open(m_settings.DIR2);
   int openError = errno;
   if (m_backupFolder.IsOpen() && !OnPinnedDisk()) {
@@ -142,7 +144,7 @@ int BackupStore::BackupFile(const std::string& folder, const std::string& name, 
     return 0;
   }
   m_copiedSinceFlush = true;
-  destination = m_strGenerationDir + "/" + copyName;
+  destination = m_strGenerationDir + platform::kSeparator + copyName;
   // A record that cannot be written costs the copy's trace, never the copy.
   if (m_keepRecord)
     m_record.Add(m_generation,
@@ -185,7 +187,7 @@ void BackupStore::RemoveCopyLeftovers() {
 }
 
 std::string BackupStore::InBackupFolder(const std::string& name) const {
-  return m_settings.DIR2 + (EndsWithSeparator(m_settings.DIR2) ? "" : "/") + name;
+  return m_settings.DIR2 + (EndsWithSeparator(m_settings.DIR2) ? "" : platform::kSeparatorText) + name;
 }
 
 }  // namespace talvenor

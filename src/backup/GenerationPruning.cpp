@@ -7,6 +7,7 @@
 #include "backup/GenerationOrder.h"
 #include "core/Messages.h"
 #include "platform/FolderHandle.h"
+#include "platform/PathText.h"
 
 namespace talvenor {
 
@@ -63,7 +64,7 @@ int BackupStore::PruneGenerations() {
   // still count. The pass's own generation is never pruned, even when it would be the oldest:
   // its copies would be lost.
   std::set<std::string> passedOver;
-  const auto slash = m_strGenerationDir.find_last_of('/');
+  const auto slash = m_strGenerationDir.find_last_of(platform::kSeparator);
   if (slash != std::string::npos) passedOver.insert(m_strGenerationDir.substr(slash + 1));
 
   const platform::FolderHandle backup = platform::FolderHandle::Open(m_settings.DIR2);

@@ -9,6 +9,7 @@
 #include "detect/SnapshotFile.h"
 #include "detect/SnapshotIndex.h"
 #include "detect/TreeSplice.h"
+#include "platform/PathText.h"
 
 namespace talvenor {
 namespace {
@@ -86,7 +87,7 @@ void ChangeDetector::Pass(const std::string& path, int mode, const platform::Tou
   m_log.BeginPass();
 
   std::string folder = path;
-  if (folder.empty() || folder.back() != '/') folder += '/';
+  if (folder.empty() || folder.back() != platform::kSeparator) folder += platform::kSeparator;
   // Held only while the file is the one this program saved: anyone else's file is read.
   if (m_held &&
       (m_held->path.str() != folder || !m_heldFile || platform::IdentifyFile(m_paths.g_snapshotPath) != m_heldFile))
@@ -105,7 +106,7 @@ void ChangeDetector::AdoptBaseline(const std::string& path, std::unique_ptr<Fold
   m_lastChanges = 0;
   m_backupFailures = 0;
   m_held.reset();
-  WholePass(path + "/", 0, std::move(listed));
+  WholePass(path + platform::kSeparator, 0, std::move(listed));
 }
 
 bool ChangeDetector::SplicePass(int mode, const platform::TouchedFolders& touched) {

@@ -18,7 +18,7 @@
 #include "detect/TreeComparison.h"
 #include "detect/UnreadableSources.h"
 #include "platform/FileSystem.h"
-#include "platform/InotifyWatcher.h"
+#include "platform/TouchedFolders.h"
 
 namespace talvenor {
 

@@ -7,6 +7,7 @@
 #include "core/SearchOutcome.h"
 #include "platform/DirReader.h"
 #include "platform/FileTime.h"
+#include "platform/PathText.h"
 
 namespace talvenor {
 
@@ -75,7 +76,7 @@ FolderNode* FolderScanner::AddSubfolder(FolderNode& parent, const std::string& n
   auto child = std::make_unique<FolderNode>();
   std::string path;
   path.reserve(parent.path.str().size() + name.size() + 1);
-  path.append(parent.path.str()).append(name).push_back('/');
+  path.append(parent.path.str()).append(name).push_back(platform::kSeparator);
   child->path = SharedFolder(std::move(path));
   child->level = parent.level + 1;
   child->parent = &parent;

@@ -13,6 +13,7 @@
 #include "detect/SnapshotTree.h"
 #include "detect/WatcherThread.h"
 #include "platform/FileSystem.h"
+#include "platform/PathText.h"
 
 namespace talvenor {
 
@@ -38,7 +39,7 @@ class ProgressWindow {
 // The exact-path lookup of Start: a text ending in "/" finds nothing, like a drive root.
 // Something that is not a folder cannot be watched or receive copies either.
 bool FolderPresent(const std::string& path) {
-  return !path.empty() && path.back() != '/' && platform::PathExists(path) && platform::IsFolder(path);
+  return !path.empty() && path.back() != platform::kSeparator && platform::PathExists(path) && platform::IsFolder(path);
 }
 
 int TimerMilliseconds(int level) {
@@ -98,7 +99,7 @@ bool MonitorSession::RunStartChecks(std::unique_ptr<FolderNode>& baseline) {
   PrepareWatch();
   m_watcher->Prepare(m_settings.DIR1, g_changeSeen);
   baseline = std::make_unique<FolderNode>();
-  m_detector->Ignore().Refresh(m_settings.DIR1 + "/");
+  m_detector->Ignore().Refresh(m_settings.DIR1 + platform::kSeparator);
   const std::int64_t size = GetFolderSize(
       m_settings.DIR1, m_ui, *baseline, [this](const std::string& folder) { m_watcher->WatchFolder(folder); },
       m_detector->Ignore().Rules());

@@ -6,7 +6,7 @@
 #include <string>
 #include <thread>
 
-#include "platform/InotifyWatcher.h"
+#include "platform/SystemWatcher.h"
 
 namespace talvenor {
 
@@ -50,7 +50,7 @@ class WatcherThread {
  private:
   void Run();
 
-  platform::InotifyWatcher m_watcher;
+  platform::SystemWatcher m_watcher;
   std::thread m_thread;
   bool m_prepared = false;
 };

@@ -16,14 +16,9 @@
 #include <string>
 #include <utility>
 
-namespace talvenor::platform {
+#include "platform/TouchedFolders.h"
 
-// The folders whose listings events changed since they were last taken (paths end in "/").
-struct TouchedFolders {
-  std::set<std::string> listed;    // files or subfolders came, went or changed in them
-  std::set<std::string> subtrees;  // new, moved in, renamed or made readable: with all they hold
-  bool everything = false;         // events were lost, or the tree was watched anew
-};
+namespace talvenor::platform {
 
 class InotifyWatcher {
  public:
