@@ -307,6 +307,70 @@ systemctl --user stop talvenor.service
 systemctl --user stop talvenor.service
 (or kill %1 when it does not run as the user service)</translation>
     </message>
+    <message>
+        <source>%1 のコピーはありません</source>
+        <translation>No copies of %1</translation>
+    </message>
+    <message>
+        <source>バックアップ先%1を読めません</source>
+        <translation>Cannot read the backup folder %1</translation>
+    </message>
+    <message>
+        <source>バージョン - %1</source>
+        <translation>Versions - %1</translation>
+    </message>
+    <message>
+        <source>日時</source>
+        <translation>Time</translation>
+    </message>
+    <message>
+        <source>サイズ</source>
+        <translation>Size</translation>
+    </message>
+    <message>
+        <source>コピー</source>
+        <translation>Copy</translation>
+    </message>
+    <message>
+        <source>開く(&amp;O)</source>
+        <translation>&amp;Open</translation>
+    </message>
+    <message>
+        <source>フォルダを表示(&amp;F)</source>
+        <translation>Show in &amp;folder</translation>
+    </message>
+    <message>
+        <source>コピーを保存(&amp;S)..</source>
+        <translation>&amp;Save a copy as…</translation>
+    </message>
+    <message>
+        <source>コピーを保存</source>
+        <translation>Save a copy as</translation>
+    </message>
+    <message>
+        <source>%1 は既にあります。
+置き換えますか？</source>
+        <translation>%1 already exists.
+Replace it?</translation>
+    </message>
+    <message>
+        <source>コピーを保存できませんでした
+%1</source>
+        <translation>The copy could not be saved.
+%1</translation>
+    </message>
+    <message>
+        <source>バージョン(&amp;V)..</source>
+        <translation>&amp;Versions…</translation>
+    </message>
+    <message>
+        <source>ファイルのバージョン(&amp;F)..</source>
+        <translation>Versions of a &amp;file…</translation>
+    </message>
+    <message>
+        <source>バージョンを表示するファイル</source>
+        <translation>File to list the versions of</translation>
+    </message>
 </context>
 <context>
     <name>talvenor::msg</name>
@@ -401,6 +465,14 @@ renamed to %2. Please delete it yourself.</translation>
     <message>
         <source>途中で止めたため、変更された%1個のファイルはまだコピーされていません。次に変更を比べるときにコピーします</source>
         <translation>The pass was stopped early: %1 changed files are not copied yet. They will be copied the next time changes are compared.</translation>
+    </message>
+    <message>
+        <source>除外パターンとして読めない行を無視します %1: %2</source>
+        <translation>A line that cannot be read as a pattern is ignored, %1: %2</translation>
+    </message>
+    <message>
+        <source>%1を読めないため、読めるようになるまで何も除外せずにバックアップします</source>
+        <translation>%1 cannot be read: nothing is left out of the backups until it can be read.</translation>
     </message>
 </context>
 </TS>

@@ -85,6 +85,11 @@ bool ParseCommandLine(const std::vector<std::string>& args, CommandLine& out, st
     } else if (Names(word, "--backup")) {
       if (!TakeValue(args, i, "--backup", out.backup, error)) return false;
       out.backup = WithoutTrailingSlash(*out.backup);
+    } else if (Names(word, "--versions")) {
+      if (!TakeValue(args, i, "--versions", out.versions, error) || out.versions->empty()) {
+        error = "--versions needs a file";
+        return false;
+      }
     } else if (Names(word, "--state-dir")) {
       if (!TakeValue(args, i, "--state-dir", out.stateDir, error)) return false;
       if (out.stateDir->empty()) {
@@ -110,7 +115,11 @@ bool ParseCommandLine(const std::vector<std::string>& args, CommandLine& out, st
     error = "unexpected argument: " + out.windowArgs.front();
     return false;
   }
-  if (!out.headless && (out.once || out.watch || out.backup)) {
+  if (out.versions && (out.headless || out.once || out.watch || !out.windowArgs.empty())) {
+    error = "--versions takes only --backup, --state-dir and --xdg-state";
+    return false;
+  }
+  if (!out.headless && (out.once || out.watch || (out.backup && !out.versions))) {
     error = "--once, --watch and --backup need --headless";
     return false;
   }
@@ -121,6 +130,7 @@ std::string UsageText() {
   return "Usage: talvenor [/S] [--state-dir DIR | --xdg-state]\n"
          "       talvenor --headless [--once] [--watch DIR] [--backup DIR]\n"
          "                [--state-dir DIR | --xdg-state]\n"
+         "       talvenor --versions PATH [--backup DIR] [--state-dir DIR | --xdg-state]\n"
          "       talvenor --status | --help | --version\n"
          "\n"
          "Keeps dated copies of every file that changes in the watched folder.\n"
@@ -136,6 +146,9 @@ std::string UsageText() {
          "  --state-dir DIR keep log.csv, log_bak.csv and test2.dat in DIR (made with\n"
          "                  mode 0700 when missing) instead of the current directory\n"
          "  --xdg-state     the same in $XDG_STATE_HOME/talvenor (~/.local/state/talvenor)\n"
+         "  --versions PATH list the copies of the file PATH, newest first: the time of the\n"
+         "                  pass, the size and the copy's path, separated by tabs; status 1\n"
+         "                  when there is none. Only reads, so it runs beside a monitor\n"
          "  --status        tell whether an instance runs for this user: monitoring or\n"
          "                  stopped, its folders, its last pass with changes, the copies\n"
          "                  made today and those waiting; exit status 0 when one runs\n"
@@ -143,7 +156,8 @@ std::string UsageText() {
          "  --version       show the version\n"
          "\n"
          "The window also takes Qt's own options, such as -platform NAME or -style NAME.\n"
-         "Exit status: 0 done, 1 the change log or its folder could not be used,\n"
+         "Exit status: 0 done, 1 the change log or its folder could not be used (for\n"
+         "--versions: no copy found),\n"
          "2 usage error, 3 Start refused, 4 another instance is running.\n";
 }
 

@@ -12,7 +12,8 @@
 #include "app/StatusFile.h"
 #include "app/TerminalHost.h"
 #include "app/TerminalUi.h"
-#include "app/Translation.h"
+#include "app/EngineText.h"
+#include "app/VersionsCommand.h"
 #include "backup/BackupOutage.h"
 #include "backup/BackupStore.h"
 #include "changelog/ChangeLog.h"
@@ -28,23 +29,29 @@ namespace talvenor {
 namespace {
 
 int RunSession(const CommandLine& command, Settings& settings) {
-  const AppPaths paths = AppPaths::InFolder(platform::CurrentDirectory());
+  // The state folder is made and entered only once Start's checks have passed.
+  const std::string state = StateFolderFor(command);
+  const AppPaths paths = AppPaths::InFolder(state.empty() ? platform::CurrentDirectory() : AbsoluteFolder(state));
   // Blocked before the watcher thread exists, so only the main thread's wait ever takes them.
   platform::BlockTerminationSignals();
   TerminalUi ui;
   TerminalHost host;
   MonitorSession session(settings, paths, ui, host);
   // Nobody can cancel a walk here: a refused folder (the default "/" among them) is never walked.
-  // A log that can be neither opened nor made ends the run now, before anything is copied.
-  session.Log().OpenOrTerminate(paths.g_logPath);
-
+  // A refused start writes nothing, neither the state folder nor an empty log; once the folders
+  // are accepted, a log that can be neither opened nor made ends the run, before anything is
+  // copied.
+  if (session.CheckStartFolders() == 0) return kExitStartRefused;
+  if (!EnterStateFolder(command)) return kExitLogUnusable;
   if (command.once) {
-    if (session.CheckStartFolders() == 0) return kExitStartRefused;
+    session.Log().OpenOrTerminate(paths.g_logPath);
     session.DetectChanges(std::string(settings.DIR1), 1);
     if (const int left = session.Detector().LastLeftCount(); left > 0)
       ui.ShowNotice(msg::Format(msg::kFilesLeftForNextPass, {std::to_string(left)}));
     // No later tick tries a refused copy again here, so a full or missing backup side is told now.
-    BackupOutage(settings, ui).PassEnded(session.Detector().LastBackupFailures(), session.Backup().SmallestRefusedCopy());
+    BackupOutage(settings, ui)
+        .PassEnded(session.Detector().LastBackupFailures(), session.Backup().SmallestRefusedCopy(),
+                   session.Backup().RefusedForOutage());
     session.Log().Close();
     return kExitDone;
   }
@@ -60,6 +67,7 @@ int RunSession(const CommandLine& command, Settings& settings) {
   } removeAtEnd;
   session.StartMonitoring();
   if (!session.IsRunning()) return kExitStartRefused;
+  session.Log().OpenOrTerminate(paths.g_logPath);
   ui.ShowNotice("monitoring " + settings.DIR1 + ", copies to " + settings.DIR2 + ", every " +
                 std::to_string(std::max(1, settings.LEVEL)) + " s; log.csv and test2.dat in " + paths.Folder());
   host.Run([&session] { session.OnMonitorTick(); });
@@ -95,6 +103,12 @@ int RunHeadless(int argc, char** argv) {
   }
   if (command.status) return PrintStatus(std::cout);
 
+  // Only reads: no guard, so it answers beside a running monitor.
+  if (command.versions) {
+    const SettingsStore store(CMonitorApp::ApplicationNameFrom(argc > 0 && argv[0] ? argv[0] : "talvenor"));
+    return RunVersions(command, store.Load());
+  }
+
   // Same guard as the windowed program; one line tells a person, the status a script.
   platform::InstanceLock guard;
   if (!guard.Acquire(CMonitorApp::kMutexName)) {
@@ -111,7 +125,6 @@ int RunHeadless(int argc, char** argv) {
   Settings settings = store.Load();
   if (command.watch) settings.DIR1 = AbsoluteFolder(*command.watch);
   if (command.backup) settings.DIR2 = AbsoluteFolder(*command.backup);
-  if (!EnterStateFolder(command)) return kExitLogUnusable;
   return RunSession(command, settings);
 }
 

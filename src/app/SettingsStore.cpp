@@ -4,6 +4,7 @@
 #include <QStandardPaths>
 #include <QString>
 #include <QStringList>
+#include <limits>
 
 namespace talvenor {
 namespace {
@@ -33,9 +34,12 @@ std::string ReadPath(const QSettings& s, const char* key, const std::string& fal
 }
 
 int ReadInt(const QSettings& s, const char* key, int fallback) {
+  // Read wide, so that a number too large for the registry's 32 bits is a bad value that gets
+  // its default, as any other, instead of wrapping round to some other number.
   bool ok = false;
-  const int value = s.value(key, fallback).toInt(&ok);
-  return ok ? value : fallback;
+  const qlonglong value = s.value(key, fallback).toLongLong(&ok);
+  if (!ok || value < std::numeric_limits<int>::min() || value > std::numeric_limits<int>::max()) return fallback;
+  return static_cast<int>(value);
 }
 
 }  // namespace

@@ -5,13 +5,14 @@
 #include <iostream>
 
 #include "platform/FileSystem.h"
+#include "platform/PathText.h"
 #include "platform/WorkingFolder.h"
 
 namespace talvenor {
 
 std::string StateFolderFor(const CommandLine& command) {
   if (command.stateDir) return *command.stateDir;
-  if (command.xdgState) return platform::UserStateHome() + "/talvenor";
+  if (command.xdgState) return platform::UserStateHome() + platform::kSeparator + "talvenor";
   return {};
 }
 
@@ -24,9 +25,9 @@ bool EnterStateFolder(const CommandLine& command) {
 }
 
 std::string AbsoluteFolder(const std::string& path) {
-  if (path.empty() || path.front() == '/') return path;
+  if (path.empty() || platform::IsAbsolutePath(path)) return path;
   const std::string base = platform::CurrentDirectory();
-  return base == "/" ? "/" + path : base + "/" + path;
+  return base.back() == platform::kSeparator ? base + path : base + platform::kSeparator + path;
 }
 
 }  // namespace talvenor

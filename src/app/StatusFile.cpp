@@ -1,7 +1,9 @@
 #include "app/StatusFile.h"
 
-#include <QFile>
+#include <cstdio>
+#include <fstream>
 #include <ostream>
+#include <sstream>
 
 #include "app/MonitorApp.h"
 #include "platform/FileTime.h"
@@ -12,9 +14,12 @@ namespace talvenor {
 namespace {
 
 std::optional<InstanceStatus> ReadStatusFile() {
-  QFile file(QFile::decodeName(QByteArray::fromStdString(StatusFilePath())));
-  if (!file.open(QIODevice::ReadOnly)) return std::nullopt;
-  return InstanceStatus::Decode(file.read(64 * 1024).toStdString());
+  const std::string path = StatusFilePath();
+  std::ifstream file(path, std::ios::binary);
+  if (path.empty() || !file) return std::nullopt;
+  std::ostringstream text;
+  text << file.rdbuf();
+  return InstanceStatus::Decode(text.str());
 }
 
 std::string Today() {
@@ -25,7 +30,9 @@ std::string Today() {
 }  // namespace
 
 std::string StatusFilePath() {
-  std::string path = platform::InstanceLock::PathFor(CMonitorApp::kMutexName);
+  // Beside the lock file a running copy holds (none where the lock is not a file).
+  std::string path = platform::InstanceLock::PathOf(CMonitorApp::kMutexName);
+  if (path.empty()) return {};
   const std::string lock = ".lock";
   if (path.size() > lock.size() && path.compare(path.size() - lock.size(), lock.size(), lock) == 0)
     path.erase(path.size() - lock.size());
@@ -35,6 +42,7 @@ std::string StatusFilePath() {
 void WriteStatusFile(InstanceStatus status, const std::string& mode) {
   status.pid = platform::InstanceLock::ThisProcess();
   status.mode = mode;
+  if (StatusFilePath().empty()) return;
   // Unchecked: a status that cannot be written costs `--status` its details, never a copy.
   platform::ReplaceFileAtomically(StatusFilePath(), status.Encode());
 }
@@ -42,7 +50,7 @@ void WriteStatusFile(InstanceStatus status, const std::string& mode) {
 void RemoveStatusFile() {
   const auto status = ReadStatusFile();
   if (status && status->pid == platform::InstanceLock::ThisProcess())
-    QFile::remove(QFile::decodeName(QByteArray::fromStdString(StatusFilePath())));
+    std::remove(StatusFilePath().c_str());
 }
 
 RunningInstance FindRunningInstance() {

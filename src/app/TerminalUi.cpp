@@ -2,7 +2,7 @@
 
 #include <cstdlib>
 
-#include "app/Translation.h"
+#include "app/EngineText.h"
 #include "platform/TerminationSignals.h"
 
 namespace talvenor {

@@ -5,20 +5,11 @@
 #include <QString>
 #include <string>
 
-#include "app/Language.h"
+#include "app/EngineText.h"
 
 namespace talvenor {
 
-// Loads the catalogues of the language, replacing any loaded before. With an application
-// object, Qt's own translation is installed too, for its standard buttons, pickers and menus.
-void UseLanguage(Language language);
-Language CurrentLanguage();
-
 // One of the program's texts (marked for the translation tools with that context).
 QString Translate(const char* context, const char* source, const char* disambiguation = nullptr);
-
-// A text the engine built from one of msg::kAll, translated with its values kept; any other
-// text comes back as it is.
-std::string TranslateEngineText(const std::string& text);
 
 }  // namespace talvenor

@@ -23,7 +23,7 @@ void BackupOutage::Reset() {
   m_retryCountdown = 0;
 }
 
-void BackupOutage::PassEnded(int refused, std::uint64_t smallestRefused) {
+void BackupOutage::PassEnded(int refused, std::uint64_t smallestRefused, bool outage) {
   if (refused <= 0) {
     Reset();
     return;
@@ -34,7 +34,10 @@ void BackupOutage::PassEnded(int refused, std::uint64_t smallestRefused) {
   const int maxTicks = std::max(1, kMaxRetrySeconds / std::max(1, m_settings.LEVEL));
   m_retryDelay = m_retryDelay == 0 ? 1 : std::min(m_retryDelay * 2, maxTicks);
   m_retryCountdown = m_retryDelay;
-  if (!m_told) {
+  // Free space tells of a full disk even when the refusal gave another reason.
+  const bool noRoom =
+      !m_atLastTry || m_atLastTry->freeBytes < std::max(m_needed, kRoomMade) || m_atLastTry->freeFiles == 0;
+  if (!m_told && (outage || noRoom)) {
     m_told = true;
     m_ui.ShowNotice(msg::Format(msg::kCopiesWaiting, {m_settings.DIR2}));
   }

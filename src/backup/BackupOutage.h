@@ -16,8 +16,9 @@ class BackupOutage {
   BackupOutage(const Settings& settings, UiPort& ui);
 
   // After every pass: refused is the number of copies the backup side refused, smallestRefused
-  // the size of the smallest of them (0 when unknown).
-  void PassEnded(int refused, std::uint64_t smallestRefused);
+  // the size of the smallest of them (0 when unknown); outage: some were refused because the
+  // folder is full or cannot be reached. The user is told of an outage only.
+  void PassEnded(int refused, std::uint64_t smallestRefused, bool outage);
   // At every tick: true when the refused copies should be tried now.
   bool RetryDue();
   // A new session starts without a past outage.

@@ -1,17 +1,20 @@
 #include "backup/BackupStore.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <iterator>
 
+#include "backup/GenerationOrder.h"
 #include "core/Messages.h"
 #include "platform/FileCopy.h"
 #include "platform/FileSystem.h"
 #include "platform/FileTime.h"
+#include "platform/PathText.h"
 
 namespace talvenor {
 namespace {
 
 constexpr int kSequenceNumbers = 100;  // generation names .0 to .99 within one second
-constexpr int kCopySuffixes = 99;      // copy names name.0 to name.98
 // Most rewrites in place are short: a second attempt usually gets a whole version.
 constexpr int kCopyAttempts = 3;
 // Nobody but the owner may enter a generation. Whether another user can read a source depends
@@ -20,7 +23,7 @@ constexpr int kCopyAttempts = 3;
 // sources' permission bits.
 constexpr unsigned kGenerationMode = 0700;
 
-bool EndsWithSeparator(const std::string& path) { return !path.empty() && path.back() == '/'; }
+bool EndsWithSeparator(const std::string& path) { return !path.empty() && path.back() == platform::kSeparator; }
 
 }  // namespace
 
@@ -28,7 +31,8 @@ BackupStore::BackupStore(const Settings& settings, UiPort& ui) : m_settings(sett
 
 bool BackupStore::MakeGeneration(std::string& generationName) {
   const std::string stamp = platform::FormatStamp(platform::GetLocalTime());
-  const std::string base = m_settings.DIR2 + (EndsWithSeparator(m_settings.DIR2) ? "" : "/") + stamp;
+  const std::string base =
+      m_settings.DIR2 + (EndsWithSeparator(m_settings.DIR2) ? "" : platform::kSeparatorText) + stamp;
   m_backupFolder = platform::FolderHandle::Open(m_settings.DIR2);
   int openError = errno;
   if (m_backupFolder.IsOpen() && !OnPinnedDisk()) {
@@ -46,15 +50,19 @@ bool BackupStore::MakeGeneration(std::string& generationName) {
     }
     if (made.IsOpen() || error != EEXIST) {
       // Kept even when mkdir failed: the pass's later copies then fail.
+      m_generationError = made.IsOpen() ? 0 : error;
       m_strGenerationDir = base + "." + std::to_string(n);
       m_generationName = name;
       generationName = name;
       m_generationMade = made.IsOpen();
+      if (m_generationMade) GenerationOrder::Append(m_backupFolder, name);
       m_generation = std::move(made);
+      m_nextCopySuffix.clear();
       return m_generationMade;
     }
   }
   // Every name taken: the pass's copies go on into the last generation, as they always did.
+  m_generationError = EEXIST;
   generationName = stamp + "." + std::to_string(kSequenceNumbers - 1);
   return false;
 }
@@ -74,22 +82,27 @@ bool BackupStore::OnPinnedDisk() {
   return device == m_pinnedDevice;
 }
 
-std::string BackupStore::FreeCopyName(const std::string& name) const {
-  // The plain name, else the first of name.0 ... name.98 that no entry holds yet. When all are
-  // taken the plain name stays and the copy then fails on it. The names of the copy's own
+std::string BackupStore::FreeCopyName(const std::string& name) {
+  // The plain name, else the first of name.0, name.1, ... that no entry holds yet: a pass puts
+  // every file of one name into its generation. The number to try next is remembered per
+  // name, so the k-th copy of a name costs one look, not k. The names of the copy's own
   // temporaries are never given to a copy, so a leftover of a crash is never a user's file.
-  const auto free = [this](const std::string& candidate) {
-    return !platform::IsCopyTemporaryName(candidate) && !m_generation.Has(candidate);
-  };
-  if (free(name)) return name;
-  for (int i = 0; i < kCopySuffixes; ++i) {
-    std::string candidate = name + "." + std::to_string(i);
-    if (free(candidate)) return candidate;
+  std::size_t& next = m_nextCopySuffix[name];  // 0: the plain name, n: name.(n-1)
+  for (;;) {
+    std::string candidate = next == 0 ? name : name + "." + std::to_string(next - 1);
+    ++next;
+    if (!platform::IsCopyTemporaryName(candidate) && !GenerationRecord::IsRecordName(candidate) &&
+        !m_generation.Has(candidate))
+      return candidate;
   }
-  return name;
 }
 
-void BackupStore::NoteRefused(const std::string& source) {
+void BackupStore::NoteRefused(const std::string& source, int error) {
+  // Only these say that the backup folder is full or cannot be reached; a name too long or a
+  // folder closed to us is no outage, and waiting for room would not cure it.
+  static constexpr int kOutageErrors[] = {ENOSPC, EDQUOT, ENOENT, ENOTDIR, ENODEV, ENXIO, EIO, ENOMEDIUM, ESTALE};
+  if (std::find(std::begin(kOutageErrors), std::end(kOutageErrors), error) != std::end(kOutageErrors))
+    m_refusedForOutage = true;
   const auto status = platform::StatFile(source);
   const std::uint64_t size = status ? status->size : 0;
   if (m_smallestRefused == 0 || size < m_smallestRefused) m_smallestRefused = size;
@@ -101,27 +114,41 @@ int BackupStore::BackupFile(const std::string& folder, const std::string& name, 
   destination.clear();
   if (continuing == 0) {
     m_smallestRefused = 0;
+    m_record.Close();
+    m_refusedForOutage = false;
     if (!MakeGeneration(generationName)) {
-      NoteRefused(folder + name);
+      NoteRefused(folder + name, m_generationError);
       return 0;
     }
   }
   if (!m_generation.IsOpen()) {
-    NoteRefused(folder + name);
+    NoteRefused(folder + name, m_generationError);
     return 0;
   }
-  const std::string copyName = FreeCopyName(name);
-  const platform::CopyResult result = platform::CopyIntoFolder(folder + name, m_generation, copyName, kCopyAttempts);
+  std::string copyName = FreeCopyName(name);
+  platform::CopiedVersion version;
+  platform::CopyResult result = platform::CopyIntoFolder(folder + name, m_generation, copyName, kCopyAttempts, &version);
+  // The copy is published only under a name nobody holds: one taken meanwhile gives the next.
+  for (int collisions = 1; result == platform::CopyResult::TargetFailed && errno == EEXIST && collisions < 3;
+       ++collisions) {
+    copyName = FreeCopyName(name);
+    result = platform::CopyIntoFolder(folder + name, m_generation, copyName, kCopyAttempts, &version);
+  }
   if (result == platform::CopyResult::SourceFailed) {
     m_lastFailureAtSource = true;
     return 0;
   }
   if (result == platform::CopyResult::TargetFailed) {
-    NoteRefused(folder + name);
+    const int error = errno;
+    NoteRefused(folder + name, error);
     return 0;
   }
   m_copiedSinceFlush = true;
-  destination = m_strGenerationDir + "/" + copyName;
+  destination = m_strGenerationDir + platform::kSeparator + copyName;
+  // A record that cannot be written costs the copy's trace, never the copy.
+  if (m_keepRecord)
+    m_record.Add(m_generation,
+                 {folder + name, version.size, version.modifiedSeconds, version.modifiedNanoseconds, copyName});
   // A file that never rests keeps its last copy, which may mix versions: said once per file.
   if (result == platform::CopyResult::CopiedWhileChanging && m_toldKeptChanging.insert(folder + name).second)
     m_ui.ShowNotice(msg::Format(msg::kKeptChanging, {folder + name}));
@@ -134,6 +161,8 @@ void BackupStore::RemoveEmptyGeneration() {
 }
 
 bool BackupStore::FlushCopies() {
+  // The pass is over: a record held open would keep a network share from removing its folder.
+  m_record.Close();
   if (!m_copiedSinceFlush) return true;
   // One syncfs puts every copy of the pass and every folder entry naming it on disk. Copies
   // whose generation was removed meanwhile are gone: the snapshot must not claim them.
@@ -158,7 +187,7 @@ void BackupStore::RemoveCopyLeftovers() {
 }
 
 std::string BackupStore::InBackupFolder(const std::string& name) const {
-  return m_settings.DIR2 + (EndsWithSeparator(m_settings.DIR2) ? "" : "/") + name;
+  return m_settings.DIR2 + (EndsWithSeparator(m_settings.DIR2) ? "" : platform::kSeparatorText) + name;
 }
 
 }  // namespace talvenor

@@ -6,12 +6,17 @@
 #include <cstdint>
 #include <set>
 #include <string>
+#include <unordered_map>
+#include <vector>
 
+#include "backup/GenerationRecord.h"
 #include "core/Settings.h"
 #include "core/UiPort.h"
 #include "platform/FolderHandle.h"
 
 namespace talvenor {
+
+class GenerationOrder;
 
 class BackupStore {
  public:
@@ -42,6 +47,9 @@ class BackupStore {
   // The size of the smallest source whose copy the backup side refused in the current pass
   // (0 when none, or when it could not be told): the room a retry needs at least.
   std::uint64_t SmallestRefusedCopy() const { return m_smallestRefused; }
+  // True when a copy of the current pass was refused because the backup folder is full or
+  // cannot be reached (missing, on another disk); other refusals tell nobody of an outage.
+  bool RefusedForOutage() const { return m_refusedForOutage; }
 
   // Removes the generation folder the last new generation made, if no copy landed in it, so
   // that a pass without copies leaves no empty generation to push real ones out.
@@ -61,16 +69,22 @@ class BackupStore {
   // folders (only where the file system has no unnamed files); nothing else is touched.
   void RemoveCopyLeftovers();
 
+  // Benchmarks weigh the generation record against the copies; it is always kept otherwise.
+  void SetRecordKeeping(bool on) { m_keepRecord = on; }
+
   std::string m_strGenerationDir;
   std::string m_strRemovePath;
 
  private:
   // Makes the pass's generation folder; false when none could be made.
   bool MakeGeneration(std::string& generationName);
-  std::string FreeCopyName(const std::string& name) const;
-  void NoteRefused(const std::string& source);
-  // The oldest generation not in passedOver, when there are more than BAKSZ (all counted).
-  int FindOldest(const platform::FolderHandle& backup, std::string& oldestName,
+  std::string FreeCopyName(const std::string& name);
+  // Notes a copy the backup side refused with error.
+  void NoteRefused(const std::string& source, int error);
+  // The generations inside backup (folders of ours with a generation's name), oldest first.
+  std::vector<std::string> Generations(const platform::FolderHandle& backup, const GenerationOrder& order) const;
+  // The oldest of generations (oldest first) not in passedOver, when there are more than BAKSZ.
+  int FindOldest(const std::vector<std::string>& generations, std::string& oldestName,
                  const std::set<std::string>& passedOver) const;
   // Empties the folder name inside parent; EmptyFolder's result.
   int EmptyLevel(const platform::FolderHandle& parent, const std::string& name, bool listedByParent);
@@ -82,11 +96,17 @@ class BackupStore {
   UiPort& m_ui;
   platform::FolderHandle m_backupFolder;  // as opened for the current generation
   platform::FolderHandle m_generation;
+  GenerationRecord m_record;  // of m_generation
+  bool m_keepRecord = true;
   std::string m_generationName;
   bool m_copiedSinceFlush = false;
   bool m_lastFailureAtSource = false;
   bool m_generationMade = false;  // the last new generation's folder was made by us
   std::uint64_t m_smallestRefused = 0;
+  bool m_refusedForOutage = false;
+  int m_generationError = 0;  // why the pass's generation could not be made
+  // The copy-name number to try next for each name, in the open generation.
+  std::unordered_map<std::string, std::size_t> m_nextCopySuffix;
   std::set<std::string> m_toldKeptChanging;  // sources the user heard of, once each
   std::string m_pinnedFolder;                 // empty: pinned where next met
   unsigned long long m_pinnedDevice = 0;

@@ -1,6 +1,7 @@
 #include "backup/BackupStore.h"
 #include "core/Messages.h"
 #include "platform/FileSystem.h"
+#include "platform/PathText.h"
 
 namespace talvenor {
 namespace {
@@ -11,8 +12,9 @@ bool ResolvesInside(const std::string& backupDir, const std::string& watchDir) {
   const std::string backup = platform::ResolvePath(backupDir);
   const std::string watch = platform::ResolvePath(watchDir);
   if (backup.empty() || watch.empty()) return false;
-  if (watch == "/") return true;
-  return backup == watch || backup.starts_with(watch + "/");
+  // A resolved path ends in a separator only at the root, which holds everything.
+  if (watch.back() == platform::kSeparator) return backup.starts_with(watch);
+  return backup == watch || backup.starts_with(watch + platform::kSeparator);
 }
 
 }  // namespace

@@ -8,16 +8,17 @@
 #include "platform/DirReader.h"
 #include "platform/FileSystem.h"
 #include "platform/FolderHandle.h"
+#include "platform/PathText.h"
 #include "platform/StepHook.h"
 
 namespace talvenor {
 namespace {
 
 std::string WithoutTrailingSeparator(const std::string& path) {
-  return path.size() > 1 && path.back() == '/' ? path.substr(0, path.size() - 1) : path;
+  return path.size() > 1 && path.back() == platform::kSeparator ? path.substr(0, path.size() - 1) : path;
 }
 
-std::string LastName(const std::string& path) { return path.substr(path.find_last_of('/') + 1); }
+std::string LastName(const std::string& path) { return path.substr(path.find_last_of(platform::kSeparator) + 1); }
 
 // Folders held open at once while emptying. A folder let go of is reached again by name from
 // the outermost level, never through "..", which could have been moved out of the backup

@@ -1,10 +1,13 @@
+#include <algorithm>
 #include <cerrno>
 #include <string_view>
 #include <vector>
 
 #include "backup/BackupStore.h"
+#include "backup/GenerationOrder.h"
 #include "core/Messages.h"
 #include "platform/FolderHandle.h"
+#include "platform/PathText.h"
 
 namespace talvenor {
 
@@ -25,40 +28,51 @@ int BackupStore::IsGenerationName(const std::string& name) {
   return 1;
 }
 
-int BackupStore::FindOldest(const platform::FolderHandle& backup, std::string& oldestName,
-                            const std::set<std::string>& passedOver) const {
+std::vector<std::string> BackupStore::Generations(const platform::FolderHandle& backup,
+                                                  const GenerationOrder& order) const {
+  std::vector<std::string> generations;
   std::vector<platform::FolderEntry> entries;
-  if (!backup.IsOpen() || !backup.List(entries)) return 1;  // nothing to count
-  std::string oldest;
-  int count = 0;
+  if (!backup.IsOpen() || !backup.List(entries)) return generations;  // nothing to count
   // A link is never a generation, even a link to a folder: pruning never reaches outside.
   // Nor is someone else's folder: planted under later names, it would push ours out.
-  for (const platform::FolderEntry& entry : entries) {
-    if (!entry.folder || !IsGenerationName(entry.name) || !backup.OwnsEntry(entry.name)) continue;
-    ++count;
-    if (passedOver.count(entry.name) != 0) continue;
-    if (oldest.empty() || oldest > entry.name) oldest = entry.name;
+  for (platform::FolderEntry& entry : entries) {
+    if (entry.folder && IsGenerationName(entry.name) && backup.OwnsEntry(entry.name))
+      generations.push_back(std::move(entry.name));
   }
-  if (count <= m_settings.BAKSZ || oldest.empty()) return 1;
-  oldestName = oldest;
-  return 0;
+  order.Sort(generations);
+  return generations;
+}
+
+int BackupStore::FindOldest(const std::vector<std::string>& generations, std::string& oldestName,
+                            const std::set<std::string>& passedOver) const {
+  if (generations.size() <= static_cast<std::size_t>(std::max(m_settings.BAKSZ, 0))) return 1;
+  for (const std::string& name : generations) {
+    if (passedOver.count(name) != 0) continue;
+    oldestName = name;
+    return 0;
+  }
+  return 1;
 }
 
 int BackupStore::FindOldestGeneration(std::string& oldestName) {
-  return FindOldest(platform::FolderHandle::Open(m_settings.DIR2), oldestName, {});
+  const platform::FolderHandle backup = platform::FolderHandle::Open(m_settings.DIR2);
+  return FindOldest(Generations(backup, GenerationOrder::Load(backup)), oldestName, {});
 }
 
 int BackupStore::PruneGenerations() {
   // Folders that resisted removal in this call are reported once and then passed over; they
-  // still count. The pass's own generation is never pruned, even when a clock set back makes
-  // its name the oldest: its copies would be lost.
+  // still count. The pass's own generation is never pruned, even when it would be the oldest:
+  // its copies would be lost.
   std::set<std::string> passedOver;
-  const auto slash = m_strGenerationDir.find_last_of('/');
+  const auto slash = m_strGenerationDir.find_last_of(platform::kSeparator);
   if (slash != std::string::npos) passedOver.insert(m_strGenerationDir.substr(slash + 1));
 
   const platform::FolderHandle backup = platform::FolderHandle::Open(m_settings.DIR2);
+  const GenerationOrder order = GenerationOrder::Load(backup);
+  std::vector<std::string> generations = Generations(backup, order);
   std::string oldest;
-  while (FindOldest(backup, oldest, passedOver) == 0) {
+  // The folder is listed again after each removal: counted as it now is.
+  for (; FindOldest(generations, oldest, passedOver) == 0; generations = Generations(backup, order)) {
     m_strRemovePath = InBackupFolder(oldest);
     // Emptying gives the folder its owner's permissions back first: without its write bit
     // nothing inside can go.
@@ -68,6 +82,7 @@ int BackupStore::PruneGenerations() {
     passedOver.insert(oldest);
     passedOver.insert(oldest.substr(0, oldest.size() - 1) + "A");
   }
+  order.Compact(backup, generations);
   return 1;
 }
 

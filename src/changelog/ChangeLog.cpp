@@ -1,29 +1,10 @@
 #include "changelog/ChangeLog.h"
 
+#include "changelog/LogLineText.h"
 #include "core/Messages.h"
 #include "platform/FileSystem.h"
 
 namespace talvenor {
-namespace {
-
-// Linux allows line breaks in names; one record must stay one line, so they are written as
-// the control pictures U+240D and U+240A. Every other byte of a name is kept as it is.
-std::string EscapeLineBreaks(const std::string& line) {
-  std::string out;
-  out.reserve(line.size());
-  for (const char c : line) {
-    if (c == '\r') {
-      out += "\xE2\x90\x8D";
-    } else if (c == '\n') {
-      out += "\xE2\x90\x8A";
-    } else {
-      out += c;
-    }
-  }
-  return out;
-}
-
-}  // namespace
 
 ChangeLog::ChangeLog(const AppPaths& paths, const Settings& settings, UiPort& ui)
     : m_paths(paths), m_settings(settings), m_ui(ui) {}

@@ -6,6 +6,7 @@
 #include "platform/DirReader.h"
 #include "platform/FileSystem.h"
 #include "platform/LockedFile.h"
+#include "platform/PathText.h"
 
 namespace talvenor {
 namespace {
@@ -26,14 +27,14 @@ bool IsOwnTemporaryName(const std::string& name) {
 
 AppPaths AppPaths::InFolder(const std::string& folder) {
   std::string base = folder;
-  if (base.empty() || base.back() != '/') base += '/';
+  if (base.empty() || base.back() != platform::kSeparator) base += platform::kSeparator;
   return AppPaths{base + "test2.dat", base + "log.csv", base + "log_bak.csv"};
 }
 
 std::string AppPaths::Folder() const {
-  const auto slash = g_logPath.find_last_of('/');
+  const auto slash = g_logPath.find_last_of(platform::kSeparator);
   if (slash == std::string::npos) return ".";
-  return slash == 0 ? "/" : g_logPath.substr(0, slash);
+  return slash == 0 ? platform::kSeparatorText : g_logPath.substr(0, slash);
 }
 
 bool AppPaths::IsOwnFileName(const std::string& name) {
@@ -52,7 +53,7 @@ void AppPaths::RemoveLeftTemporaries() const {
   // trim: whatever is found between two of them was left by one that never finished.
   while (reader.Next(entry)) {
     if (entry.kind == platform::EntryKind::File && IsOwnTemporaryName(entry.name))
-      platform::RemoveFile(folder + "/" + entry.name);
+      platform::RemoveFile(folder + platform::kSeparator + entry.name);
   }
 }
 

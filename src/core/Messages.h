@@ -17,6 +17,11 @@ inline constexpr const char* kCannotWriteFile = TALVENOR_TEXT("ファイルに�
 // A notice, %1: a folder deeper than 255 levels, or whose path the system refuses.
 inline constexpr const char* kFolderOutOfReach =
     TALVENOR_TEXT("フォルダが深すぎるかパスが長すぎるため、中のファイルはバックアップされません: %1");
+// Notices about ".talvenorignore". %1: the file and the line's number ("/w/.talvenorignore:3"),
+// %2: the line; %1: the file.
+inline constexpr const char* kIgnoreLineUnreadable = TALVENOR_TEXT("除外パターンとして読めない行を無視します %1: %2");
+inline constexpr const char* kIgnoreFileUnreadable =
+    TALVENOR_TEXT("%1を読めないため、読めるようになるまで何も除外せずにバックアップします");
 
 // Start and the monitoring session.
 inline constexpr const char* kFolderSizeTitle = TALVENOR_TEXT("フォルダ容量確認中..");
@@ -55,7 +60,7 @@ inline constexpr const char* kAll[] = {
     kAccessDenied,  kDiskNotReady,       kError,        kCannotWriteFile, kFolderSizeTitle, kFolderSizeText,
     kFolderTooLarge, kCheckFolders,      kWatchLimitReached, kSameFolders, kCannotRemoveFolder, kRenamed,
     kNotRenamed,    kLogSizeControl,     kDiskFullFormat, kLogCannotOpen, kFolderOutOfReach, kCopiesWaiting,
-    kKeptChanging,  kFilesLeftForNextPass,
+    kKeptChanging,  kIgnoreLineUnreadable, kIgnoreFileUnreadable, kFilesLeftForNextPass,
 };
 
 // The text with %1 to %9 replaced by the values, in one pass: a value holding "%1" stays as it is.

@@ -12,6 +12,7 @@
 #include "detect/SnapshotIndex.h"
 #include "detect/TreeSplice.h"
 #include "platform/LockedFile.h"
+#include "platform/PathText.h"
 
 namespace talvenor {
 namespace {
@@ -81,7 +82,7 @@ bool SameAsFile(const FolderNode& fresh, const Snapshot& previous) {
 
 ChangeDetector::ChangeDetector(const AppPaths& paths, FolderScanner& scanner, BackupStore& backup, ChangeLog& log,
                                UiPort& ui)
-    : m_paths(paths), m_scanner(scanner), m_backup(backup), m_log(log), m_ui(ui) {
+    : m_paths(paths), m_scanner(scanner), m_backup(backup), m_log(log), m_ui(ui), m_ignore(ui) {
   m_scanner.SetLeaveOut([this](FolderNode& folder) { LeaveOutOwnFiles(folder); });
   m_scanner.SetBreathe([this] { Breathe(); });
 }
@@ -116,12 +117,16 @@ void ChangeDetector::Pass(const std::string& path, int mode, const platform::Tou
   m_log.BeginPass();
 
   std::string folder = path;
-  if (folder.empty() || folder.back() != '/') folder += '/';
+  if (folder.empty() || folder.back() != platform::kSeparator) folder += platform::kSeparator;
   // Held only while the file is the one this program saved: anyone else's file is read.
   if (m_held &&
       (m_held->path.str() != folder || !m_heldFile || platform::IdentifyFile(m_paths.g_snapshotPath) != m_heldFile))
     m_held.reset();
-  if (touched == nullptr || !m_held || !SplicePass(mode, *touched)) WholePass(folder, mode, nullptr);
+  // New patterns apply to the whole tree at once: the held scan followed the old ones.
+  const bool ignoreChanged = m_ignore.Refresh(folder);
+  m_scanner.SetIgnoreRules(m_ignore.Rules(), folder);
+  if (ignoreChanged && m_onIgnoreChanged) m_onIgnoreChanged();
+  if (touched == nullptr || !m_held || ignoreChanged || !SplicePass(mode, *touched)) WholePass(folder, mode, nullptr);
   // The next pass reads what was saved, so the files left are found again wherever they are.
   if (m_lastLeft > 0) m_held.reset();
 }
@@ -134,17 +139,26 @@ void ChangeDetector::AdoptBaseline(const std::string& path, std::unique_ptr<Fold
   m_lastLeft = 0;
   m_endRequested = false;
   m_held.reset();
-  WholePass(path + "/", 0, std::move(listed));
+  WholePass(path + platform::kSeparator, 0, std::move(listed));
 }
 
 bool ChangeDetector::SplicePass(int mode, const platform::TouchedFolders& touched) {
   // Nothing said where: a flag raised by hand, a retry, or events that were lost.
   if (touched.everything || (touched.listed.empty() && touched.subtrees.empty() && m_retryFolders.empty()))
     return false;
-  std::set<std::string> listed = touched.listed;
+  // What happens in a folder left out (made there, or renamed to a name left out) is news to
+  // nobody: it must not cost a listing, let alone a whole scan for a folder the tree lacks.
+  std::set<std::string> listed;
+  std::set<std::string> subtrees;
+  for (const std::string& path : touched.listed) {
+    if (!m_ignore.Skips(path, true)) listed.insert(path);
+  }
+  for (const std::string& path : touched.subtrees) {
+    if (!m_ignore.Skips(path, true)) subtrees.insert(path);
+  }
   listed.insert(m_retryFolders.begin(), m_retryFolders.end());
   TreeSplice splice(m_held, m_scanner);
-  if (!splice.Prepare(listed, touched.subtrees)) return false;
+  if (!splice.Prepare(listed, subtrees)) return false;
   m_retryFolders.clear();
   m_lastPassWhole = false;
   splice.Report();

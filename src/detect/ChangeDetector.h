@@ -4,6 +4,7 @@
 // scan is held in memory as a tree, and a pass told which folders events touched lists only
 // those again; the records, copies and log lines are those a whole scan would give.
 #include <chrono>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <set>
@@ -12,11 +13,12 @@
 
 #include "core/AppPaths.h"
 #include "core/UiPort.h"
+#include "detect/IgnoreFile.h"
 #include "detect/SnapshotTree.h"
 #include "detect/TreeComparison.h"
 #include "detect/UnreadableSources.h"
 #include "platform/FileSystem.h"
-#include "platform/InotifyWatcher.h"
+#include "platform/TouchedFolders.h"
 
 namespace talvenor {
 
@@ -40,6 +42,12 @@ class ChangeDetector {
   // Ends the running pass after the file in progress (asked while it lets input through);
   // the files it has not copied stay changes, in the saved snapshot as in the held one.
   void RequestEnd() { m_endRequested = m_running; }
+
+  // The user's ".talvenorignore", read again at every pass.
+  IgnoreFile& Ignore() { return m_ignore; }
+  // Called inside the pass that found the patterns changed, before it scans: what is watched
+  // must follow them too.
+  void SetOnIgnoreChanged(std::function<void()> onChanged) { m_onIgnoreChanged = std::move(onChanged); }
 
   // The last pass's scan while it is held (what "test2.dat" holds); nullptr otherwise.
   const FolderNode* HeldSnapshot() const { return m_held.get(); }
@@ -93,6 +101,8 @@ class ChangeDetector {
   // Folders of copies the backup side refused: listed again at the next pass.
   std::set<std::string> m_retryFolders;
   UnreadableSources m_unreadable;
+  IgnoreFile m_ignore;
+  std::function<void()> m_onIgnoreChanged;
 };
 
 }  // namespace talvenor

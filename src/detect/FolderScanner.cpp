@@ -8,6 +8,7 @@
 #include "core/SearchOutcome.h"
 #include "platform/DirReader.h"
 #include "platform/FileTime.h"
+#include "platform/PathText.h"
 
 namespace talvenor {
 namespace {
@@ -54,17 +55,27 @@ void FolderScanner::Fill(FolderNode& node, std::vector<FolderNode*>& found) cons
   // Below level 0 the folder was just listed by its parent: if it is gone now, it vanished.
   node.code = reader.Open(node.path.str(), node.level > 0);
   if (node.code != platform::kSearchOk) return;
-  // One offset per folder: the zone's offset at the moment of the listing.
-  const long offset = platform::CurrentUtcOffsetSeconds();
+  platform::LocalFileTimes times;  // each file with the offset in force at its own time
+  // Each entry's path below the root, built in one buffer.
+  const std::string& path = node.path.str();
+  const bool filtered = m_ignore && !m_ignore->Empty() && path.size() >= m_ignoreRoot.size() &&
+                        path.compare(0, m_ignoreRoot.size(), m_ignoreRoot) == 0;
+  std::string relative = filtered ? path.substr(m_ignoreRoot.size()) : std::string();
+  const std::size_t base = relative.size();
   platform::DirEntry entry;
   unsigned entries = 0;
   while (reader.Next(entry)) {
     if (++entries % kEntriesBetweenBreaths == 0) Breathe();
+    if (filtered) {
+      relative.resize(base);
+      relative += entry.name;
+      if (m_ignore->Excluded(relative, entry.kind == platform::EntryKind::Folder)) continue;
+    }
     if (entry.kind == platform::EntryKind::Folder) {
       FolderNode* child = AddSubfolder(node, entry.name);
       if (child->code == kUnlisted) found.push_back(child);
     } else {
-      AddFile(node, std::move(entry), offset);
+      AddFile(node, std::move(entry), times);
     }
   }
   if (m_leaveOut) m_leaveOut(node);
@@ -76,7 +87,7 @@ FolderNode* FolderScanner::AddSubfolder(FolderNode& parent, const std::string& n
   auto child = std::make_unique<FolderNode>();
   std::string path;
   path.reserve(parent.path.str().size() + name.size() + 1);
-  path.append(parent.path.str()).append(name).push_back('/');
+  path.append(parent.path.str()).append(name).push_back(platform::kSeparator);
   child->path = SharedFolder(std::move(path));
   child->level = parent.level + 1;
   child->parent = &parent;
@@ -86,11 +97,11 @@ FolderNode* FolderScanner::AddSubfolder(FolderNode& parent, const std::string& n
   return added;
 }
 
-void FolderScanner::AddFile(FolderNode& parent, platform::DirEntry&& entry, long utcOffset) {
+void FolderScanner::AddFile(FolderNode& parent, platform::DirEntry&& entry, platform::LocalFileTimes& times) {
   FileRecord& file = parent.files.emplace_back();
   file.name = std::move(entry.name);
   file.size = static_cast<std::uint32_t>(entry.size);  // the low 32 bits, as stored
-  file.write = platform::ShiftFileTime(entry.writeTime, utcOffset);
+  file.write = times.ToLocal(entry.writeTime);
 }
 
 void FolderScanner::Breathe() const {

@@ -4,15 +4,18 @@
 // out of the tree in the order a one-thread walk would have met them.
 #include <array>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <set>
 #include <string>
 #include <thread>
 
 #include "core/UiPort.h"
+#include "detect/IgnoreRules.h"
 #include "detect/Snapshot.h"
 #include "detect/SnapshotTree.h"
 #include "platform/DirReader.h"
+#include "platform/FileTime.h"
 
 namespace talvenor {
 
@@ -38,6 +41,13 @@ class FolderScanner {
   // Shows what the listing of one folder met; false when that ends the whole scan.
   bool Report(const FolderNode& node);
 
+  // What the user left out of the tree below root (ending in "/") is not listed: a folder left
+  // out is never entered. Paths outside root are listed whole.
+  void SetIgnoreRules(std::shared_ptr<const IgnoreRules> rules, std::string root) {
+    m_ignore = std::move(rules);
+    m_ignoreRoot = std::move(root);
+  }
+
   // Applied to every folder right after its listing, on whichever thread listed it.
   void SetLeaveOut(std::function<void(FolderNode&)> leaveOut) { m_leaveOut = std::move(leaveOut); }
   // Called on the listing thread just before a folder is listed; false leaves it unlisted.
@@ -48,7 +58,7 @@ class FolderScanner {
   // What a listing met, put into its folder: a subfolder (unlisted, or out of reach below the
   // deepest level) and a file with its time in local time.
   static FolderNode* AddSubfolder(FolderNode& parent, const std::string& name);
-  static void AddFile(FolderNode& parent, platform::DirEntry&& entry, long utcOffset);
+  static void AddFile(FolderNode& parent, platform::DirEntry&& entry, platform::LocalFileTimes& times);
 
   // Called now and then on the thread that asked for a listing, never on a helper: a long walk
   // lets the window answer.
@@ -69,6 +79,8 @@ class FolderScanner {
   std::array<SharedFolder, kDeepestLevel + 1> m_levelPath;
   unsigned m_threads = 2;
   std::function<void(FolderNode&)> m_leaveOut;
+  std::shared_ptr<const IgnoreRules> m_ignore;
+  std::string m_ignoreRoot;
   std::function<bool(FolderNode&)> m_beforeListing;
   std::function<void(FolderNode&)> m_afterListing;
   std::function<void()> m_breathe;

@@ -9,6 +9,7 @@
 
 #include "detect/FolderScanner.h"
 #include "platform/DirReader.h"
+#include "platform/PathText.h"
 
 namespace talvenor {
 namespace {
@@ -80,7 +81,7 @@ std::int64_t GetFolderSize(const std::string& folder, UiPort& ui) {
   ++g_folderCounter;
   // The separator is added even after one already there: "" then lists the root, as the
   // pattern "\*.*" does.
-  const std::string base = folder + "/";
+  const std::string base = folder + platform::kSeparator;
   platform::DirReader reader;
   if (reader.Open(base) != platform::kSearchOk) return 0;
 
@@ -108,13 +109,15 @@ std::int64_t GetFolderSize(const std::string& folder, UiPort& ui) {
 }
 
 std::int64_t GetFolderSize(const std::string& folder, UiPort& ui, FolderNode& tree,
-                           const std::function<void(const std::string& folder)>& beforeListing) {
-  tree.path = SharedFolder(folder + "/");
+                           const std::function<void(const std::string& folder)>& beforeListing,
+                           std::shared_ptr<const IgnoreRules> ignore) {
+  tree.path = SharedFolder(folder + platform::kSeparator);
   tree.level = 0;
   ListedFolders listed;
   std::atomic<bool> cancelled{false};
   // A scanner of its own: the session's leaves its own files out, but the size counts them.
   FolderScanner scanner(ui);
+  scanner.SetIgnoreRules(std::move(ignore), tree.path.str());
   scanner.SetBeforeListing([&](FolderNode& node) {
     if (cancelled) return false;
     beforeListing(node.path.str());

@@ -3,9 +3,11 @@
 // window stepped once per summed subfolder and Cancel or Esc noticed between subfolders.
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 
 #include "core/UiPort.h"
+#include "detect/IgnoreRules.h"
 #include "detect/SnapshotTree.h"
 
 namespace talvenor {
@@ -20,8 +22,10 @@ std::int64_t GetFolderSize(const std::string& folder, UiPort& ui);
 // path and level set) as a scan lists them: Start then needs no second walk for its baseline.
 // beforeListing runs on the listing thread just before each folder within the scan's depth is
 // listed (its path ends in "/"). The progress window and Cancel see the one-thread walk.
+// What ignore leaves out is neither listed nor counted.
 std::int64_t GetFolderSize(const std::string& folder, UiPort& ui, FolderNode& tree,
-                           const std::function<void(const std::string& folder)>& beforeListing);
+                           const std::function<void(const std::string& folder)>& beforeListing,
+                           std::shared_ptr<const IgnoreRules> ignore = nullptr);
 
 // The process-wide folder counter; it carries over from one Start to the next.
 int FolderCounter();

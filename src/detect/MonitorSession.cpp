@@ -14,6 +14,7 @@
 #include "detect/WatcherThread.h"
 #include "platform/FileSystem.h"
 #include "platform/FileTime.h"
+#include "platform/PathText.h"
 
 namespace talvenor {
 
@@ -39,7 +40,7 @@ class ProgressWindow {
 // The exact-path lookup of Start: a text ending in "/" finds nothing, like a drive root.
 // Something that is not a folder cannot be watched or receive copies either.
 bool FolderPresent(const std::string& path) {
-  return !path.empty() && path.back() != '/' && platform::PathExists(path) && platform::IsFolder(path);
+  return !path.empty() && path.back() != platform::kSeparator && platform::PathExists(path) && platform::IsFolder(path);
 }
 
 int TimerMilliseconds(int level) {
@@ -61,6 +62,10 @@ MonitorSession::MonitorSession(Settings& settings, const AppPaths& paths, UiPort
       m_watcher(std::make_unique<WatcherThread>()),
       m_outage(std::make_unique<BackupOutage>(settings, ui)) {
   m_paths.RemoveLeftTemporaries();  // what a crash of an earlier run left
+  // Folders let back in by new patterns get their watches; folders now left out lose theirs.
+  m_detector->SetOnIgnoreChanged([this] {
+    if (m_watcher->IsRunning()) m_watcher->Start(m_settings.DIR1, g_changeSeen);
+  });
 }
 
 MonitorSession::~MonitorSession() { StopWatcher(); }
@@ -134,8 +139,10 @@ bool MonitorSession::RunStartChecks(std::unique_ptr<FolderNode>& baseline) {
   PrepareWatch();
   m_watcher->Prepare(m_settings.DIR1, g_changeSeen);
   baseline = std::make_unique<FolderNode>();
-  const std::int64_t size = GetFolderSize(m_settings.DIR1, m_ui, *baseline,
-                                          [this](const std::string& folder) { m_watcher->WatchFolder(folder); });
+  m_detector->Ignore().Refresh(m_settings.DIR1 + platform::kSeparator);
+  const std::int64_t size = GetFolderSize(
+      m_settings.DIR1, m_ui, *baseline, [this](const std::string& folder) { m_watcher->WatchFolder(folder); },
+      m_detector->Ignore().Rules());
   m_watcher->Begin();
   if (m_settings.FIRST != 0) baseline.reset();
   if (size < 0) return false;
@@ -203,6 +210,8 @@ void MonitorSession::PrepareWatch() {
   m_limitNoticeShown = false;
   m_outage->Reset();
   m_watcher->IgnoreFilesIn(m_paths.Folder(), &AppPaths::IsOwnFileName);
+  m_watcher->Skip(
+      [&ignore = m_detector->Ignore()](const std::string& path, bool folder) { return ignore.Skips(path, folder); });
 }
 
 int MonitorSession::StopWatcher() {
@@ -234,7 +243,7 @@ void MonitorSession::OnMonitorTick() {
   // While polling no event tells where: every pass scans the whole tree.
   touched.everything = touched.everything || m_watcher->PollingMode() || wholeDue;
   m_detector->DetectChanges(std::string(m_settings.DIR1), 1, touched);
-  m_outage->PassEnded(m_detector->LastBackupFailures(), m_backup->SmallestRefusedCopy());
+  m_outage->PassEnded(m_detector->LastBackupFailures(), m_backup->SmallestRefusedCopy(), m_backup->RefusedForOutage());
   AfterPass();
 }
 

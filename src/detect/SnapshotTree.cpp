@@ -4,6 +4,7 @@
 
 #include "platform/DirReader.h"
 #include "platform/FileTime.h"
+#include "platform/PathText.h"
 
 namespace talvenor {
 namespace {
@@ -36,8 +37,8 @@ void PutString(std::string& out, std::string_view s) {
 
 std::string_view FolderNode::Name() const {
   std::string_view p = path.str();
-  if (!p.empty() && p.back() == '/') p.remove_suffix(1);
-  const auto slash = p.rfind('/');
+  if (!p.empty() && p.back() == platform::kSeparator) p.remove_suffix(1);
+  const auto slash = p.rfind(platform::kSeparator);
   return slash == std::string_view::npos ? p : p.substr(slash + 1);
 }
 
@@ -54,8 +55,8 @@ FolderNode* FolderNode::Find(std::string_view target) {
   FolderNode* node = this;
   std::string_view rest = target.substr(own.size());
   while (!rest.empty() && node != nullptr) {
-    const auto slash = rest.find('/');
-    if (slash == std::string_view::npos) return nullptr;  // folder paths end in "/"
+    const auto slash = rest.find(platform::kSeparator);
+    if (slash == std::string_view::npos) return nullptr;  // folder paths end in a separator
     node = node->FindChild(rest.substr(0, slash));
     rest.remove_prefix(slash + 1);
   }

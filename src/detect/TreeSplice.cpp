@@ -4,6 +4,7 @@
 
 #include "detect/TreeComparison.h"
 #include "platform/DirReader.h"
+#include "platform/PathText.h"
 
 namespace talvenor {
 namespace {
@@ -16,7 +17,8 @@ bool IsUnder(const std::string& path, const std::string& folder) {
 FolderNode* NearestHeld(FolderNode& root, const std::string& path) {
   FolderNode* node = &root;
   std::string_view rest = std::string_view(path).substr(root.path.str().size());
-  for (auto slash = rest.find('/'); slash != std::string_view::npos; slash = rest.find('/')) {
+  for (auto slash = rest.find(platform::kSeparator); slash != std::string_view::npos;
+       slash = rest.find(platform::kSeparator)) {
     FolderNode* child = node->FindChild(rest.substr(0, slash));
     if (child == nullptr) break;
     node = child;
@@ -36,8 +38,8 @@ bool AnyEndsScan(const FolderNode& node) {
 }  // namespace
 
 bool TreeSplice::Covered(const std::string& path) const {
-  for (std::size_t slash = path.find('/'); slash != std::string::npos && slash + 1 < path.size();
-       slash = path.find('/', slash + 1)) {
+  for (std::size_t slash = path.find(platform::kSeparator); slash != std::string::npos && slash + 1 < path.size();
+       slash = path.find(platform::kSeparator, slash + 1)) {
     if (m_deepDone.count(path.substr(0, slash + 1)) != 0) return true;
   }
   return false;

@@ -4,7 +4,7 @@
 
 namespace talvenor {
 
-using StepResult = platform::InotifyWatcher::StepResult;
+using StepResult = platform::SystemWatcher::StepResult;
 
 bool WatcherThread::Start(const std::string& folder, std::atomic<int>& flag) {
   Stop();

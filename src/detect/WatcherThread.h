@@ -6,7 +6,7 @@
 #include <string>
 #include <thread>
 
-#include "platform/InotifyWatcher.h"
+#include "platform/SystemWatcher.h"
 
 namespace talvenor {
 
@@ -31,6 +31,9 @@ class WatcherThread {
   void IgnoreFilesIn(const std::string& folder, std::function<bool(const std::string& name)> isIgnored) {
     m_watcher.IgnoreFilesIn(folder, std::move(isIgnored));
   }
+  // Entries the predicate accepts are of no interest: folders are not watched, nor anything
+  // below them, and files raise nothing. Before Start.
+  void Skip(std::function<bool(const std::string& path, bool folder)> skip) { m_watcher.Skip(std::move(skip)); }
   void Stop();
   bool IsRunning() const { return m_thread.joinable(); }
 
@@ -47,7 +50,7 @@ class WatcherThread {
  private:
   void Run();
 
-  platform::InotifyWatcher m_watcher;
+  platform::SystemWatcher m_watcher;
   std::thread m_thread;
   bool m_prepared = false;
 };

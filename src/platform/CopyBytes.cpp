@@ -2,6 +2,7 @@
 
 #include <linux/fs.h>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -72,7 +73,34 @@ bool CloneOrCopy(int in, int out, std::uint64_t size) {
     Step("copy-chunk");
     return true;
   }
-  return CopyBytes(in, 0, size, out);
+  struct stat st {};
+  const bool sparse = ::fstat(in, &st) == 0 && static_cast<std::uint64_t>(st.st_blocks) * 512 < size;
+  if (!sparse) return CopyBytes(in, 0, size, out);
+  return CopySparse(in, out, size);
+}
+
+bool CopySparse(int in, int out, std::uint64_t size) {
+  // Only the data is copied; the holes between stay holes, so a disk image of a few used
+  // blocks takes a few blocks in the backup too. Where the file system cannot tell data from
+  // holes, everything is data.
+  const auto end = static_cast<off_t>(size);
+  off_t at = 0;
+  while (at < end) {
+    off_t data = ::lseek(in, at, SEEK_DATA);
+    if (data < 0 && errno == ENXIO) break;  // nothing but a hole up to the end
+    if (data < 0) {
+      if (at != 0) return false;
+      return CopyBytes(in, 0, size, out);
+    }
+    if (data >= end) break;
+    off_t hole = ::lseek(in, data, SEEK_HOLE);
+    if (hole < 0) return false;
+    hole = std::min(hole, end);
+    if (::lseek(out, data, SEEK_SET) != data) return false;
+    if (!CopyBytes(in, data, static_cast<std::uint64_t>(hole - data), out)) return false;
+    at = hole;
+  }
+  return ::ftruncate(out, end) == 0;
 }
 
 }  // namespace talvenor::platform

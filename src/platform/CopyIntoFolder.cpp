@@ -66,7 +66,8 @@ bool SameVersion(const struct stat& a, const struct stat& b) {
 enum class Attempt { Published, PublishedTorn, Changed, Failed };
 
 // One copy of the open source as it stands in st; st then holds the source's state after it.
-Attempt CopyOnce(int in, struct stat& st, const FolderHandle& folder, const std::string& name, bool last) {
+Attempt CopyOnce(int in, struct stat& st, const FolderHandle& folder, const std::string& name, bool last,
+                 CopiedVersion* version) {
   std::string hidden;
   const int out = OpenTemporary(folder, hidden);
   if (out < 0) return Attempt::Failed;
@@ -84,6 +85,11 @@ Attempt CopyOnce(int in, struct stat& st, const FolderHandle& folder, const std:
     Step("copy-before-publish");
     ok = Publish(out, folder, hidden, name);
   }
+  // A source that shrank meanwhile gave a shorter copy than it said.
+  struct stat published {};
+  if (ok && version != nullptr && ::fstat(out, &published) == 0) {
+    *version = {static_cast<std::uint64_t>(published.st_size), st.st_mtim.tv_sec, st.st_mtim.tv_nsec};
+  }
   const int err = errno;
   ::close(out);
   if (!ok && !hidden.empty()) ::unlinkat(folder.Descriptor(), hidden.c_str(), 0);
@@ -99,8 +105,8 @@ bool IsCopyTemporaryName(const std::string& name) {
          name.find_first_not_of(kTemporaryLetters, kTemporaryPrefix.size()) == std::string::npos;
 }
 
-CopyResult CopyIntoFolder(const std::string& src, const FolderHandle& folder, const std::string& name,
-                          int attempts) {
+CopyResult CopyIntoFolder(const std::string& src, const FolderHandle& folder, const std::string& name, int attempts,
+                          CopiedVersion* version) {
   // Non-blocking, so a FIFO put where a file was cannot hang the pass.
   const int in = ::open(src.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
   if (in < 0) return CopyResult::SourceFailed;
@@ -115,7 +121,7 @@ CopyResult CopyIntoFolder(const std::string& src, const FolderHandle& folder, co
   CopyResult result = CopyResult::TargetFailed;
   for (int attempt = 1; attempt <= attempts; ++attempt) {
     Step("copy-attempt");
-    const Attempt outcome = CopyOnce(in, st, folder, name, attempt == attempts);
+    const Attempt outcome = CopyOnce(in, st, folder, name, attempt == attempts, version);
     if (outcome == Attempt::Changed) continue;
     if (outcome == Attempt::Published) result = CopyResult::Copied;
     if (outcome == Attempt::PublishedTorn) result = CopyResult::CopiedWhileChanging;

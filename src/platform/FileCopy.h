@@ -17,16 +17,29 @@ enum class CopyResult {
   TargetFailed,         // the copy could not be written or named (errno: EEXIST, ENOSPC, ...)
 };
 
+// What a published copy holds: its size and the last-write time it was given (the source's).
+struct CopiedVersion {
+  std::uint64_t size = 0;
+  std::int64_t modifiedSeconds = 0;  // UTC, since 1970
+  long modifiedNanoseconds = 0;
+};
+
 // CopyFileA with fail-if-exists, into a folder held open: the copy gets the source's
 // permission bits (never more open) and last-write time, and is named name inside folder; an
 // existing entry is never replaced. A source whose size, last-write or change time moved
 // while it was copied is copied again at once, up to attempts in all; such a copy is published
-// only when it was the last attempt. On failure nothing is left behind.
-CopyResult CopyIntoFolder(const std::string& src, const FolderHandle& folder, const std::string& name,
-                          int attempts);
+// only when it was the last attempt. On failure nothing is left behind. When published, the
+// copy's size and time go to version, if given.
+CopyResult CopyIntoFolder(const std::string& src, const FolderHandle& folder, const std::string& name, int attempts,
+                          CopiedVersion* version = nullptr);
 
 // The same, into the folder part of dst, in one attempt; true when copied.
 bool CopyFileNoReplace(const std::string& src, const std::string& dst);
+
+// A copy over dst, which the user agreed to replace: permission bits and last-write time as
+// the source's, written to a temporary beside dst and renamed over it, so a failure leaves the
+// old dst whole. True when copied.
+bool CopyFileReplacing(const std::string& src, const std::string& dst);
 
 // The hidden temporaries of a copy where the file system has no unnamed files:
 // ".talvenor-copy-" and six letters or digits. A crash can leave one behind.

@@ -72,6 +72,8 @@ bool RenameReplace(const std::string& from, const std::string& to) {
   return ::rename(from.c_str(), to.c_str()) == 0;
 }
 
+bool IsAbsolutePath(const std::string& path) { return !path.empty() && path.front() == '/'; }
+
 std::string ResolvePath(const std::string& path) {
   if (path.empty()) return {};
   char* resolved = ::realpath(path.c_str(), nullptr);

@@ -51,6 +51,9 @@ bool RenameNoReplace(const std::string& from, const std::string& to);
 // Renames over an existing file; only for files the program writes for itself.
 bool RenameReplace(const std::string& from, const std::string& to);
 
+// True for a path that names its place without the current folder.
+bool IsAbsolutePath(const std::string& path);
+
 // Absolute path with links, "." and ".." resolved; empty when it cannot be resolved.
 std::string ResolvePath(const std::string& path);
 

@@ -35,15 +35,19 @@ FileTime ToFileTime(std::int64_t unixSeconds, long nanoseconds) {
   return static_cast<FileTime>(secs) * kTicksPerSecond + static_cast<FileTime>(nanoseconds / 100);
 }
 
-long CurrentUtcOffsetSeconds() {
+long CurrentUtcOffsetSeconds() { return UtcOffsetSecondsAt(std::time(nullptr)); }
+
+long UtcOffsetSecondsAt(std::int64_t unixSeconds) {
   {
     std::lock_guard lock(g_sourceMutex);
     if (g_offsetSource) return g_offsetSource();
   }
-  std::time_t now = std::time(nullptr);
+  const std::time_t at = static_cast<std::time_t>(unixSeconds);
   std::tm local{};
-  localtime_r(&now, &local);
-  return local.tm_gmtoff;
+  if (localtime_r(&at, &local) != nullptr) return local.tm_gmtoff;
+  // A year the C library cannot express: the offset of now, as good as any.
+  const std::time_t now = std::time(nullptr);
+  return localtime_r(&now, &local) != nullptr ? local.tm_gmtoff : 0;
 }
 
 FileTime ShiftFileTime(FileTime utc, long offsetSeconds) {
@@ -51,7 +55,27 @@ FileTime ShiftFileTime(FileTime utc, long offsetSeconds) {
   return shifted < 0 ? 0 : static_cast<FileTime>(shifted);
 }
 
-FileTime FileTimeToLocalFileTime(FileTime utc) { return ShiftFileTime(utc, CurrentUtcOffsetSeconds()); }
+FileTime FileTimeToLocalFileTime(FileTime utc) {
+  return ShiftFileTime(utc, UtcOffsetSecondsAt(static_cast<std::int64_t>(utc / kTicksPerSecond) - kEpochDifference));
+}
+
+FileTime LocalFileTimes::ToLocal(FileTime utc) {
+  // A week: offsets change twice a year in most zones, and never twice within a few weeks.
+  constexpr std::int64_t kSpan = 7 * 86400;
+  const auto seconds = static_cast<std::int64_t>(utc / kTicksPerSecond);
+  const std::int64_t span = seconds / kSpan;
+  Span& known = m_spans[static_cast<std::size_t>(span) % m_spans.size()];
+  if (known.span != span) {
+    // The same offset at both ends of a span holds all through it. The answer depends on the
+    // span alone, never on what was asked before, so a file always gets the same local time.
+    const std::int64_t first = span * kSpan - kEpochDifference;
+    const long offset = UtcOffsetSecondsAt(first);
+    if (offset != UtcOffsetSecondsAt(first + kSpan - 1))
+      return ShiftFileTime(utc, UtcOffsetSecondsAt(seconds - kEpochDifference));
+    known = {span, offset};
+  }
+  return ShiftFileTime(utc, known.offset);
+}
 
 SystemTime FileTimeToSystemTime(FileTime ft) {
   const std::uint64_t totalSeconds = ft / kTicksPerSecond;

@@ -1,6 +1,8 @@
 #pragma once
 // Windows-style file times: 100-nanosecond units since 1601-01-01, local time made by
-// adding the UTC offset in force now (not the one at the file's time).
+// adding the UTC offset in force at the file's own time. The offset in force now would change
+// every record of the tree at each daylight-saving change, and every file would be copied again.
+#include <array>
 #include <cstdint>
 #include <ctime>
 #include <functional>
@@ -17,10 +19,24 @@ struct SystemTime {
 // UTC seconds and nanoseconds to a FILETIME value.
 FileTime ToFileTime(std::int64_t unixSeconds, long nanoseconds);
 
-// Adds the offset east of UTC that is in force at the moment of the call.
+// Adds the offset east of UTC that was in force at that time.
 FileTime FileTimeToLocalFileTime(FileTime utc);
 
-// The same with an offset the caller took once, for walks that convert many times.
+// The same for the many times of one listing: the zone is asked about each week the times fall
+// in once, not about every file. A week that holds a change of offset is asked about each time.
+class LocalFileTimes {
+ public:
+  FileTime ToLocal(FileTime utc);
+
+ private:
+  struct Span {
+    std::int64_t span = -1;  // weeks since 1601; -1: none yet
+    long offset = 0;
+  };
+  std::array<Span, 256> m_spans{};  // three years of weeks without a collision
+};
+
+// Adds an offset the caller took.
 FileTime ShiftFileTime(FileTime utc, long offsetSeconds);
 
 // Breaks a FILETIME into calendar fields as if it were UTC.
@@ -35,7 +51,11 @@ std::string FormatStamp(const SystemTime& st);
 // Seconds east of UTC in force now.
 long CurrentUtcOffsetSeconds();
 
-// Tests replace the zone offset and the wall clock; an empty function restores the system's.
+// Seconds east of UTC in force at that moment.
+long UtcOffsetSecondsAt(std::int64_t unixSeconds);
+
+// Tests replace the zone's offset (one for every moment) and the wall clock; an empty function
+// restores the system's.
 void SetUtcOffsetSourceForTest(std::function<long()> source);
 void SetLocalTimeSourceForTest(std::function<SystemTime()> source);
 

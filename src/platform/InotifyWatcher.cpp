@@ -167,6 +167,7 @@ void InotifyWatcher::IgnoreFilesIn(const std::string& folder, std::function<bool
 bool InotifyWatcher::WatchTree(const std::string& folder) {
   // Once in polling mode every tick runs a pass anyway; more watches would only fail.
   if (m_pollingMode) return false;
+  if (m_skip && folder != m_root && m_skip(folder, true)) return false;
   // Watch first, then list: a file made in between is either listed or reported.
   if (AddWatch(folder) < 0) return false;
   DirReader reader;
@@ -255,7 +256,8 @@ bool InotifyWatcher::HandleBatch(const char* data, long length) {
       continue;
     }
     if (!(ev->mask & IN_ISDIR)) {
-      if ((ev->mask & kFileEvents) && !(ev->wd == m_ignoredWd && m_isIgnored(ev->name))) {
+      if ((ev->mask & kFileEvents) && !(ev->wd == m_ignoredWd && m_isIgnored(ev->name)) &&
+          !(m_skip && m_skip(Join(it->second, ev->name), false))) {
         Touch(it->second, false);
         changed = true;
       }
@@ -273,6 +275,7 @@ bool InotifyWatcher::HandleBatch(const char* data, long length) {
       if (from != m_movedFrom.end()) {
         RenameWatches(from->second, path);  // renamed inside the tree: same folders, new names
         m_movedFrom.erase(from);
+        if (m_skip && m_skip(path, true)) DropWatches(path);  // to a name left out
         // A folder made inside it before the rename was read could not be watched under the
         // old name: watch whatever it holds now.
         WatchTree(path);

@@ -16,14 +16,9 @@
 #include <string>
 #include <utility>
 
-namespace talvenor::platform {
+#include "platform/TouchedFolders.h"
 
-// The folders whose listings events changed since they were last taken (paths end in "/").
-struct TouchedFolders {
-  std::set<std::string> listed;    // files or subfolders came, went or changed in them
-  std::set<std::string> subtrees;  // new, moved in, renamed or made readable: with all they hold
-  bool everything = false;         // events were lost, or the tree was watched anew
-};
+namespace talvenor::platform {
 
 class InotifyWatcher {
  public:
@@ -58,6 +53,11 @@ class InotifyWatcher {
   // Events on the files of one folder whose names isIgnored accepts raise nothing: the program
   // writing its own log inside the watched tree must not cause the next pass. Before Open.
   void IgnoreFilesIn(const std::string& folder, std::function<bool(const std::string& name)> isIgnored);
+
+  // Entries that skip accepts (a path without a trailing "/"; folder: whether it is one) are
+  // of no interest: a folder gets no watch, nor does anything below it, and a file's events
+  // raise nothing. It is asked on the watcher's thread. Before Open.
+  void Skip(std::function<bool(const std::string& path, bool folder)> skip) { m_skip = std::move(skip); }
 
   // The flag that a change raises, and that TakeTouched takes down. Before Open.
   void RaiseOnChange(std::atomic<int>* flag) { m_flag = flag; }
@@ -120,6 +120,7 @@ class InotifyWatcher {
   std::string m_ignoredFolder;
   std::function<bool(const std::string&)> m_isIgnored;
   int m_ignoredWd = -1;
+  std::function<bool(const std::string&, bool)> m_skip;
   std::optional<std::pair<std::uint64_t, std::uint64_t>> m_ignoredIdentity;  // taken at Open
   std::atomic<int>* m_flag = nullptr;
   std::mutex m_walkMutex;  // the folders of a caller's walk come from its threads

@@ -145,6 +145,8 @@ void CMonitorDlg::BuildControls() {
   m_list->header()->setStretchLastSection(false);
   m_list->header()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
   connect(m_list, &QTreeWidget::itemDoubleClicked, this, [this] { OnListDblClk(); });
+  m_list->setContextMenuPolicy(Qt::CustomContextMenu);
+  connect(m_list, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) { OnListContextMenu(at); });
 
   // Enter presses the focused button; from elsewhere it presses Close.
   for (const ButtonDef& def : kBottomButtons) button(def);

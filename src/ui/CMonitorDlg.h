@@ -69,6 +69,10 @@ class CMonitorDlg : public QDialog, public UiPort, public SessionHost {
   void OnQuit();
   // The Quit that waited for a pass; tells how many changed files are left for the next one.
   void QuitAfterPass();
+  // The change list's menu: the versions of the row's file, or of any file the user picks.
+  void OnListContextMenu(const QPoint& at);
+  void OpenVersions(const std::string& source);
+  void OnVersionsOfAFile();
   void OnTrayNotify(int iconId, int mouseMessage);
   void ShowTrayMenu();
   void SaveSettings();

@@ -40,6 +40,8 @@ void CMonitorDlg::InsertRow(int index, const std::string& name, const std::strin
   auto* row = new QTreeWidgetItem(QStringList{QFile::decodeName(QByteArray::fromStdString(name)),
                                               QFile::decodeName(QByteArray::fromStdString(path)),
                                               QFile::decodeName(QByteArray::fromStdString(destination))});
+  // The path's own bytes, for the versions of the row's file: a name need not be valid UTF-8.
+  row->setData(1, Qt::UserRole, QByteArray::fromStdString(path));
   m_list->insertTopLevelItem(std::clamp(index, 0, m_list->topLevelItemCount()), row);
 }
 

@@ -42,14 +42,27 @@ std::string FileDialogs::BrowseForFolder(QWidget* parent, const std::string& ini
   return Bytes(QFileDialog::getExistingDirectory(parent, Tr(kFolderTitle), initial));
 }
 
-std::string FileDialogs::GetSaveFileName(QWidget* parent, const QString& title) {
+std::string FileDialogs::GetSaveFileName(QWidget* parent, const QString& title, const std::string& initial,
+                                         bool confirmOverwrite) {
   if (auto answer = Answered("save:" + title.toStdString())) return *answer;
-  return Bytes(QFileDialog::getSaveFileName(parent, title));
+  const QFileDialog::Options options = confirmOverwrite ? QFileDialog::Options() : QFileDialog::DontConfirmOverwrite;
+  return Bytes(QFileDialog::getSaveFileName(parent, title, QFile::decodeName(QByteArray::fromStdString(initial)),
+                                            QString(), nullptr, options));
 }
 
 std::string FileDialogs::GetOpenFileName(QWidget* parent, const QString& title) {
   if (auto answer = Answered("open:" + title.toStdString())) return *answer;
   return Bytes(QFileDialog::getOpenFileName(parent, title));
+}
+
+std::string FileDialogs::PickAnyFile(QWidget* parent, const QString& title, const std::string& initialFolder) {
+  if (auto answer = Answered("file:" + title.toStdString())) return *answer;
+  QFileDialog dialog(parent, title, QFile::decodeName(QByteArray::fromStdString(initialFolder)));
+  dialog.setFileMode(QFileDialog::AnyFile);
+  dialog.setAcceptMode(QFileDialog::AcceptOpen);
+  return dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty()
+             ? Bytes(dialog.selectedFiles().front())
+             : std::string();
 }
 
 void FileDialogs::SetNextAnswer(const std::string& path) {

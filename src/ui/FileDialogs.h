@@ -16,12 +16,16 @@ class FileDialogs {
 
   // Opens at initialFolder (selected when it exists).
   static std::string BrowseForFolder(QWidget* parent, const std::string& initialFolder);
-  // Asks before replacing an existing file.
-  static std::string GetSaveFileName(QWidget* parent, const QString& title);
+  // Asks before replacing an existing file, unless the caller asks itself.
+  static std::string GetSaveFileName(QWidget* parent, const QString& title, const std::string& initial = {},
+                                     bool confirmOverwrite = true);
   static std::string GetOpenFileName(QWidget* parent, const QString& title);
+  // Any file name, also of a file that no longer exists, starting in initialFolder.
+  static std::string PickAnyFile(QWidget* parent, const QString& title, const std::string& initialFolder);
 
   // From now on no dialog is shown: each takes the next queued path ("" cancels; cancel when
-  // none is queued). Requests are recorded as "folder:<initial>", "save:<title>", "open:<title>".
+  // none is queued). Requests are recorded as "folder:<initial>", "save:<title>", "open:<title>",
+  // "file:<title>".
   static void SetNextAnswer(const std::string& path);
   static void AnswerWithoutShowing(bool on);
   static std::vector<std::string> TakeRequests();

@@ -72,6 +72,11 @@ TEST(HeadlessCommandLine, SortsEveryWordOrRefusesTheLine) {
       {{"--headless", "--watch", "/w/", "--state-dir=s"}, true, "/w", "s"},
       {{"--headless", "--watch=/w//"}, true, "/w"},
       {{"--headless", "--watch", "/"}, true, "/"},
+      {{"--versions", "a.txt", "--backup=/b", "--xdg-state"}, true},
+      {{"--versions=", "--backup", "/b"}, false},
+      {{"--versions", "a.txt", "--headless"}, false},
+      {{"--versions", "a.txt", "/S"}, false},
+      {{"--backup", "/b"}, false},
   };
   for (const Case& c : cases) {
     CommandLine line;

@@ -2,7 +2,9 @@
 // instance guard, refusals and the end by SIGTERM.
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sched.h>
 #include <signal.h>
+#include <sys/mount.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -14,6 +16,7 @@
 #include <functional>
 #include <iterator>
 #include <optional>
+#include <sstream>
 #include <thread>
 
 #include "backup/HeldEntry.h"
@@ -58,6 +61,7 @@ class HeadlessEndToEndTest : public ::testing::Test {
   pid_t Spawn(const std::vector<std::string>& args, const std::string& name, int stdoutFd = -1) {
     const pid_t pid = ::fork();
     if (pid == 0) {
+      if (beforeExec) beforeExec();
       ::setenv("XDG_CONFIG_HOME", (root / "config").c_str(), 1);
       ::setenv("XDG_RUNTIME_DIR", (root / "run").c_str(), 1);
       ::setenv("LC_ALL", locale.c_str(), 1);
@@ -131,7 +135,8 @@ class HeadlessEndToEndTest : public ::testing::Test {
 
   test::TempDir root;
   std::string watch, backup, home;
-  std::string locale = "C.UTF-8";  // the child's LC_ALL, which decides its language
+  std::string locale = "C.UTF-8";    // the child's LC_ALL, which decides its language
+  std::function<void()> beforeExec;  // run in the child before the program starts
 
  private:
   std::string m_binary;
@@ -265,7 +270,9 @@ TEST_F(HeadlessEndToEndTest, ARefusedFolderEndsWithStatusThreeWithoutAWalk) {
   EXPECT_EQ(err.substr(err.find('\n') + 1),
             "talvenor: watched /, backup " + backup + ": 監視先とバックアップ先を確認してください\n");
   EXPECT_EQ(RunToEnd({"--headless", "--once", "--backup", watch + "/inside"}, "inside"), 3);
-  EXPECT_FALSE(fs::exists(home + "/test2.dat"));
+  EXPECT_EQ(RunToEnd({"--headless", "--backup", watch + "/inside", "--state-dir", "state"}, "state"), 3);
+  // A refused start writes nothing, not even an empty log or the state folder it was given.
+  EXPECT_TRUE(fs::is_empty(home));
 }
 
 TEST_F(HeadlessEndToEndTest, RefusalsSpeakTheUsersLanguage) {
@@ -295,17 +302,36 @@ TEST_F(HeadlessEndToEndTest, OnceRunsOnePassAgainstTheSavedSnapshot) {
   std::ofstream(other + "/b.txt") << "b";
   const std::string otherBackup = root.MakeFolder("elsewhere");
   EXPECT_EQ(RunToEnd({"--headless", "--once", "--watch", other, "--backup=" + otherBackup}, "once3"), 0);
-  EXPECT_EQ(std::distance(fs::directory_iterator(otherBackup), fs::directory_iterator()), 1);
+  EXPECT_EQ(std::count_if(fs::directory_iterator(otherBackup), fs::directory_iterator(),
+                          [](const fs::directory_entry& e) { return e.path().filename() != ".talvenor-generations"; }),
+            1);
   // The pass's opening marker "<YYYYMMDDhhmmss.N>" comes first on standard output.
   EXPECT_EQ(ReadFile(root / "once3.out").find("b.txt," + other + "/b.txt,"), 19u) << ReadFile(root / "once3.out");
 }
 
 TEST_F(HeadlessEndToEndTest, ABackupSideThatRefusesCopiesIsToldOnStandardError) {
   std::ofstream(watch + "/a.txt") << "a";
-  test::HeldEntry held(backup);  // nothing can be made inside, as on a full disk
-  if (!held.held()) GTEST_SKIP() << "the immutable flag cannot be set here";
-  EXPECT_EQ(RunToEnd({"--headless", "--once"}, "refused"), 0);
-  held.Release();
+  {  // a folder nothing can be made in is no full disk: its refusal is no outage
+    test::HeldEntry held(backup);
+    if (!held.held()) GTEST_SKIP() << "the immutable flag cannot be set here";
+    EXPECT_EQ(RunToEnd({"--headless", "--once"}, "closed"), 0);
+    EXPECT_EQ(ReadFile(root / "closed.err"), "");
+    EXPECT_NE(ReadFile(root / "closed.out").find("a.txt," + watch + "/a.txt,\n"), std::string::npos)
+        << "no copy path for a copy that was not made";
+  }
+  // A full disk: in the child's own view of the mounts, a small file system filled up.
+  beforeExec = [this] {
+    if (::unshare(CLONE_NEWNS) != 0 || ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
+        ::mount("tmpfs", backup.c_str(), "tmpfs", 0, "size=64k") != 0)
+      ::_exit(77);
+    const int fd = ::open((backup + "/filler").c_str(), O_WRONLY | O_CREAT, 0600);
+    const std::string block(4096, 'f');
+    while (fd >= 0 && ::write(fd, block.data(), block.size()) > 0) {
+    }
+  };
+  const int status = RunToEnd({"--headless", "--once"}, "refused");
+  if (status == 77) GTEST_SKIP() << "no file system of its own can be mounted here";
+  EXPECT_EQ(status, 0);
   EXPECT_EQ(ReadFile(root / "refused.err"), "talvenor: " + msg::Format(msg::kCopiesWaiting, {backup}) + "\n");
   EXPECT_NE(ReadFile(root / "refused.out").find("a.txt," + watch + "/a.txt,\n"), std::string::npos)
       << "no copy path for a copy that was not made";
@@ -324,7 +350,9 @@ TEST_F(HeadlessEndToEndTest, AUsageErrorEndsWithStatusTwoInEitherMode) {
   ::unsetenv("DISPLAY");
   ::unsetenv("WAYLAND_DISPLAY");
   ::unsetenv("QT_QPA_PLATFORM");
-  const std::vector<std::string> lines[] = {{"--headless", "--watch"}, {"--bogus"}, {"--headles"}, {"/S", "x"}};
+  const std::vector<std::string> lines[] = {
+      {"--headless", "--watch"},    {"--bogus"}, {"--headles"}, {"/S", "x"}, {"--versions"},
+      {"--versions", "a", "--once"}};
   for (const std::vector<std::string>& args : lines) {
     EXPECT_EQ(RunToEnd(args, "usage"), 2) << args.front();
     EXPECT_NE(ReadFile(root / "usage.err").find("\nUsage:"), std::string::npos) << args.front();
@@ -347,6 +375,53 @@ TEST_F(HeadlessEndToEndTest, KeepsItsFilesInTheStateFolderAndEndsOnSighup) {
   EXPECT_FALSE(fs::exists(home + "/log.csv"));
   for (const std::string& made : {root / "state", state})
     EXPECT_EQ(fs::status(made).permissions(), fs::perms::owner_all) << made;
+}
+
+// Every copy of a file can be found when the log has let go of its lines and the file is gone,
+// while the monitor goes on; each copy listed holds its own version.
+TEST_F(HeadlessEndToEndTest, VersionsListsEveryCopyOfAFileTheLogHasForgotten) {
+  root.Write("config/QUORVATH/Q7/talvenor.ini",
+             "[Settings]\nDIR1=" + watch + "\nDIR2=" + backup + "\nLEVEL=1\nFIRST=0\nLOGSZ=100\nBAKSZ=100\n");
+  const pid_t pid = Spawn({"--headless"}, "run");
+  ASSERT_TRUE(SaveUntilCopied("notes.txt")) << ReadFile(root / "run.err");
+  const std::string first = ReadFile(CopiesOf("notes.txt")[0].string());
+  for (const std::string contents : {"second version", "third and last version"}) {
+    const std::size_t before = CopiesOf("notes.txt").size();
+    std::ofstream(watch + "/notes.txt") << contents;
+    ASSERT_TRUE(WaitUntil([&] { return CopiesOf("notes.txt").size() == before + 1; }));
+  }
+  // Enough other changes to push the file's lines out of a 100 KB log.
+  const std::string padding(150, 'p');
+  for (int i = 0; i < 400; ++i) std::ofstream(watch + "/" + std::to_string(i) + padding) << i;
+  ASSERT_TRUE(WaitUntil([&] { return !CopiesOf("399" + padding).empty(); }));
+  fs::remove(watch + "/notes.txt");
+  // The pass's trim is written at its end.
+  ASSERT_TRUE(WaitUntil([&] {
+    const std::string log = ReadFile(home + "/log.csv");
+    return log.find("399" + padding) != std::string::npos && log.find("notes.txt,") == std::string::npos;
+  })) << ReadFile(home + "/log.csv").substr(0, 300);
+
+  // Beside the running monitor, with a path relative to the current directory.
+  ASSERT_EQ(RunToEnd({"--versions", "../watch/notes.txt"}, "versions"), 0) << ReadFile(root / "versions.err");
+  ::kill(pid, SIGTERM);
+  EXPECT_EQ(WaitFor(pid), 0);
+  std::istringstream out(ReadFile(root / "versions.out"));
+  std::vector<std::string> contents;
+  std::string previousTime = "9999";
+  for (std::string line; std::getline(out, line);) {
+    const auto tab1 = line.find('\t'), tab2 = line.find('\t', tab1 + 1);
+    ASSERT_NE(tab2, std::string::npos) << line;
+    const std::string time = line.substr(0, tab1), path = line.substr(tab2 + 1);
+    EXPECT_EQ(time.size(), 19u) << line;
+    EXPECT_LE(time, previousTime);
+    previousTime = time;
+    contents.push_back(ReadFile(path));
+    EXPECT_EQ(line.substr(tab1 + 1, tab2 - tab1 - 1), std::to_string(contents.back().size()));
+  }
+  EXPECT_EQ(contents, (std::vector<std::string>{"third and last version", "second version", first}));
+
+  EXPECT_EQ(RunToEnd({"--versions", watch + "/never.txt", "--backup", backup}, "none"), 1);
+  EXPECT_EQ(ReadFile(root / "none.err"), "talvenor: " + watch + "/never.txt のコピーはありません\n");
 }
 
 }  // namespace

@@ -74,6 +74,18 @@ TEST(SettingsStore, HandEditedGarbageReadsAsDefaultsAndUnquotedCommasStayInThePa
   EXPECT_EQ(s.DIR2, "/x,y,,z");
 }
 
+TEST(SettingsStore, NumbersBeyondThirtyTwoBitsReadAsTheirDefaults) {
+  IsolatedHome home;
+  SettingsStore store("talvenor");
+  home.dir.MakeFolder("config/QUORVATH/Q7");
+  std::ofstream(store.FilePath()) << "[Settings]\nLEVEL=99999999999\nLOGSZ=2147483648\nBAKSZ=-2147483649\n"
+                                     "FIRST=18446744073709551617\nRIGHT=2147483647\nBOTTOM=-2147483648\nX=4294967296\n";
+  const Settings s = store.Load();
+  EXPECT_EQ(std::tie(s.LEVEL, s.LOGSZ, s.BAKSZ, s.FIRST), std::make_tuple(1, 100, 100, 0));
+  EXPECT_EQ(std::tie(s.RIGHT, s.BOTTOM), std::make_tuple(2147483647, -2147483648)) << "the ends of the range hold";
+  EXPECT_EQ(store.LoadProgressPosition(), std::make_pair(-1, -1));
+}
+
 TEST(MonitorApp, NameSplashSwitchesAndTheOneInstanceRule) {
   EXPECT_EQ(CMonitorApp::ApplicationNameFrom("/usr/bin/talvenor"), "talvenor");
   EXPECT_EQ(CMonitorApp::ApplicationNameFrom("./Talvenor.exe"), "Talvenor");

@@ -1,4 +1,6 @@
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include "BackupFixture.h"
 #include "platform/FileCopy.h"
@@ -60,6 +62,25 @@ TEST_F(BackupFileTest, TakenCopyNamesGetASuffixAfterTheWholeName) {
   EXPECT_EQ(settings.DIR2 + "/20120917145510.0/report.txt", destination);
 }
 
+TEST_F(BackupFileTest, OnePassCopiesEveryFileOfOneNamePastTheHundredth) {
+  // A file of the watched tree that is itself named like a numbered copy takes that name, and
+  // the series passes over it.
+  tmp.Write("w/index.html.120", "literal");
+  ASSERT_EQ(1, Backup(tmp / "w/", "index.html.120", 0));
+  std::set<std::string> expected{"index.html.120"};
+  for (int i = 0; i < 150; ++i) {
+    const std::string folder = tmp / ("w/" + std::to_string(i) + "/");
+    tmp.Write("w/" + std::to_string(i) + "/index.html", std::to_string(i));
+    ASSERT_EQ(1, Backup(folder, "index.html", 1)) << i;
+    const std::string name = i == 0 ? "index.html" : "index.html." + std::to_string(i <= 120 ? i - 1 : i);
+    EXPECT_EQ(store.m_strGenerationDir + "/" + name, destination);
+    expected.insert(name);
+  }
+  EXPECT_EQ(expected, Names(store.m_strGenerationDir));
+  EXPECT_EQ("149", ReadFile(store.m_strGenerationDir + "/index.html.149"));
+  EXPECT_EQ("literal", ReadFile(store.m_strGenerationDir + "/index.html.120"));
+}
+
 TEST_F(BackupFileTest, CopyKeepsContentsPermissionsAndWriteTime) {
   const std::string src = tmp.Write("w/data.bin", std::string(3 << 20, 'x') + "end");
   ::chmod(src.c_str(), 0640);
@@ -71,6 +92,26 @@ TEST_F(BackupFileTest, CopyKeepsContentsPermissionsAndWriteTime) {
   ASSERT_TRUE(copy && original);
   EXPECT_EQ(original->writeTime, copy->writeTime);
   EXPECT_EQ(0640u, copy->mode & 0777);
+}
+
+TEST_F(BackupFileTest, ASparseFileKeepsItsHoles) {
+  const std::string src = tmp.Write("w/disk.img", "");
+  {
+    const int fd = ::open(src.c_str(), O_WRONLY);
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(4, ::pwrite(fd, "head", 4, 0));
+    ASSERT_EQ(6, ::pwrite(fd, "middle", 6, 8 << 20));
+    ASSERT_EQ(0, ::ftruncate(fd, 16 << 20));  // ends in a hole
+    ::close(fd);
+  }
+  struct stat source {};
+  ASSERT_EQ(0, ::stat(src.c_str(), &source));
+  if (source.st_blocks * 512 >= source.st_size) GTEST_SKIP() << "this file system keeps no holes";
+  ASSERT_EQ(1, Backup(tmp / "w/", "disk.img", 0));
+  struct stat copy {};
+  ASSERT_EQ(0, ::stat(destination.c_str(), &copy));
+  EXPECT_EQ(ReadFile(src), ReadFile(destination));
+  EXPECT_LE(copy.st_blocks, source.st_blocks + 64) << "the holes were filled";
 }
 
 TEST_F(BackupFileTest, ContinuingBeforeAnyGenerationCopiesNothing) {

@@ -7,6 +7,8 @@
 #include <string>
 
 #include "backup/BackupStore.h"
+#include "backup/GenerationOrder.h"
+#include "backup/GenerationRecord.h"
 #include "platform/FileTime.h"
 #include "support/RecordingUi.h"
 #include "support/TempDir.h"
@@ -28,10 +30,13 @@ class BackupFixture : public ::testing::Test {
     platform::SetLocalTimeSourceForTest([st] { return st; });
   }
 
-  // Names directly inside a folder.
+  // Names directly inside a folder, but for the program's own files (a generation's record, the
+  // order of generations).
   static std::set<std::string> Names(const std::string& folder) {
     std::set<std::string> names;
     for (const auto& e : std::filesystem::directory_iterator(folder)) names.insert(e.path().filename().string());
+    names.erase(GenerationRecord::kFileName);
+    names.erase(GenerationOrder::kFileName);
     return names;
   }
 

@@ -3,10 +3,12 @@
 // copies are made at the first tick after the room or the folder is back.
 #include <algorithm>
 #include <filesystem>
+#include <functional>
 
 #include "HeldEntry.h"
 #include "core/Messages.h"
 #include "detect/MonitorSessionFixture.h"
+#include "platform/FileTime.h"
 #include "platform/FolderSpace.h"
 
 namespace talvenor::test {
@@ -60,6 +62,39 @@ TEST_F(BackupOutageTest, ToldOnceTriedOnlyWhenItCanWorkAndCaughtUpAtTheNextTick)
     ASSERT_FALSE(generations.empty());
     EXPECT_EQ(std::vector<std::string>{name}, CopiesIn(generations.back()));
     EXPECT_EQ(outages, ui.notices.size());
+  }
+}
+
+TEST_F(BackupOutageTest, ACopyRefusedForAnotherReasonBringsNoNotice) {
+  struct Case {
+    const char* what;
+    std::function<void()> arrange;
+  };
+  const Case cases[] = {
+      {"a second copy whose numbered name is too long",
+       [this] {
+         const std::string name(254, 'n');
+         watch.Write("a/" + name, "1");
+         watch.Write("b/" + name, "2");
+       }},
+      {"every generation name of the second taken",
+       [this] {
+         platform::SystemTime st{2012, 9, 17, 14, 30, 5, 0};
+         platform::SetLocalTimeSourceForTest([st] { return st; });
+         for (int n = 0; n < 100; ++n) backup.MakeFolder("20120917143005." + std::to_string(n));
+         watch.Write("c.txt", "3");
+       }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    c.arrange();
+    g_changeSeen = 1;
+    session.OnMonitorTick();
+    platform::SetLocalTimeSourceForTest({});
+    EXPECT_TRUE(std::any_of(ui.logLines.begin(), ui.logLines.end(), [](const std::string& line) {
+      return !line.empty() && line.back() == ',';
+    })) << "a copy was refused";
+    EXPECT_TRUE(ui.notices.empty()) << ui.notices.front();
   }
 }
 

@@ -1,4 +1,6 @@
+#include <algorithm>
 #include <cstdio>
+#include <vector>
 
 #include "BackupFixture.h"
 #include "HeldEntry.h"
@@ -108,6 +110,44 @@ TEST_F(GenerationPruningTest, ThePassOwnGenerationIsKeptWhenTheClockWentBack) {
   const std::string gen = Pass(tmp.Write("w/a", "a"));
   store.PruneGenerations();
   EXPECT_EQ((std::set<std::string>{gen, Stamp(20, 1)}), Names(settings.DIR2));
+}
+
+TEST_F(GenerationPruningTest, TheGenerationsMadeLongestAgoGoWhateverTheClockDid) {
+  struct Step {
+    int hour, minute, second;
+  };
+  struct Case {
+    const char* what;
+    std::vector<Step> clock;
+  };
+  std::vector<Case> cases;
+  Case setBack{"clock set back an hour", {}}, autumn{"daylight saving ends", {}};
+  for (int i = 0; i < 10; ++i) setBack.clock.push_back({14, 30, i});
+  for (int i = 0; i < 12; ++i) setBack.clock.push_back({13, 30, i});
+  // 02:59 is followed by 02:00 again; the second hour's passes may meet the first hour's names.
+  for (int i = 0; i < 12; ++i) autumn.clock.push_back({2, 50 + i % 10, 0});
+  for (int i = 0; i < 12; ++i) autumn.clock.push_back({2, i % 2 == 0 ? 0 : 55, 0});
+  cases.push_back(setBack);
+  cases.push_back(autumn);
+
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    TempDir backup;
+    settings.DIR2 = backup.path();
+    settings.BAKSZ = 10;
+    // Generations of an earlier version, unknown to the order, are older than every new one.
+    for (int i = 0; i < 3; ++i) backup.MakeFolder(Stamp(28, i));
+    std::vector<std::string> made;
+    for (const Step& step : c.clock) {
+      SetClock(2026, 10, 25, step.hour, step.minute, step.second);
+      made.push_back(Pass(tmp.Write("w/a", "a")));
+      store.PruneGenerations();
+      const std::size_t keep = std::min<std::size_t>(made.size(), 10);
+      std::set<std::string> expected(made.end() - static_cast<std::ptrdiff_t>(keep), made.end());
+      for (int i = 0; i < 3 && made.size() + static_cast<std::size_t>(i) < 10; ++i) expected.insert(Stamp(28, 2 - i));
+      ASSERT_EQ(expected, Names(backup.path())) << "after " << made.back();
+    }
+  }
 }
 
 }  // namespace

@@ -113,7 +113,7 @@ TEST(FolderScanner, TwoThreadsGiveTheOrderOfOne) {
   for (int round = 0; round < 5; ++round) EXPECT_EQ(scan(2), one);
 }
 
-TEST(FolderScanner, EmptyTreeSucceedsAndDaylightSavingChangesEveryRecord) {
+TEST(FolderScanner, EmptyTreeSucceedsAndAnotherZoneChangesEveryRecord) {
   TempDir dir;
   dir.MakeFolder("a/b/c");
   EXPECT_EQ(Scan(dir.path()).result, 1);

@@ -11,6 +11,8 @@
 #include <thread>
 #include <vector>
 
+#include "backup/GenerationOrder.h"
+#include "backup/GenerationRecord.h"
 #include "core/AppPaths.h"
 #include "core/Settings.h"
 #include "detect/MonitorSession.h"
@@ -63,16 +65,23 @@ class MonitorSessionFixture : public ::testing::Test {
   }
 
   // The names inside a folder of the backup side, sorted: the generations, oldest first, or
-  // the copies inside one generation.
+  // the copies inside one generation. The file that keeps the order of generations is no
+  // generation.
   std::vector<std::string> Generations(const std::string& generation = "") const {
     std::vector<std::string> names;
     for (const auto& entry : std::filesystem::directory_iterator(backup / generation)) {
+      if (generation.empty() && entry.path().filename() == GenerationOrder::kFileName) continue;
       names.push_back(entry.path().filename().string());
     }
     std::sort(names.begin(), names.end());
     return names;
   }
-  std::vector<std::string> CopiesIn(const std::string& generation) const { return Generations(generation); }
+  // The generation's record is no copy.
+  std::vector<std::string> CopiesIn(const std::string& generation) const {
+    std::vector<std::string> names = Generations(generation);
+    std::erase(names, GenerationRecord::kFileName);
+    return names;
+  }
   // The copies of the only generation; a single odd name when there is not exactly one.
   std::vector<std::string> OnlyGenerationCopies() const {
     const auto generations = Generations();

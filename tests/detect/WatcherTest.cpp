@@ -228,6 +228,37 @@ TEST(WatcherRootTest, AFileSystemMountedAgainOnTheWatchedFolderIsWatched) {
   EXPECT_EQ(watcher.Step(200), Result::Changed);
 }
 
+TEST(WatcherSkipTest, FoldersSkippedAreNotWatchedNorAnythingBelowThemAndFilesSkippedRaiseNothing) {
+  test::TempDir tree;
+  test::TempDir outside;
+  tree.MakeFolder("keep/deep");
+  tree.MakeFolder("skip/deep");
+  InotifyWatcher watcher;
+  watcher.Skip([](const std::string& path, bool) { return fs::path(path).filename().string().rfind("skip", 0) == 0; });
+  ASSERT_TRUE(watcher.Open(tree.path()));
+  EXPECT_EQ(watcher.WatchCount(), 3u);  // the root, keep and keep/deep
+  tree.Write("skip/deep/a.txt", "a");
+  EXPECT_EQ(watcher.Step(200), Result::Nothing);
+  // Made or moved in later, with files: still nothing to watch and nothing to raise.
+  tree.Write("keep/skip/b.txt", "b");
+  outside.Write("skip/c.txt", "c");
+  fs::rename(outside / "skip", tree / "keep/deep/skip");
+  EXPECT_EQ(watcher.Step(200), Result::Nothing);
+  EXPECT_EQ(watcher.WatchCount(), 3u);
+  tree.Write("keep/deep/d.txt", "d");
+  EXPECT_EQ(watcher.Step(200), Result::Changed);
+  // Renamed to a name skipped: its watches go.
+  fs::rename(tree / "keep/deep", tree / "keep/skip2");
+  watcher.Step(200);
+  EXPECT_EQ(watcher.WatchCount(), 2u);
+  tree.Write("keep/skip2/e.txt", "e");
+  EXPECT_EQ(watcher.Step(200), Result::Nothing);
+  tree.Write("keep/skip.log", "written and written again");
+  EXPECT_EQ(watcher.Step(200), Result::Nothing);
+  fs::rename(tree / "keep/skip.log", tree / "keep/kept.log");
+  EXPECT_EQ(watcher.Step(200), Result::Changed);
+}
+
 TEST(WatcherThreadTest, RaisesTheFlagAndStopsCleanly) {
   test::TempDir tree;
   std::atomic<int> flag{0};

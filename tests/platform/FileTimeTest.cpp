@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <optional>
+#include <string>
+
 #include "platform/FileTime.h"
 
 using namespace talvenor::platform;
@@ -7,8 +11,28 @@ using namespace talvenor::platform;
 namespace {
 
 struct OffsetGuard {
-  explicit OffsetGuard(long seconds) { SetUtcOffsetSourceForTest([seconds] { return seconds; }); }
+  explicit OffsetGuard(long seconds) {
+    SetUtcOffsetSourceForTest([seconds] { return seconds; });
+  }
   ~OffsetGuard() { SetUtcOffsetSourceForTest(nullptr); }
+};
+
+// A zone for the test's thread of the process, given as a rule so that no zone files are needed.
+struct ZoneGuard {
+  explicit ZoneGuard(const char* zone) {
+    if (const char* old = std::getenv("TZ")) m_old = old;
+    ::setenv("TZ", zone, 1);
+    ::tzset();
+  }
+  ~ZoneGuard() {
+    if (m_old) {
+      ::setenv("TZ", m_old->c_str(), 1);
+    } else {
+      ::unsetenv("TZ");
+    }
+    ::tzset();
+  }
+  std::optional<std::string> m_old;
 };
 
 }  // namespace
@@ -19,7 +43,7 @@ TEST(FileTime, ConvertsUnixTimeToWindowsTicks) {
   EXPECT_EQ(ToFileTime(-11644473601LL, 0), 0u) << "times before 1601 clamp to zero";
 }
 
-TEST(FileTime, LocalTimeUsesTheOffsetInForceNow) {
+TEST(FileTime, LocalTimeAddsTheZoneOffset) {
   // 2008-03-05 07:08:09 UTC+9, the Japanese desktop's zone.
   const FileTime utc = ToFileTime(1204668489, 0);
   {
@@ -28,10 +52,40 @@ TEST(FileTime, LocalTimeUsesTheOffsetInForceNow) {
     EXPECT_EQ(local, 128491744890000000ULL);
     EXPECT_EQ(FormatStamp(FileTimeToSystemTime(local)), "20080305070809");
   }
-  // A daylight-saving hour more moves the same file by one hour; west of Greenwich, a day back.
-  for (const auto& [offset, stamp] : {std::pair(10 * 3600L, "20080305080809"), std::pair(-5 * 3600L, "20080304170809")}) {
+  // Another zone moves the same file by its offset; west of Greenwich, a day back.
+  for (const auto& [offset, stamp] :
+       {std::pair(10 * 3600L, "20080305080809"), std::pair(-5 * 3600L, "20080304170809")}) {
     OffsetGuard zone(offset);
     EXPECT_EQ(FormatStamp(FileTimeToSystemTime(FileTimeToLocalFileTime(utc))), stamp) << offset;
+  }
+}
+
+TEST(FileTime, EachTimeTakesTheOffsetInForceAtThatTimeWhateverTheTimeNow) {
+  ZoneGuard berlin("CET-1CEST,M3.5.0,M10.5.0/3");
+  const struct {
+    long long unix;
+    const char* stamp;
+  } cases[] = {
+      {1792843200, "20261024140000"},  // summer time, the day before it ends
+      {1792888200, "20261025023000"},  // 02:30 summer time ...
+      {1792891800, "20261025023000"},  // ... and 02:30 winter time, an hour later
+      {1792929600, "20261025130000"},  // winter time, the same day
+      {1774745999, "20260329015959"},  // the last second of winter time ...
+      {1774746000, "20260329030000"},  // ... and the first of summer time
+  };
+  LocalFileTimes listing;
+  for (const auto& c : cases) {
+    const FileTime utc = ToFileTime(c.unix, 0);
+    EXPECT_EQ(FormatStamp(FileTimeToSystemTime(FileTimeToLocalFileTime(utc))), c.stamp) << c.unix;
+    EXPECT_EQ(FormatStamp(FileTimeToSystemTime(listing.ToLocal(utc))), c.stamp) << c.unix;
+  }
+  // A listing remembers offsets by week: every moment in the weeks around both changes, asked
+  // in any order, gets the offset of its own time.
+  for (long long t = 1774746000 - 21 * 86400; t < 1774746000 + 21 * 86400; t += 3 * 4217) {
+    for (const long long at : {t, t + 1792891800 - 1774746000}) {
+      const FileTime utc = ToFileTime(at, 123);
+      ASSERT_EQ(listing.ToLocal(utc), FileTimeToLocalFileTime(utc)) << at;
+    }
   }
 }
 

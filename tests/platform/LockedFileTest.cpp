@@ -1,10 +1,13 @@
 #include <gtest/gtest.h>
-
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <iterator>
+#include <optional>
 
 #include "platform/FileSystem.h"
 #include "platform/InstanceLock.h"
@@ -49,15 +52,74 @@ TEST(LockedFile, ReplaceKeepsTheOldFileWhenTheWriteFailsOrAnotherHoldsIt) {
 TEST(InstanceLock, OnlyOneHolderAtATimeAndFreeAfterRelease) {
   TempDir dir;
   setenv("XDG_RUNTIME_DIR", dir.path().c_str(), 1);
-  EXPECT_EQ(InstanceLock::PathFor("TALVENOR"), dir.path() + "/TALVENOR.lock");
   InstanceLock first;
   InstanceLock second;
   EXPECT_TRUE(first.Acquire("TALVENOR"));
+  EXPECT_EQ(first.Path(), dir.path() + "/TALVENOR.lock");
   EXPECT_FALSE(second.Acquire("TALVENOR"));
   first.Release();
   EXPECT_TRUE(second.Acquire("TALVENOR"));
   unsetenv("XDG_RUNTIME_DIR");
-  EXPECT_NE(InstanceLock::PathFor("TALVENOR").find("/tmp/TALVENOR-"), std::string::npos);
+}
+
+// Without a runtime folder the lock lies in a folder of the user's own in the shared
+// temporary folder; whatever someone else put there first, the guard still works and never
+// uses their files or follows their links.
+TEST(InstanceLock, NobodyElseCanTakeTheLockFirst) {
+  const std::string own = "talvenor-" + std::to_string(::geteuid());
+  struct Case {
+    const char* what;
+    std::function<void(const TempDir& shared, const std::string& elsewhere)> plant;
+    bool inShared;  // the folder in the shared temporary folder is used
+  };
+  const Case cases[] = {
+      {"nothing", [](const TempDir&, const std::string&) {}, true},
+      {"our folder, open to everyone",
+       [&](const TempDir& shared, const std::string&) { ASSERT_EQ(0, ::chmod(shared.MakeFolder(own).c_str(), 0777)); },
+       true},
+      {"a folder of another user",
+       [&](const TempDir& shared, const std::string&) {
+         ASSERT_EQ(0, ::chown(shared.MakeFolder(own).c_str(), 65534, 65534));
+       },
+       false},
+      {"a link to a folder of ours",
+       [&](const TempDir& shared, const std::string& elsewhere) {
+         ASSERT_EQ(0, ::symlink(elsewhere.c_str(), (shared / own).c_str()));
+       },
+       false},
+      {"a lock file of another user in our folder",
+       [&](const TempDir& shared, const std::string&) {
+         const std::string file = shared.Write(own + "/TALVENOR.lock", "");
+         ASSERT_EQ(0, ::chmod((shared / own).c_str(), 0700));
+         ASSERT_EQ(0, ::chown(file.c_str(), 65534, 65534));
+       },
+       false},
+  };
+  ::unsetenv("XDG_RUNTIME_DIR");
+  std::optional<std::string> savedHome;
+  if (const char* home = std::getenv("HOME")) savedHome = home;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    TempDir shared, home, elsewhere;
+    InstanceLock::SetSharedTemporaryFolderForTest(shared.path());
+    ::setenv("HOME", home.path().c_str(), 1);
+    c.plant(shared, elsewhere.path());
+    InstanceLock first, second;
+    EXPECT_TRUE(first.Acquire("TALVENOR"));
+    EXPECT_FALSE(second.Acquire("TALVENOR")) << "the guard holds";
+    const std::string expected = c.inShared ? shared / (own + "/TALVENOR.lock") : home / ".TALVENOR.lock";
+    EXPECT_EQ(expected, first.Path());
+    struct stat st {};
+    ASSERT_EQ(0, ::lstat(first.Path().c_str(), &st));
+    EXPECT_EQ(::geteuid(), st.st_uid);
+    if (c.inShared) {
+      ASSERT_EQ(0, ::stat((shared / own).c_str(), &st));
+      EXPECT_EQ(0700u, st.st_mode & 0777);
+    }
+    EXPECT_TRUE(std::filesystem::is_empty(elsewhere.path())) << "nothing made through a link";
+  }
+  InstanceLock::SetSharedTemporaryFolderForTest("");
+  if (savedHome) ::setenv("HOME", savedHome->c_str(), 1);
 }
 
 TEST(FileSystem, RenameNeverReplacesAndResetMakesDeletable) {

@@ -28,6 +28,7 @@
 #include "ui/CProgressWnd.h"
 #include "ui/CSettingsDlg.h"
 #include "ui/CSplashWnd.h"
+#include "ui/CVersionsDlg.h"
 #include "ui/FileDialogs.h"
 #include "ui/MessageBox.h"
 #include "ui/TrayIcon.h"
@@ -146,6 +147,14 @@ int main(int argc, char** argv) {
   g_changeSeen = 1;
   window.Session().OnMonitorTick();
   ok &= Save(window, out, "main-running");
+
+  // A second version of one file, for the versions window.
+  Write(root + "/データ/見積.csv", "1,2,3,4\n");
+  g_changeSeen = 1;
+  window.Session().OnMonitorTick();
+  ui::CVersionsDlg versions(&window, root + "/データ/見積.csv", settings.DIR2, root + "/log.csv");
+  ok &= Save(versions, out, "versions");
+  versions.hide();
 
   ui::CSettingsDlg settingsDialog(settings, &window);
   ok &= Save(settingsDialog, out, "settings");

@@ -1,0 +1,9 @@
+#pragma once
+// The change notification of this system, under the name the engine uses.
+#include "platform/InotifyWatcher.h"
+
+namespace talvenor::platform {
+
+using SystemWatcher = InotifyWatcher;
+
+}  // namespace talvenor::platform

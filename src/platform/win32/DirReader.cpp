@@ -1,0 +1,164 @@
+#include "platform/DirReader.h"
+
+#include <cerrno>
+#include <memory>
+#include <mutex>
+#include <utility>
+
+#include "platform/win32/WinText.h"
+
+namespace talvenor::platform {
+namespace {
+
+using win32::Wide;
+
+std::mutex g_injectMutex;
+std::string g_injectedFolder;
+int g_injectedErrno = 0;
+
+std::string WithoutTrailingSlash(const std::string& path) {
+  return path.size() > 1 && (path.back() == '/' || path.back() == '\\') ? path.substr(0, path.size() - 1) : path;
+}
+
+int InjectedError(const std::string& folder) {
+  std::lock_guard lock(g_injectMutex);
+  if (g_injectedFolder.empty() || WithoutTrailingSlash(folder) != g_injectedFolder) return 0;
+  return g_injectedErrno;
+}
+
+// One listing in progress: the entry FindFirstFileExW returned waits for the first Next.
+struct Search {
+  HANDLE handle = INVALID_HANDLE_VALUE;
+  WIN32_FIND_DATAW data{};
+  bool pending = true;
+  std::wstring folder;  // long form, ending in "\"
+};
+
+bool IsDotName(const wchar_t* name) {
+  return name[0] == L'.' && (name[1] == L'\0' || (name[1] == L'.' && name[2] == L'\0'));
+}
+
+// Junctions and symbolic links name another place; other reparse points (cloud placeholders,
+// deduplicated files) are the entry itself.
+bool IsLink(const WIN32_FIND_DATAW& data) {
+  return (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0 && IsReparseTagNameSurrogate(data.dwReserved0);
+}
+
+FileTime ToValue(const FILETIME& ft) { return (static_cast<FileTime>(ft.dwHighDateTime) << 32) | ft.dwLowDateTime; }
+
+// A link to a file counts as that file: its size and time are the target's. False for a
+// dangling link or a link to a folder.
+bool TargetOf(const std::wstring& path, std::uint64_t& size, FileTime& writeTime) {
+  win32::Handle h(::CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  BY_HANDLE_FILE_INFORMATION info{};
+  if (!h.Valid() || !::GetFileInformationByHandle(h.Get(), &info)) return false;
+  if (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return false;
+  size = (static_cast<std::uint64_t>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
+  writeTime = ToValue(info.ftLastWriteTime);
+  return true;
+}
+
+}  // namespace
+
+void DirReader::InjectOpenErrorForTest(const std::string& folder, int err) {
+  std::lock_guard lock(g_injectMutex);
+  g_injectedFolder = WithoutTrailingSlash(folder);
+  g_injectedErrno = err;
+}
+
+DirReader::~DirReader() { Close(); }
+
+int DirReader::CodeForErrno(int err, bool listedByParent) {
+  switch (err) {
+    case 0:
+      return kSearchOk;
+    case EACCES:
+    case EPERM:
+      return kSearchAccessDenied;
+    case EIO:
+    case ENXIO:
+    case ENODEV:
+      return kSearchNotReady;
+    case ENOENT:
+    case ENOTDIR:
+      return listedByParent ? kSearchNotFound : kSearchPathNotFound;
+    case ENAMETOOLONG:
+      return kSearchPathTooLong;
+    default:
+      // Keep other errno values distinct from the codes above so they read as "any other".
+      return err == kSearchNotFound || err == kSearchPathNotFound || err == kSearchAccessDenied ||
+                     err == kSearchNotReady || err == kSearchPathTooLong
+                 ? 1000 + err
+                 : err;
+  }
+}
+
+int DirReader::Open(const std::string& folder, bool listedByParent) {
+  Close();
+  m_lastError = 0;
+  if (const int injected = InjectedError(folder); injected != 0) return CodeForErrno(injected, listedByParent);
+  auto search = std::make_unique<Search>();
+  search->folder = win32::LongPath(folder);
+  if (search->folder.back() != L'\\') search->folder.push_back(L'\\');
+  const std::wstring pattern = search->folder + L"*";
+  search->handle = ::FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &search->data, FindExSearchNameMatch, nullptr,
+                                      FIND_FIRST_EX_LARGE_FETCH);
+  if (search->handle == INVALID_HANDLE_VALUE) {
+    const DWORD error = ::GetLastError();
+    // Only a drive's root lists neither "." nor "..": it exists and is empty.
+    if (error == ERROR_FILE_NOT_FOUND) {
+      search->pending = false;
+      m_dir = search.release();
+      return kSearchOk;
+    }
+    return CodeForErrno(win32::ErrnoFor(error), listedByParent);
+  }
+  m_dir = search.release();
+  return kSearchOk;
+}
+
+bool DirReader::Next(DirEntry& entry) {
+  auto* search = static_cast<Search*>(m_dir);
+  if (search == nullptr || search->handle == INVALID_HANDLE_VALUE) return false;
+  for (;;) {
+    if (!std::exchange(search->pending, false)) {
+      if (!::FindNextFileW(search->handle, &search->data)) {
+        const DWORD error = ::GetLastError();
+        m_lastError = error == ERROR_NO_MORE_FILES ? 0 : win32::ErrnoFor(error);
+        return false;
+      }
+    }
+    const WIN32_FIND_DATAW& data = search->data;
+    if (IsDotName(data.cFileName)) continue;
+    const bool isFolder = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    if (IsLink(data)) {
+      if (isFolder) continue;  // never walk into a linked folder
+      std::uint64_t size = 0;
+      FileTime writeTime = 0;
+      if (!TargetOf(search->folder + data.cFileName, size, writeTime)) continue;  // dangling
+      entry.name = win32::Utf8(data.cFileName);
+      entry.kind = EntryKind::File;
+      entry.size = size;
+      entry.writeTime = writeTime;
+      return true;
+    }
+    entry.name = win32::Utf8(data.cFileName);
+    entry.kind = isFolder ? EntryKind::Folder : EntryKind::File;
+    // The listing carries size and time at no cost; a folder's are never used.
+    entry.size = isFolder ? 0 : (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+    entry.writeTime = isFolder ? 0 : ToValue(data.ftLastWriteTime);
+    return true;
+  }
+}
+
+void DirReader::Close() {
+  if (auto* search = static_cast<Search*>(m_dir); search != nullptr) {
+    if (search->handle != INVALID_HANDLE_VALUE) ::FindClose(search->handle);
+    delete search;
+    m_dir = nullptr;
+  }
+}
+
+}  // namespace talvenor::platform
