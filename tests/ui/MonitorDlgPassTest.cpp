@@ -6,6 +6,7 @@
 #include <filesystem>
 
 #include "MonitorDlgFixture.h"
+#include "backup/GenerationRecord.h"
 #include "core/Messages.h"
 #include "detect/ChangeDetector.h"
 #include "detect/MonitorSession.h"
@@ -23,7 +24,12 @@ class MonitorDlgPassTest : public test::MonitorDlgTest {
  protected:
   std::size_t CopiesMade() const {
     std::size_t copies = 0;
-    for (const auto& entry : fs::recursive_directory_iterator(m_backup)) copies += entry.is_regular_file() ? 1 : 0;
+    // Copies lie in generation folders; a generation's record is no copy.
+    for (const auto& generation : fs::directory_iterator(m_backup)) {
+      if (!generation.is_directory()) continue;
+      for (const auto& entry : fs::directory_iterator(generation.path()))
+        copies += entry.path().filename() != GenerationRecord::kFileName ? 1 : 0;
+    }
     return copies;
   }
 };

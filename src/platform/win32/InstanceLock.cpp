@@ -10,13 +10,11 @@ namespace talvenor::platform {
 // header's int holds it.
 InstanceLock::~InstanceLock() { Release(); }
 
-std::string InstanceLock::PathFor(const std::string& name) { return name; }
-
 bool InstanceLock::Acquire(const std::string& name) {
   Release();
   // The named mutex of the user's session; the system closes it with the process, however it
   // ends.
-  const HANDLE mutex = ::CreateMutexW(nullptr, FALSE, win32::Wide(PathFor(name)).c_str());
+  const HANDLE mutex = ::CreateMutexW(nullptr, FALSE, win32::Wide(name).c_str());
   if (mutex == nullptr) return true;  // no guard possible: run unguarded
   if (::GetLastError() == ERROR_ALREADY_EXISTS) {
     ::CloseHandle(mutex);
@@ -32,7 +30,7 @@ long InstanceLock::ThisProcess() { return static_cast<long>(::GetCurrentProcessI
 std::string InstanceLock::PathOf(const std::string&) { return {}; }
 
 long InstanceLock::Holder(const std::string& name) {
-  const HANDLE mutex = ::OpenMutexW(SYNCHRONIZE, FALSE, win32::Wide(PathFor(name)).c_str());
+  const HANDLE mutex = ::OpenMutexW(SYNCHRONIZE, FALSE, win32::Wide(name).c_str());
   if (mutex == nullptr) return 0;
   ::CloseHandle(mutex);
   return -1;
