@@ -105,17 +105,19 @@ void ChangeDetector::AdoptBaseline(const std::string& path, std::unique_ptr<Fold
 }
 
 bool ChangeDetector::SplicePass(int mode, const platform::TouchedFolders& touched) {
-  // Nothing said where: a flag raised by hand, a retry, or events that were lost.
-  if (touched.everything || (touched.listed.empty() && touched.subtrees.empty() && m_retryFolders.empty()))
-    return false;
+  if (touched.everything) return false;
   std::set<std::string> listed = touched.listed;
   listed.insert(m_retryFolders.begin(), m_retryFolders.end());
+  listed.merge(m_indirect.Changed(*m_held));
+  // Nothing said where: a flag raised by hand, a retry, or events that were lost.
+  if (listed.empty() && touched.subtrees.empty()) return false;
   TreeSplice splice(m_held, m_scanner);
-  if (!splice.Prepare(listed, touched.subtrees)) return false;
+  if (!splice.Prepare(listed, touched.subtrees) || !m_indirect.OnlyKnownNames(splice.ListedFolders())) return false;
   m_retryFolders.clear();
   m_lastPassWhole = false;
   splice.Report();
   splice.Apply();
+  m_indirect.Listed(splice.ListedFolders());
   std::vector<Change> found;
   std::set<std::string> listedPaths;
   for (const TreeSplice::Listed& listed : splice.ListedFolders()) {
@@ -178,6 +180,7 @@ void ChangeDetector::WholePass(const std::string& folder, int mode, std::unique_
   previous.reset();
   ClearPreviousSnapshot();
   m_held = std::move(fresh);
+  m_indirect.Adopt(*m_held);
 
   bool save = true;
   if (mode == 1) save = BackUp(found);

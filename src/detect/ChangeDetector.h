@@ -12,6 +12,7 @@
 
 #include "core/AppPaths.h"
 #include "core/UiPort.h"
+#include "detect/IndirectFiles.h"
 #include "detect/SnapshotTree.h"
 #include "detect/TreeComparison.h"
 #include "detect/UnreadableSources.h"
@@ -45,6 +46,9 @@ class ChangeDetector {
   // When the last whole scan ran (Start's, the hourly one, a fallback).
   std::chrono::steady_clock::time_point LastWholeScan() const { return m_lastWholeScan; }
   bool LastPassWasWhole() const { return m_lastPassWhole; }
+  // True when a link's target or a file with other names changed in a way no event told of:
+  // the held snapshot then needs a pass, though the watcher saw nothing.
+  bool IndirectFilesChanged() { return m_held && !m_indirect.Changed(*m_held).empty(); }
 
   // Number of changes found by the last pass (for the headless mode and tests).
   int LastChangeCount() const { return m_lastChanges; }
@@ -80,6 +84,7 @@ class ChangeDetector {
   // Folders of copies the backup side refused: listed again at the next pass.
   std::set<std::string> m_retryFolders;
   UnreadableSources m_unreadable;
+  IndirectFiles m_indirect;  // beside m_held
 };
 
 }  // namespace talvenor

@@ -80,11 +80,14 @@ void FolderScanner::AddFile(FolderNode& parent, platform::DirEntry&& entry, long
   file.name = std::move(entry.name);
   file.size = static_cast<std::uint32_t>(entry.size);  // the low 32 bits, as stored
   file.write = platform::ShiftFileTime(entry.writeTime, utcOffset);
+  if (entry.indirect)
+    parent.indirect.push_back({file.name, entry.size, entry.writeTime, entry.device, entry.inode, entry.otherNames});
 }
 
 void FolderScanner::List(FolderNode& node, bool deep) const {
   node.files.clear();
   node.children.clear();
+  node.indirect.clear();
   std::vector<FolderNode*> found;
   ListOne(node, found);
   if (deep) ListBelow(std::move(found));

@@ -105,6 +105,7 @@ bool DirReader::Next(DirEntry& entry) {
       entry.kind = EntryKind::Folder;
       entry.size = 0;
       entry.writeTime = 0;
+      entry.indirect = entry.otherNames = false;
       return true;
     }
     if (de->d_type != DT_REG && de->d_type != DT_LNK && de->d_type != DT_UNKNOWN) continue;
@@ -113,6 +114,7 @@ bool DirReader::Next(DirEntry& entry) {
       entry.kind = EntryKind::File;
       entry.size = 0;
       entry.writeTime = 0;
+      entry.indirect = entry.otherNames = false;
       return true;
     }
 
@@ -128,6 +130,7 @@ bool DirReader::Next(DirEntry& entry) {
       entry.kind = EntryKind::Folder;
       entry.size = 0;
       entry.writeTime = 0;
+      entry.indirect = entry.otherNames = false;
       return true;
     }
     if (!S_ISREG(st.st_mode)) continue;
@@ -135,6 +138,14 @@ bool DirReader::Next(DirEntry& entry) {
     entry.kind = EntryKind::File;
     entry.size = static_cast<std::uint64_t>(st.st_size);
     entry.writeTime = ToFileTime(st.st_mtim.tv_sec, st.st_mtim.tv_nsec);
+    struct stat lst {};
+    const bool link =
+        de->d_type == DT_LNK ||
+        (de->d_type == DT_UNKNOWN && ::fstatat(dfd, name, &lst, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(lst.st_mode));
+    entry.otherNames = st.st_nlink > 1;
+    entry.indirect = link || entry.otherNames;
+    entry.device = static_cast<std::uint64_t>(st.st_dev);
+    entry.inode = static_cast<std::uint64_t>(st.st_ino);
     return true;
   }
 }

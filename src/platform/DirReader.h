@@ -25,6 +25,11 @@ struct DirEntry {
   EntryKind kind = EntryKind::File;
   std::uint64_t size = 0;  // of the file, or of a linked file's target
   FileTime writeTime = 0;  // UTC FILETIME
+  // A file whose changes its folder may never hear of: a link to a file (the target changes),
+  // or a file with other names (written through one of those). With the file's identity.
+  bool indirect = false;
+  bool otherNames = false;  // more than one name, here or anywhere on its file system
+  std::uint64_t device = 0, inode = 0;
 };
 
 class DirReader {

@@ -1,5 +1,6 @@
 #include "platform/InotifyWatcher.h"
 
+#include <fcntl.h>
 #include <poll.h>
 #include <sys/eventfd.h>
 #include <sys/inotify.h>
@@ -97,7 +98,8 @@ std::optional<InotifyWatcher::NewWatch> InotifyWatcher::MakeWatch(const std::str
   made.folder = folder;
   made.isRoot = folder == m_root;
   // Taken before the watch: should the path change in between, the next check tells.
-  if (made.isRoot) made.rootIdentity = FolderIdentity(folder).value_or(std::make_pair(std::uint64_t{0}, std::uint64_t{0}));
+  if (made.isRoot)
+    made.rootIdentity = FolderIdentity(folder).value_or(std::make_pair(std::uint64_t{0}, std::uint64_t{0}));
   if (m_fakeLimit) {
     errno = ENOSPC;
   } else {
@@ -112,20 +114,27 @@ std::optional<InotifyWatcher::NewWatch> InotifyWatcher::MakeWatch(const std::str
   if (::stat(folder.c_str(), &st) == 0) {
     made.mode = st.st_mode & 07777;
     made.ignored = m_ignoredIdentity && S_ISDIR(st.st_mode) &&
-                   *m_ignoredIdentity == std::make_pair(static_cast<std::uint64_t>(st.st_dev),
-                                                        static_cast<std::uint64_t>(st.st_ino));
+                   *m_ignoredIdentity ==
+                       std::make_pair(static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino));
   }
   return made;
 }
 
 void InotifyWatcher::RecordWatch(const NewWatch& made) {
   const auto old = m_paths.find(made.wd);
-  if (old != m_paths.end()) m_wds.erase(old->second);
+  if (old != m_paths.end()) ForgetPath(old->second, made.wd);
   m_paths[made.wd] = made.folder;
   m_wds[made.folder] = made.wd;
   m_modes[made.wd] = made.mode;
   if (made.isRoot) m_rootIdentity = made.rootIdentity;
   if (made.ignored) m_ignoredWd = made.wd;
+  if (!m_movedFrom.empty()) m_watchedAgain.insert(made.wd);
+}
+
+void InotifyWatcher::ForgetPath(const std::string& path, int wd) {
+  // Another folder may have taken the name meanwhile: its watch stays known.
+  const auto it = m_wds.find(path);
+  if (it != m_wds.end() && it->second == wd) m_wds.erase(it);
 }
 
 int InotifyWatcher::AddWatch(const std::string& folder) {
@@ -193,7 +202,7 @@ void InotifyWatcher::RenameWatches(const std::string& from, const std::string& t
     if (IsUnder(path, from)) moved.emplace_back(wd, to + path.substr(from.size()));
   }
   for (auto& [wd, path] : moved) {
-    m_wds.erase(m_paths[wd]);
+    ForgetPath(m_paths[wd], wd);
     m_wds[path] = wd;
     m_paths[wd] = std::move(path);
   }
@@ -209,17 +218,24 @@ void InotifyWatcher::DropAllWatches() {
   m_rootLost = true;
 }
 
-void InotifyWatcher::DropWatches(const std::string& prefix) {
-  for (auto it = m_paths.begin(); it != m_paths.end();) {
-    if (IsUnder(it->second, prefix)) {
-      ::inotify_rm_watch(m_inotifyFd, it->first);
-      m_wds.erase(it->second);
-      m_modes.erase(it->first);
-      it = m_paths.erase(it);
-    } else {
-      ++it;
-    }
+void InotifyWatcher::DropWatches(const std::vector<int>& wds) {
+  for (const int wd : wds) {
+    const auto it = m_paths.find(wd);
+    // Watched again since it left: the folder came back, or the watch is another folder's now.
+    if (it == m_paths.end() || m_watchedAgain.count(wd) != 0) continue;
+    ::inotify_rm_watch(m_inotifyFd, wd);
+    ForgetPath(it->second, wd);
+    m_modes.erase(wd);
+    m_paths.erase(it);
   }
+}
+
+std::vector<int> InotifyWatcher::WatchesUnder(const std::string& prefix) const {
+  std::vector<int> wds;
+  for (const auto& [wd, path] : m_paths) {
+    if (IsUnder(path, prefix)) wds.push_back(wd);
+  }
+  return wds;
 }
 
 bool InotifyWatcher::HandleBatch(const char* data, long length) {
@@ -237,7 +253,7 @@ bool InotifyWatcher::HandleBatch(const char* data, long length) {
     const auto it = m_paths.find(ev->wd);
     if (it == m_paths.end()) continue;
     if (ev->mask & IN_IGNORED) {
-      m_wds.erase(it->second);
+      ForgetPath(it->second, ev->wd);
       m_modes.erase(it->first);
       m_paths.erase(it);
       if (ev->wd == m_rootWd) m_rootLost = true;
@@ -266,12 +282,15 @@ bool InotifyWatcher::HandleBatch(const char* data, long length) {
     const std::string path = Join(it->second, ev->name);
     if (ev->mask & (IN_MOVED_FROM | IN_MOVED_TO | IN_CREATE | IN_DELETE)) Touch(it->second, false);
     if (ev->mask & IN_MOVED_FROM) {
-      m_movedFrom[ev->cookie] = path;
+      // The watches that left, by descriptor: should the folder come back before the batch is
+      // over (moved out and straight back in), its watches are the same ones, and must stay.
+      m_movedFrom[ev->cookie] = {path, WatchesUnder(path)};
+      for (const int wd : m_movedFrom[ev->cookie].second) m_watchedAgain.erase(wd);
     } else if (ev->mask & IN_MOVED_TO) {
       Touch(path, true);
       const auto from = m_movedFrom.find(ev->cookie);
       if (from != m_movedFrom.end()) {
-        RenameWatches(from->second, path);  // renamed inside the tree: same folders, new names
+        RenameWatches(from->second.first, path);  // renamed inside the tree: same folders, new names
         m_movedFrom.erase(from);
         // A folder made inside it before the rename was read could not be watched under the
         // old name: watch whatever it holds now.
@@ -297,8 +316,10 @@ bool InotifyWatcher::FolderModeChanged(int wd) {
   if (::stat(path.c_str(), &st) != 0) return false;
   const unsigned mode = st.st_mode & 07777;
   if (std::exchange(m_modes[wd], mode) == mode) return false;  // a time or owner, not the mode
-  if (::access(path.c_str(), R_OK | X_OK) != 0) return false;
   Touch(path, true);
+  // Made unreadable: the files the last pass recorded below it are gone from a scan, and the
+  // denial is news to the user. Asked with the rights the listing will use.
+  if (::faccessat(AT_FDCWD, path.c_str(), R_OK | X_OK, AT_EACCESS) != 0) return true;
   return WatchTree(path);
 }
 
@@ -349,8 +370,9 @@ InotifyWatcher::StepResult InotifyWatcher::Step(int timeoutMs) {
     }
   }
   // A folder moved out of the tree: its watches would report on files no longer ours.
-  for (const auto& [cookie, path] : m_movedFrom) DropWatches(path);
+  for (const auto& [cookie, left] : m_movedFrom) DropWatches(left.second);
   m_movedFrom.clear();
+  m_watchedAgain.clear();
   if (ready == 0 || std::chrono::steady_clock::now() - m_lastRootCheck >= std::chrono::milliseconds(kRootCheckMs)) {
     CheckRootIdentity();
   }
@@ -374,6 +396,7 @@ void InotifyWatcher::Close() {
   m_wds.clear();
   m_modes.clear();
   m_movedFrom.clear();
+  m_watchedAgain.clear();
   {
     std::lock_guard lock(m_touchedMutex);
     m_touched = TouchedFolders{};

@@ -6,6 +6,8 @@
 #include <atomic>
 #include <filesystem>
 #include <fstream>
+#include <functional>
+#include <optional>
 #include <random>
 
 #include "detect/ChangeDetector.h"
@@ -14,6 +16,7 @@
 #include "detect/SnapshotFile.h"
 #include "platform/DirReader.h"
 #include "platform/InotifyWatcher.h"
+#include "support/PermissionsInForce.h"
 
 namespace talvenor {
 namespace {
@@ -40,7 +43,8 @@ class IncrementalPassTest : public test::MonitorSessionFixture {
     while (watcher.Step(0) == InotifyWatcher::StepResult::Changed) watcher.RaiseFlag();
     bool raised = false;
     const platform::TouchedFolders touched = watcher.TakeTouched(flag, raised);
-    if (!raised) return false;
+    // As the tick does: a link's target or another name of a file changes with no event here.
+    if (!raised && !session.Detector().IndirectFilesChanged()) return false;
     session.Detector().DetectChanges(watch.path(), 1, touched);
     reference.DetectChanges(watch.path(), 1);
     return true;
@@ -214,6 +218,92 @@ TEST_F(IncrementalPassTest, LostEventsAndAWatchedFolderWatchedAnewFallBackToAWho
   EXPECT_TRUE(session.Detector().LastPassWasWhole());
   EXPECT_EQ(session.Detector().LastChangeCount(), 9) << "against a damaged file every file is new";
 }
+
+// Changes the watcher hears of elsewhere, or not at all, or in one batch with their undoing.
+struct Unheard {
+  const char* name;
+  std::function<void(const test::TempDir& watch, const test::TempDir& outside)> before;  // then a pass
+  std::function<void(const test::TempDir& watch, const test::TempDir& outside)> change;
+  bool permissionsInForce = false;
+  bool copies = true;
+};
+
+class UnheardChangeTest : public IncrementalPassTest, public ::testing::WithParamInterface<Unheard> {};
+
+TEST_P(UnheardChangeTest, GivesWhatAWholeScanGives) {
+  std::optional<test::PermissionsInForce> permissions;
+  if (GetParam().permissionsInForce) permissions.emplace();
+  GetParam().before(watch, outside);
+  Pass();
+  ExpectSameAsWholeScan("before");
+  const std::size_t messages = ui.messages.size(), refMessages = refUi.messages.size();
+  const std::size_t rows = ui.rows.size();
+  GetParam().change(watch, outside);
+  EXPECT_TRUE(Pass()) << "the change must bring a pass";
+  if (GetParam().copies) {
+    EXPECT_GT(ui.rows.size(), rows) << "something was copied";
+  }
+  ExpectSameAsWholeScan("after");
+  EXPECT_EQ(std::vector(ui.messages.begin() + messages, ui.messages.end()),
+            std::vector(refUi.messages.begin() + refMessages, refUi.messages.end()));
+  // Still watched and still looked at: a second change the same way.
+  GetParam().change(watch, outside);
+  Pass();
+  ExpectSameAsWholeScan("again");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, UnheardChangeTest,
+    ::testing::Values(
+        Unheard{"FolderMovedOutAndBackInOneBatch", [](auto&, auto&) {},
+                [](const test::TempDir& w, const test::TempDir& o) {
+                  if (fs::exists(w / "a/b/c/new.txt")) return w.Write("a/b/c/new.txt", "written again"), void();
+                  fs::rename(w / "a", o / "a");
+                  fs::rename(o / "a", w / "a");
+                  w.Write("a/b/c/new.txt", "new");
+                }},
+        Unheard{"OtherFolderTakesTheNameInOneBatch",
+                [](const test::TempDir&, const test::TempDir& o) { o.Write("other/b/c/x.txt", "x"); },
+                [](const test::TempDir& w, const test::TempDir& o) {
+                  if (!fs::exists(o / "other")) return w.Write("a/b/c/x.txt", "written again"), void();
+                  fs::rename(w / "a", o / "a");
+                  fs::rename(o / "other", w / "a");
+                  w.Write("a/b/c/new.txt", "new");
+                }},
+        Unheard{"LinkToAFileInTheTree",
+                [](const test::TempDir& w, auto&) { fs::create_symlink("../a/1.txt", w / "d/link.txt"); },
+                [](const test::TempDir& w, auto&) { w.Write("a/1.txt", test::ReadFile(w / "a/1.txt") + "more"); }},
+        Unheard{
+            "LinkToAFileOutside",
+            [](const test::TempDir& w, const test::TempDir& o) {
+              fs::create_symlink(o.Write("target.txt", "t"), w / "d/link.txt");
+            },
+            [](auto&, const test::TempDir& o) { o.Write("target.txt", test::ReadFile(o / "target.txt") + "more"); }},
+        Unheard{"HardLinkInTwoFolders",
+                [](const test::TempDir& w, auto&) { fs::create_hard_link(w / "a/b/2.txt", w / "d/two.txt"); },
+                [](const test::TempDir& w, auto&) { w.Write("a/b/2.txt", test::ReadFile(w / "a/b/2.txt") + "more"); }},
+        Unheard{
+            "HardLinkMadeToAFileAlreadyRecorded",
+            [](const test::TempDir& w, auto&) { fs::create_hard_link(w / "a/1.txt", w / "d/late.txt"); },
+            [](const test::TempDir& w, auto&) { w.Write("d/late.txt", test::ReadFile(w / "d/late.txt") + "more"); }},
+        Unheard{
+            "HardLinkOutside",
+            [](const test::TempDir& w, const test::TempDir& o) {
+              // The kernel tells the folder nothing of a name made elsewhere: an event in
+              // the folder lists it again (a file with other names met), as Start's walk would.
+              fs::create_hard_link(w / "top.txt", o / "top-too.txt");
+              w.Write("top2.txt", "an event in the folder of top.txt");
+            },
+            [](auto&, const test::TempDir& o) { o.Write("top-too.txt", test::ReadFile(o / "top-too.txt") + "more"); }},
+        Unheard{"FolderMadeUnreadable", [](auto&, auto&) {},
+                [](const test::TempDir& w, auto&) {
+                  // The first time unreadable, then readable again.
+                  const bool readable = fs::status(w / "a/b").permissions() != fs::perms::none;
+                  fs::permissions(w / "a/b", readable ? fs::perms::none : fs::perms::owner_all);
+                  if (!readable) w.Write("a/b/since.txt", "made while it was unreadable");
+                },
+                true, false}),
+    [](const ::testing::TestParamInfo<Unheard>& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace talvenor
