@@ -6,11 +6,19 @@
 namespace talvenor {
 namespace {
 
-bool SameAsListed(const std::string& path, const FolderNode::Indirect& file) {
+// What the path names now against what the listing saw: the same file (the same inode), and
+// the same record too.
+struct Look {
+  bool sameFile = false;
+  bool sameRecord = false;
+};
+
+Look LookAgain(const std::string& path, const FolderNode::Indirect& file) {
+  if (!file.file) return {false, !platform::IsRegularFile(path)};
   const auto now = platform::IdentifyFile(path);  // links followed, as the listing does
-  if (!now) return false;
+  if (!now || now->device != file.device || now->inode != file.inode) return {};
   const platform::FileTime write = platform::ToFileTime(now->modified / 1'000'000'000, now->modified % 1'000'000'000);
-  return now->size == file.size && write == file.write && now->device == file.device && now->inode == file.inode;
+  return {true, now->size == file.size && write == file.write};
 }
 
 }  // namespace
@@ -36,11 +44,10 @@ std::set<std::string> IndirectFiles::Changed(FolderNode& root) {
       continue;
     }
     for (const FolderNode::Indirect& file : node->indirect) {
-      if (!SameAsListed(*it + file.name, file)) {
-        changed.insert(*it);
-      } else if (file.otherNames) {
-        m_known.emplace(file.device, file.inode);  // only while it is that file still
-      }
+      const Look look = LookAgain(*it + file.name, file);
+      if (!look.sameRecord) changed.insert(*it);
+      // Still one of its names: the file is known, however it changed.
+      if (look.sameFile && file.otherNames) m_known.emplace(file.device, file.inode);
     }
     ++it;
   }

@@ -43,6 +43,7 @@ struct FolderNode {
     platform::FileTime write = 0;  // UTC
     std::uint64_t device = 0, inode = 0;
     bool otherNames = false;
+    bool file = true;  // false: a link that named no file (dangling, to a folder)
   };
   std::vector<Indirect> indirect;
 
