@@ -1,6 +1,7 @@
 #include "detect/ChangeDetector.h"
 
 #include <map>
+#include <optional>
 #include <utility>
 
 #include "backup/BackupStore.h"
@@ -9,6 +10,8 @@
 #include "detect/SnapshotFile.h"
 #include "detect/SnapshotIndex.h"
 #include "detect/TreeSplice.h"
+#include "platform/DirReader.h"
+#include "platform/FileTime.h"
 
 namespace talvenor {
 namespace {
@@ -60,6 +63,21 @@ bool SameAsFile(const FolderNode& fresh, const Snapshot& previous) {
         ++i;
       });
   return same && i == previous.size();
+}
+
+// A file replaced between its listing and its copy (saved by a rename, say) was copied as it
+// is now: its record says so, or the snapshot would name a version that no copy holds and the
+// next pass would copy the same bytes again. Only when nothing changed it around the copy.
+void RecordCopiedVersion(FolderNode& folder, FileRecord& file, const std::optional<platform::FileIdentity>& before) {
+  if (!before || platform::IdentifyFile(folder.path.str() + file.name) != before) return;
+  FolderNode scratch;  // the record made the way a listing makes it
+  platform::DirEntry entry;
+  entry.name = file.name;
+  entry.size = before->size;
+  entry.writeTime = platform::ToFileTime(before->modified / 1'000'000'000, before->modified % 1'000'000'000);
+  FolderScanner::AddFile(scratch, std::move(entry), platform::CurrentUtcOffsetSeconds());
+  file.size = scratch.files.back().size;
+  file.write = scratch.files.back().write;
 }
 
 }  // namespace
@@ -242,8 +260,10 @@ bool ChangeDetector::BackUp(const std::vector<Change>& changes, const std::set<s
       continue;
     }
     ++m_lastChanges;
+    const auto before = platform::IdentifyFile(folder + file.name);
     const bool copied =
         m_backup.BackupFile(folder, file.name, generationStarted ? 1 : 0, destination, generationName) != 0;
+    if (copied) RecordCopiedVersion(*change.folder, change.folder->files[change.file], before);
     // Left out of the saved scan, so the file is a change again at the next pass. Only what
     // the backup side refused is also tried again by the clock; an unreadable source waits
     // for the watcher (made readable, written again).

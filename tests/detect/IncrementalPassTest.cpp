@@ -256,6 +256,33 @@ TEST_F(IncrementalPassTest, LostEventsAndAWatchedFolderWatchedAnewFallBackToAWho
   EXPECT_EQ(session.Detector().LastChangeCount(), 9) << "against a damaged file every file is new";
 }
 
+TEST_F(IncrementalPassTest, AFileReplacedBetweenItsListingAndItsCopyIsRecordedAsTheVersionCopied) {
+  watch.Write("d/4.txt", "four, written");
+  watch.Write("d/5.txt", "five, new");
+  // Once the first of the two is copied, the other is replaced by a rename, as editors save.
+  ui.onInsertRow = [&] {
+    if (ui.rows.size() != 2) return;  // the pass's marker and the first copy's line
+    const bool fourFirst = ui.rows.front().name == "4.txt" || ui.rows.back().name == "4.txt";
+    const std::string other = fourFirst ? "d/5.txt" : "d/4.txt";
+    fs::rename(outside.Write("saved.tmp", "replaced by a rename before its copy"), watch / other);
+  };
+  while (watcher.Step(0) == InotifyWatcher::StepResult::Changed) watcher.RaiseFlag();
+  bool raised = false;
+  session.Detector().DetectChanges(watch.path(), 1, watcher.TakeTouched(flag, raised));
+  ui.onInsertRow = nullptr;
+  ASSERT_EQ(ui.rows.size(), 4u);
+  test::RecordingUi quiet;
+  FolderScanner scanner(quiet);
+  scanner.SetLevelPath(0, watch.path() + "/");
+  Snapshot scan;
+  scanner.ScanFolder(0, scan);
+  EXPECT_EQ(test::ReadFile(paths.g_snapshotPath), EncodeSnapshot(scan));
+  // The rename's own events bring a pass that finds that version copied already.
+  while (watcher.Step(0) == InotifyWatcher::StepResult::Changed) watcher.RaiseFlag();
+  session.Detector().DetectChanges(watch.path(), 1, watcher.TakeTouched(flag, raised));
+  EXPECT_EQ(session.Detector().LastChangeCount(), 0);
+}
+
 // Changes the watcher hears of elsewhere, or not at all, or in one batch with their undoing.
 struct Unheard {
   const char* name;
@@ -316,6 +343,14 @@ INSTANTIATE_TEST_SUITE_P(
               fs::create_symlink(o.Write("target.txt", "t"), w / "d/link.txt");
             },
             [](auto&, const test::TempDir& o) { o.Write("target.txt", test::ReadFile(o / "target.txt") + "more"); }},
+        Unheard{"LinkWhoseTargetComesAndGoes",
+                [](const test::TempDir& w, const test::TempDir& o) {
+                  fs::create_symlink(o / "later.txt", w / "d/link.txt");
+                  w.Write("d/other.txt", "an event, so that the dangling link is listed");
+                },
+                [](const test::TempDir&, const test::TempDir& o) {
+                  if (!fs::remove(o / "later.txt")) o.Write("later.txt", "there now");
+                }},
         Unheard{"HardLinkInTwoFolders",
                 [](const test::TempDir& w, auto&) { fs::create_hard_link(w / "a/b/2.txt", w / "d/two.txt"); },
                 [](const test::TempDir& w, auto&) { w.Write("a/b/2.txt", test::ReadFile(w / "a/b/2.txt") + "more"); }},
