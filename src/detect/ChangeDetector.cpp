@@ -1,6 +1,7 @@
 #include "detect/ChangeDetector.h"
 
 #include <map>
+#include <optional>
 #include <utility>
 
 #include "backup/BackupStore.h"
@@ -9,6 +10,8 @@
 #include "detect/SnapshotFile.h"
 #include "detect/SnapshotIndex.h"
 #include "detect/TreeSplice.h"
+#include "platform/DirReader.h"
+#include "platform/FileTime.h"
 #include "platform/PathText.h"
 
 namespace talvenor {
@@ -63,6 +66,22 @@ bool SameAsFile(const FolderNode& fresh, const Snapshot& previous) {
   return same && i == previous.size();
 }
 
+// A file replaced between its listing and its copy (saved by a rename, say) was copied as it
+// is now: its record says so, or the snapshot would name a version that no copy holds and the
+// next pass would copy the same bytes again. Only when nothing changed it around the copy.
+void RecordCopiedVersion(FolderNode& folder, FileRecord& file, const std::optional<platform::FileIdentity>& before) {
+  if (!before || platform::IdentifyFile(folder.path.str() + file.name) != before) return;
+  FolderNode scratch;  // the record made the way a listing makes it
+  platform::DirEntry entry;
+  entry.name = file.name;
+  entry.size = before->size;
+  entry.writeTime = platform::ToFileTime(before->modified / 1'000'000'000, before->modified % 1'000'000'000);
+  platform::LocalFileTimes times;
+  FolderScanner::AddFile(scratch, std::move(entry), times);
+  file.size = scratch.files.back().size;
+  file.write = scratch.files.back().write;
+}
+
 }  // namespace
 
 ChangeDetector::ChangeDetector(const AppPaths& paths, FolderScanner& scanner, BackupStore& backup, ChangeLog& log,
@@ -110,9 +129,7 @@ void ChangeDetector::AdoptBaseline(const std::string& path, std::unique_ptr<Fold
 }
 
 bool ChangeDetector::SplicePass(int mode, const platform::TouchedFolders& touched) {
-  // Nothing said where: a flag raised by hand, a retry, or events that were lost.
-  if (touched.everything || (touched.listed.empty() && touched.subtrees.empty() && m_retryFolders.empty()))
-    return false;
+  if (touched.everything) return false;
   // What happens in a folder left out (made there, or renamed to a name left out) is news to
   // nobody: it must not cost a listing, let alone a whole scan for a folder the tree lacks.
   std::set<std::string> listed;
@@ -124,12 +141,16 @@ bool ChangeDetector::SplicePass(int mode, const platform::TouchedFolders& touche
     if (!m_ignore.Skips(path, true)) subtrees.insert(path);
   }
   listed.insert(m_retryFolders.begin(), m_retryFolders.end());
+  listed.merge(m_indirect.Changed(*m_held));
+  // Nothing said where: a flag raised by hand, or events that were lost.
+  if (listed.empty() && touched.listed.empty() && touched.subtrees.empty()) return false;
   TreeSplice splice(m_held, m_scanner);
-  if (!splice.Prepare(listed, subtrees)) return false;
+  if (!splice.Prepare(listed, subtrees) || !m_indirect.OnlyKnownNames(splice.ListedFolders())) return false;
   m_retryFolders.clear();
   m_lastPassWhole = false;
   splice.Report();
   splice.Apply();
+  m_indirect.Listed(splice.ListedFolders());
   std::vector<Change> found;
   std::set<std::string> listedPaths;
   for (const TreeSplice::Listed& listed : splice.ListedFolders()) {
@@ -192,6 +213,7 @@ void ChangeDetector::WholePass(const std::string& folder, int mode, std::unique_
   previous.reset();
   ClearPreviousSnapshot();
   m_held = std::move(fresh);
+  m_indirect.Adopt(*m_held);
 
   bool save = true;
   if (mode == 1) save = BackUp(found);
@@ -253,8 +275,10 @@ bool ChangeDetector::BackUp(const std::vector<Change>& changes, const std::set<s
       continue;
     }
     ++m_lastChanges;
+    const auto before = platform::IdentifyFile(folder + file.name);
     const bool copied =
         m_backup.BackupFile(folder, file.name, generationStarted ? 1 : 0, destination, generationName) != 0;
+    if (copied) RecordCopiedVersion(*change.folder, change.folder->files[change.file], before);
     // Left out of the saved scan, so the file is a change again at the next pass. Only what
     // the backup side refused is also tried again by the clock; an unreadable source waits
     // for the watcher (made readable, written again).

@@ -14,6 +14,7 @@
 #include "core/AppPaths.h"
 #include "core/UiPort.h"
 #include "detect/IgnoreFile.h"
+#include "detect/IndirectFiles.h"
 #include "detect/SnapshotTree.h"
 #include "detect/TreeComparison.h"
 #include "detect/UnreadableSources.h"
@@ -53,6 +54,9 @@ class ChangeDetector {
   // When the last whole scan ran (Start's, the hourly one, a fallback).
   std::chrono::steady_clock::time_point LastWholeScan() const { return m_lastWholeScan; }
   bool LastPassWasWhole() const { return m_lastPassWhole; }
+  // True when a link's target or a file with other names changed in a way no event told of:
+  // the held snapshot then needs a pass, though the watcher saw nothing.
+  bool IndirectFilesChanged() { return m_held && !m_indirect.Changed(*m_held).empty(); }
 
   // Number of changes found by the last pass (for the headless mode and tests).
   int LastChangeCount() const { return m_lastChanges; }
@@ -90,6 +94,7 @@ class ChangeDetector {
   UnreadableSources m_unreadable;
   IgnoreFile m_ignore;
   std::function<void()> m_onIgnoreChanged;
+  IndirectFiles m_indirect;  // beside m_held
 };
 
 }  // namespace talvenor

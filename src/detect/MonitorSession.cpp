@@ -189,7 +189,13 @@ void MonitorSession::OnMonitorTick() {
       m_state == State::Running && now - std::max(m_sessionStart, m_detector->LastWholeScan()) >= m_wholeScanInterval;
   bool raised = false;
   platform::TouchedFolders touched = m_watcher->TakeTouched(g_changeSeen, raised);
-  if (!raised && !wholeDue) return;
+  if (!raised && !wholeDue) {
+    // A link's target or another name of a file may change without an event in the tree; the
+    // folders that events touched meanwhile go with that pass.
+    if (!m_detector->IndirectFilesChanged()) return;
+    g_changeSeen = 1;
+    touched = m_watcher->TakeTouched(g_changeSeen, raised);
+  }
   m_host.PullFolderTexts();
   // While polling no event tells where: every pass scans the whole tree.
   touched.everything = touched.everything || m_watcher->PollingMode() || wholeDue;

@@ -253,6 +253,17 @@ TEST_F(MonitorSessionTest, AFileSavedRightAfterTheBaselineIsSeen) {
   EXPECT_EQ(OnlyGenerationCopies(), std::vector<std::string>{"just-saved.txt"});
 }
 
+TEST_F(MonitorSessionTest, ALinksTargetWrittenOutsideTheTreeIsCopiedAtTheNextTick) {
+  test::TempDir outside;
+  fs::create_symlink(outside.Write("target.txt", "t"), watch / "sub/link.txt");
+  session.StartMonitoring();
+  session.OnMonitorTick();
+  EXPECT_TRUE(Generations().empty());
+  outside.Write("target.txt", "written outside the tree, where no watch is");
+  session.OnMonitorTick();
+  EXPECT_EQ(OnlyGenerationCopies(), std::vector<std::string>{"link.txt"});
+}
+
 TEST_F(MonitorSessionTest, AFolderMadeReadableAgainStartsAPass) {
   session.StartMonitoring();
   // Root reads every folder: the denial is made at the listing.
