@@ -293,7 +293,7 @@ bool InotifyWatcher::HandleBatch(const char* data, long length) {
       if (from != m_movedFrom.end()) {
         RenameWatches(from->second.first, path);  // renamed inside the tree: same folders, new names
         m_movedFrom.erase(from);
-        if (m_skip && m_skip(path, true)) DropWatches(path);  // to a name left out
+        if (m_skip && m_skip(path, true)) DropWatches(WatchesUnder(path));  // to a name left out
         // A folder made inside it before the rename was read could not be watched under the
         // old name: watch whatever it holds now.
         WatchTree(path);
