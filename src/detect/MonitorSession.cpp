@@ -62,7 +62,12 @@ MonitorSession::MonitorSession(Settings& settings, const AppPaths& paths, UiPort
   m_paths.RemoveLeftTemporaries();  // what a crash of an earlier run left
 }
 
-MonitorSession::~MonitorSession() { StopWatcher(); }
+// Nothing is saved here: a window torn down without Quit could not show a failure. The file
+// then keeps an older scan, which costs copies again at worst.
+MonitorSession::~MonitorSession() {
+  m_watcher->Stop();
+  g_monitoring = 0;
+}
 
 BackupStore& MonitorSession::Backup() { return *m_backup; }
 ChangeLog& MonitorSession::Log() { return *m_log; }
@@ -124,6 +129,7 @@ void MonitorSession::StartMonitoring() {
   m_backup->RemoveCopyLeftovers();
   m_backup->PinBackupDisk();
   if (baseline) m_detector->AdoptBaseline(m_settings.DIR1, std::move(baseline));
+  m_detector->DeferSaves(true);
   m_host.StartTimer(TimerMilliseconds(m_settings.LEVEL));
   m_host.HideToTray();
   m_state = State::Running;
@@ -133,6 +139,7 @@ void MonitorSession::StopMonitoring() {
   if (m_state != State::Running) return;
   m_host.SetRunningControls(false);
   StopWatcher();
+  m_detector->DeferSaves(false);
   m_detector->ForgetHeldSnapshot();
   m_host.KillTimer();
   m_state = State::Stopped;
@@ -159,7 +166,38 @@ void MonitorSession::PrepareWatch() {
 int MonitorSession::StopWatcher() {
   m_watcher->Stop();
   g_monitoring = 0;
+  SaveSnapshot();
   return 0;
+}
+
+void MonitorSession::NoteUnsavedSnapshot() {
+  if (!m_detector->SnapshotUnsaved()) return;
+  const auto now = std::chrono::steady_clock::now();
+  if (m_detector->LastPassChangedSnapshot()) m_lastActivity = now;
+  if (m_saveTimerRunning) return;
+  m_saveTimerRunning = true;
+  m_unsavedSince = now;
+  m_host.StartSaveTimer(kSaveTimerMilliseconds);
+}
+
+void MonitorSession::OnSaveTimer() {
+  // A box of a pass (or of the save) runs a nested loop; the save waits for its end.
+  if (m_detector->IsRunning()) return;
+  const auto now = std::chrono::steady_clock::now();
+  // A change seen and not yet passed: the next pass changes the snapshot again.
+  if (g_changeSeen.load() != 0) m_lastActivity = now;
+  if (m_detector->SnapshotUnsaved() && now - m_lastActivity < m_quietBeforeSave &&
+      now - m_unsavedSince < m_longestUnsaved)
+    return;
+  SaveSnapshot();
+}
+
+void MonitorSession::SaveSnapshot() {
+  if (m_saveTimerRunning) {
+    m_saveTimerRunning = false;
+    m_host.KillSaveTimer();
+  }
+  m_detector->SaveHeldSnapshot();
 }
 
 void MonitorSession::OnMonitorTick() {
@@ -186,6 +224,7 @@ void MonitorSession::OnMonitorTick() {
   touched.everything = touched.everything || m_watcher->PollingMode() || wholeDue;
   m_detector->DetectChanges(std::string(m_settings.DIR1), 1, touched);
   m_outage->PassEnded(m_detector->LastBackupFailures(), m_backup->SmallestRefusedCopy());
+  NoteUnsavedSnapshot();
 }
 
 }  // namespace talvenor

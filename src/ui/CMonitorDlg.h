@@ -95,6 +95,8 @@ class CMonitorDlg : public QDialog, public UiPort, public SessionHost {
   // SessionHost
   void StartTimer(int milliseconds) override;
   void KillTimer() override;
+  void StartSaveTimer(int milliseconds) override;
+  void KillSaveTimer() override;
   void PullFolderTexts() override;
   void SetRunningControls(bool running) override;
   void HideToTray() override;
@@ -123,6 +125,7 @@ class CMonitorDlg : public QDialog, public UiPort, public SessionHost {
   std::unique_ptr<MonitorSession> m_session;
   std::unique_ptr<CProgressWnd> m_progress;
   QTimer m_timer;
+  QTimer m_saveTimer;
   QTreeWidget* m_list = nullptr;
   QListWidget* m_listBox = nullptr;
   QLineEdit* m_editWatchDir = nullptr;
