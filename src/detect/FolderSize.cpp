@@ -36,13 +36,20 @@ class ListedFolders {
     std::lock_guard lock(m_mutex);
     m_listed.insert(&node);
   }
-  void WaitFor(const FolderNode& node) {
+  // A listing can take seconds (a cold disk, a folder of many files): the window is served
+  // meanwhile. False when the user cancelled while a subfolder was waited for; the watched
+  // folder's own listing cannot be cancelled, like a walk that never meets a subfolder.
+  bool WaitFor(const FolderNode& node, UiPort& ui, bool cancellable) {
     std::unique_lock lock(m_mutex);
     while (m_listed.count(&node) == 0) {
       lock.unlock();
+      if (cancellable && ui.ProgressCancelRequested()) return false;
+      ui.ProgressWait();
+      if (cancellable && ui.ProgressCancelRequested()) return false;
       std::this_thread::sleep_for(std::chrono::milliseconds(2));
       lock.lock();
     }
+    return true;
   }
 
  private:
@@ -54,7 +61,7 @@ class ListedFolders {
 // walk: the same window, the same moments to cancel.
 std::int64_t SumListed(const FolderNode& node, UiPort& ui, ListedFolders& listed) {
   ++g_folderCounter;
-  listed.WaitFor(node);
+  if (!listed.WaitFor(node, ui, node.level > 0)) return -1;
   if (node.code != platform::kSearchOk) return 0;
   std::uint64_t total = 0;
   for (const FileRecord& file : node.files) total += file.size;
