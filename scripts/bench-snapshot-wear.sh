@@ -26,6 +26,10 @@ io() { awk -v k="$2:" '$1 == k { print $2 }' "/proc/$1/io"; }
 cpu_ms() { awk -v t="$(getconf CLK_TCK)" '{ print int(($14 + $15) * 1000 / t) }' "/proc/$1/stat"; }
 inode() { stat -c %i "$1" 2>/dev/null || echo 0; }
 
+# What a run started is ended with it, also when the script stops early.
+children=()
+trap 'for p in "${children[@]}"; do kill "$p" 2>/dev/null || true; done' EXIT
+
 # run LABEL PROGRAM: one session; prints one block of figures.
 run() {
   local label=$1 binary=$2 session=$work/session
@@ -36,6 +40,7 @@ run() {
   (cd "$session/home" && XDG_CONFIG_HOME=$session/config XDG_RUNTIME_DIR=$session/run \
     exec "$binary" --headless >"$session/out" 2>"$session/err") &
   local pid=$! snapshot=$session/home/test2.dat
+  children+=("$pid")
   until [ -f "$snapshot" ]; do sleep 0.05; done
   sleep 3  # the baseline is written; the watches are set
   local snapshot_bytes
@@ -56,6 +61,7 @@ run() {
     done
   ) &
   local sampler=$!
+  children+=("$sampler")
 
   local written0 cpu0 i last_change
   written0=$(io "$pid" write_bytes) cpu0=$(cpu_ms "$pid")
@@ -66,7 +72,7 @@ run() {
   last_change=$(date +%s%N)
   local written cpu during during_bytes
   written=$(( $(io "$pid" write_bytes) - written0 )) cpu=$(( $(cpu_ms "$pid") - cpu0 ))
-  during=$(wc -l <"$saves") during_bytes=$(awk '{ s += $2 } END { print s + 0 }' "$saves")
+  during=$(wc -l <"$saves") during_bytes=$(awk '{ s += $2 } END { printf "%.0f", s }' "$saves")
 
   # Quiet from now on: when is the snapshot written?
   local quiet_ms=-1 end=$(( $(date +%s) + 20 ))
@@ -96,13 +102,13 @@ run() {
   local generations
   generations=$(find "$session/backup" -mindepth 1 -maxdepth 1 -type d | wc -l)
   echo "== $label: $files files, $seconds s of appends every 200 ms at LEVEL 1 ($generations generations)"
-  printf '  snapshot written during the appends: %d times, %d MB (the file is %d MB)\n' \
-    "$during" $(( during_bytes / 1000000 )) $(( snapshot_bytes / 1000000 ))
-  printf '  all bytes the program wrote meanwhile: %d MB; CPU %d ms\n' $(( written / 1000000 )) "$cpu"
+  printf '  snapshot written during the appends: %d times, %d kB (the file is %d kB)\n' \
+    "$during" $(( during_bytes / 1000 )) $(( snapshot_bytes / 1000 ))
+  printf '  all bytes the program wrote meanwhile: %d kB; CPU %d ms\n' $(( written / 1000 )) "$cpu"
   if (( quiet_ms >= 0 )); then
     printf '  snapshot saved %d ms after the last change\n' "$quiet_ms"
   else
-    echo '  snapshot not saved within 20 s of the last change'
+    echo '  no save within 20 s after the appends ended'
   fi
   printf '  save-to-copy afterwards: mean %d ms, worst %d ms (5 saves)\n' $(( total / 5 )) "$worst"
 }
