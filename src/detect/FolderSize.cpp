@@ -128,6 +128,8 @@ std::int64_t GetFolderSize(const std::string& folder, UiPort& ui, FolderNode& tr
     return true;
   });
   scanner.SetAfterListing([&](FolderNode& node) { listed.Add(node); });
+  // The window is let in before the walk, which may keep it waiting for the first listing.
+  ui.ProgressWait();
   // The listing runs ahead on two threads while this one serves the progress window.
   std::thread walk([&] { scanner.List(tree, true); });
   const std::int64_t size = SumListed(tree, ui, listed);

@@ -1,7 +1,6 @@
 #include "ui/CProgressWnd.h"
 
 #include <QApplication>
-#include <QElapsedTimer>
 #include <QFontMetrics>
 #include <QKeyEvent>
 #include <QLabel>
@@ -23,7 +22,6 @@ namespace {
 
 constexpr int kEdge = 2;  // the 3-D edge of the classic look, in pixels
 constexpr int kLayoutWidth = 390;
-constexpr int kMapWaitMs = 300;
 
 }  // namespace
 
@@ -165,13 +163,10 @@ void CProgressWnd::SetText(const char* format, ...) {
   // A line wider than the layout would be cut off; in a language with longer lines the window
   // widens to show it whole instead.
   const int widest = m_staticText->fontMetrics().boundingRect(QRect(), Qt::TextDontClip, m_staticText->text()).width();
-  if (widest > m_staticText->width()) {
-    LayOut(m_nTextLines, widest);
-    // It grows to the right from its corner; a window centred over its owner is centred again.
-    if (m_bCentred) CentreOverOwner();
-  }
-  // Shown at once: the work that follows may not let the window draw for a while.
-  if (m_wnd->isVisible()) m_wnd->repaint();
+  if (widest <= m_staticText->width()) return;
+  LayOut(m_nTextLines, widest);
+  // It grows to the right from its corner; a window centred over its owner is centred again.
+  if (m_bCentred) CentreOverOwner();
 }
 
 int CProgressWnd::SetPos(int position) {
@@ -208,13 +203,7 @@ void CProgressWnd::Reset() {
 void CProgressWnd::Show() {
   if (!m_wnd || m_wnd->isVisible()) return;
   m_wnd->show();
-  // Drawn now, not at the caller's first pump, which a long first unit of work may hold off:
-  // the window system maps the window first, and only that is waited for, briefly.
-  QElapsedTimer waited;
-  waited.start();
-  while (m_wnd && m_wnd->windowHandle() && !m_wnd->windowHandle()->isExposed() && waited.elapsed() < kMapWaitMs)
-    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents, 10);
-  if (m_wnd) m_wnd->repaint();
+  m_wnd->repaint();
 }
 
 void CProgressWnd::Hide() {

@@ -3,7 +3,6 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QtTest/QTest>
-#include <vector>
 
 #include "UiTestSupport.h"
 #include "app/SettingsStore.h"
@@ -64,35 +63,6 @@ TEST_F(ProgressWndTest, StepAddsTheStepSizeAndTextKeepsLinesUnwrapped) {
   EXPECT_EQ(cancel->text(), QStringLiteral(" Cancel "));
   EXPECT_EQ(cancel->geometry().right(), text->geometry().right());
   EXPECT_GT(cancel->geometry().top(), text->geometry().bottom());
-}
-
-// The texts a label showed each time it was painted.
-class PaintedTexts : public QObject {
- public:
-  std::vector<QString> texts;
-
- protected:
-  bool eventFilter(QObject* target, QEvent* event) override {
-    if (event->type() == QEvent::Paint && target->objectName() == QString::number(CProgressWnd::kTextId))
-      texts.push_back(static_cast<QLabel*>(target)->text());
-    return false;
-  }
-};
-
-// Start's walk may hold the thread for a while before it first lets input through: the window
-// is drawn, with its text, as it is opened, not at that first pump.
-TEST_F(ProgressWndTest, AWindowIsDrawnWithItsTextBeforeAnythingIsPumped) {
-  PaintedTexts painted;
-  qApp->installEventFilter(&painted);
-  QWidget owner;
-  owner.show();
-  CProgressWnd wnd(&owner, kTitle, false, nullptr);
-  wnd.EnterModal("Progress", false);
-  wnd.SetRange(0, 20000, 1);
-  wnd.SetText("%s", msg::kFolderSizeText);
-  qApp->removeEventFilter(&painted);
-  ASSERT_FALSE(painted.texts.empty());
-  EXPECT_EQ(painted.texts.back(), QString::fromUtf8(msg::kFolderSizeText));
 }
 
 TEST_F(ProgressWndTest, EscWhilePumpingCancelsHidesAndFreesTheOwnerOnlyAtDestroy) {
