@@ -65,6 +65,8 @@ class CMonitorDlg : public QDialog, public UiPort, public SessionHost {
   void OnReadTest();
   void OnReadSnapshotTest();
   void OnQuit();
+  // SIGINT, SIGTERM and SIGHUP end the program as Quit does, once Quit is possible.
+  void QuitOnTerminationSignals();
   void OnTrayNotify(int iconId, int mouseMessage);
   void ShowTrayMenu();
   void SaveSettings();
