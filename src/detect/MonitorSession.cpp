@@ -78,7 +78,10 @@ bool MonitorSession::IsStarting() const { return m_state == State::Checking; }
 bool MonitorSession::IsPassRunning() const { return m_detector->IsRunning(); }
 bool MonitorSession::IsRunning() const { return m_state == State::Running; }
 
-void MonitorSession::DetectChanges(const std::string& path, int mode) { m_detector->DetectChanges(path, mode); }
+void MonitorSession::DetectChanges(const std::string& path, int mode) {
+  m_detector->DetectChanges(path, mode);
+  NoteUnsavedSnapshot();
+}
 
 int MonitorSession::CheckStartFolders() {
   const std::string& watch = m_settings.DIR1;
