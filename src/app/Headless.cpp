@@ -57,7 +57,7 @@ int RunSession(const CommandLine& command, Settings& settings) {
   session.Log().OpenOrTerminate(paths.g_logPath);
   ui.ShowNotice("monitoring " + settings.DIR1 + ", copies to " + settings.DIR2 + ", every " +
                 std::to_string(std::max(1, settings.LEVEL)) + " s; log.csv and test2.dat in " + paths.Folder());
-  host.Run([&session] { session.OnMonitorTick(); });
+  host.Run([&session] { session.OnMonitorTick(); }, [&session] { session.OnSaveTimer(); });
   session.Log().Close();
   session.StopWatcher();
   host.KillTimer();

@@ -103,14 +103,15 @@ void ChangeDetector::Pass(const std::string& path, int mode, const platform::Tou
   RunningFlag running(m_running);
   m_lastChanges = 0;
   m_backupFailures = 0;
+  m_lastPassChanged = false;
   m_log.BeginPass();
 
   std::string folder = path;
   if (folder.empty() || folder.back() != platform::kSeparator) folder += platform::kSeparator;
-  // Held only while the file is the one this program saved: anyone else's file is read.
-  if (m_held &&
-      (m_held->path.str() != folder || !m_heldFile || platform::IdentifyFile(m_paths.g_snapshotPath) != m_heldFile))
-    m_held.reset();
+  // Held only while the file is the one this program read or saved: anyone else's file is read.
+  if (m_held && (m_held->path.str() != folder || !m_heldFileKnown ||
+                 platform::IdentifyFile(m_paths.g_snapshotPath) != m_heldFile))
+    DropHeld();
   // New patterns apply to the whole tree at once: the held scan followed the old ones.
   const bool ignoreChanged = m_ignore.Refresh(folder);
   m_scanner.SetIgnoreRules(m_ignore.Rules(), folder);
@@ -124,7 +125,8 @@ void ChangeDetector::AdoptBaseline(const std::string& path, std::unique_ptr<Fold
   RunningFlag running(m_running);
   m_lastChanges = 0;
   m_backupFailures = 0;
-  m_held.reset();
+  m_lastPassChanged = false;
+  DropHeld();
   WholePass(path + platform::kSeparator, 0, std::move(listed));
 }
 
@@ -165,9 +167,9 @@ bool ChangeDetector::SplicePass(int mode, const platform::TouchedFolders& touche
   m_log.EndPass();
   if (mode == 1 && m_lastChanges == 0 && !splice.MayHaveChanged()) return true;
   if (save) {
-    Save(true);
+    Keep(true);
   } else {
-    m_held.reset();  // the file keeps the older scan; so must the next pass
+    DropHeld();  // the file keeps the older scan; so must the next pass
   }
   return true;
 }
@@ -180,7 +182,10 @@ void ChangeDetector::WholePass(const std::string& folder, int mode, std::unique_
   bool loadedWhole = true;
   if (!previous) {
     // A damaged file leaves only the records read before the damage: those are compared.
+    m_heldFile = platform::IdentifyFile(m_paths.g_snapshotPath);
     loadedWhole = LoadSnapshot(m_paths.g_snapshotPath, g_currentSnapshot) != 0;
+    // Replaced while it was read: which file the records came from is not known.
+    m_heldFileKnown = platform::IdentifyFile(m_paths.g_snapshotPath) == m_heldFile;
     ClearPreviousSnapshot();
     g_previousSnapshot = std::move(g_currentSnapshot);
     ClearCurrentSnapshot();
@@ -199,7 +204,6 @@ void ChangeDetector::WholePass(const std::string& folder, int mode, std::unique_
       *fresh, [this](const FolderNode& node) { m_scanner.Report(node); }, [](const FolderNode&, const FileRecord&) {});
 
   std::vector<Change> found;
-  bool same = false;
   if (mode == 1) {
     if (previous) {
       CompareWithTree(*fresh, previous.get(), found);
@@ -207,27 +211,48 @@ void ChangeDetector::WholePass(const std::string& folder, int mode, std::unique_
     } else {
       CompareWithFile(*fresh, SnapshotIndex(g_previousSnapshot), found);
     }
-    same = loadedWhole && found.empty() &&
-           (previous ? SameRecords(*fresh, *previous) : SameAsFile(*fresh, g_previousSnapshot));
   }
-  previous.reset();
-  ClearPreviousSnapshot();
   m_held = std::move(fresh);
   m_indirect.Adopt(*m_held);
 
   bool save = true;
   if (mode == 1) save = BackUp(found);
   m_log.EndPass();
-  // A file that already holds exactly this scan is not written again: the same bytes, without
-  // a rewrite and an fsync of the whole snapshot at every pass that finds nothing.
-  if (mode == 1 && same && m_lastChanges == 0) save = false;
-  if (save) {
-    Save(whole);
-  } else if (!same) {
-    m_held.reset();
+  // Compared once the changes that got no copy are out again: a file that stays unreadable is
+  // found at every pass and changes nothing. What already holds exactly this scan is not
+  // written again, nor marked unsaved.
+  const bool unchanged = mode == 1 && save && loadedWhole &&
+                         (previous ? SameRecords(*m_held, *previous) : SameAsFile(*m_held, g_previousSnapshot));
+  previous.reset();
+  ClearPreviousSnapshot();
+  if (!save) {
+    DropHeld();  // the file keeps the older scan; so must the next pass
+  } else if (!unchanged || (!whole && m_unsaved)) {
+    Keep(whole);
   }
-  if (!whole) m_held.reset();  // what the scan did not reach is not known: the next one looks
+  if (!whole) DropHeld();  // what the scan did not reach is not known: the next one looks
   ClearCurrentSnapshot();
+}
+
+void ChangeDetector::Keep(bool whole) {
+  m_lastPassChanged = true;
+  // A partial scan is dropped after the pass, so it is saved now.
+  if (m_deferSaves && whole) {
+    m_unsaved = true;
+  } else {
+    Save(whole);
+  }
+}
+
+void ChangeDetector::SaveHeldSnapshot() {
+  if (m_running || !m_unsaved || !m_held) return;
+  // The failure message runs a nested loop: no pass may start inside the save.
+  RunningFlag running(m_running);
+  if (!m_heldFileKnown || platform::IdentifyFile(m_paths.g_snapshotPath) != m_heldFile) {
+    DropHeld();
+    return;
+  }
+  Save(true);
 }
 
 void ChangeDetector::Save(bool whole) {
@@ -235,9 +260,16 @@ void ChangeDetector::Save(bool whole) {
   const auto produce = [this](const std::function<bool(std::string_view)>& put) { return EncodeTree(*m_held, put); };
   if (SaveSnapshotPieces(m_paths.g_snapshotPath, produce, m_ui) != 0 && whole) {
     m_heldFile = platform::IdentifyFile(m_paths.g_snapshotPath);
+    m_heldFileKnown = true;
+    m_unsaved = false;
   } else {
-    m_held.reset();
+    DropHeld();
   }
+}
+
+void ChangeDetector::DropHeld() {
+  m_held.reset();
+  m_unsaved = false;
 }
 
 void ChangeDetector::LeaveOutEverywhere(FolderNode& folder) const {

@@ -83,10 +83,14 @@ CMonitorDlg::CMonitorDlg(SettingsStore& store, std::vector<std::string> args, st
   connect(&m_timer, &QTimer::timeout, this, [this] {
     if (m_session) m_session->OnMonitorTick();
   });
+  connect(&m_saveTimer, &QTimer::timeout, this, [this] {
+    if (m_session) m_session->OnSaveTimer();
+  });
 }
 
 CMonitorDlg::~CMonitorDlg() {
   m_timer.stop();
+  m_saveTimer.stop();
   m_progress.reset();
   m_session.reset();
   // The icon lives exactly as long as the window.

@@ -18,6 +18,7 @@ int RunMainWindow(talvenor::SettingsStore& store, bool enableSplash, const std::
   // Hiding to the notification area or closing a dialog must not end the program; only Quit does.
   QApplication::setQuitOnLastWindowClosed(false);
   CMonitorDlg window(store, args, MakeSystemTrayIcon());
+  window.QuitOnTerminationSignals();
   window.RunModal();
   return 0;
 }
