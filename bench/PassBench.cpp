@@ -27,6 +27,8 @@ class IdleHost : public SessionHost {
  public:
   void StartTimer(int) override {}
   void KillTimer() override {}
+  void StartSaveTimer(int) override {}
+  void KillSaveTimer() override {}
   void PullFolderTexts() override {}
   void SetRunningControls(bool) override {}
   void HideToTray() override {}

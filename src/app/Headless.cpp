@@ -70,7 +70,7 @@ int RunSession(const CommandLine& command, Settings& settings) {
   session.Log().OpenOrTerminate(paths.g_logPath);
   ui.ShowNotice("monitoring " + settings.DIR1 + ", copies to " + settings.DIR2 + ", every " +
                 std::to_string(std::max(1, settings.LEVEL)) + " s; log.csv and test2.dat in " + paths.Folder());
-  host.Run([&session] { session.OnMonitorTick(); });
+  host.Run([&session] { session.OnMonitorTick(); }, [&session] { session.OnSaveTimer(); });
   // A signal ends a pass after the file in progress; what it left waits for the next run.
   if (const int left = session.Detector().LastLeftCount(); left > 0)
     ui.ShowNotice(msg::Format(msg::kFilesLeftForNextPass, {std::to_string(left)}));

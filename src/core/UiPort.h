@@ -34,11 +34,13 @@ class UiPort {
   virtual int RowCount() const = 0;
 
   // The modal progress window of long checks.
-  virtual void ProgressOpen(const std::string& title, const std::string& text, int lower, int upper,
-                            int step) = 0;
+  virtual void ProgressOpen(const std::string& title, const std::string& text, int lower, int upper, int step) = 0;
   virtual void ProgressStep() = 0;
   // Lets waiting input through; with cancelOnEsc the Esc key counts as Cancel.
   virtual void ProgressPump(bool cancelOnEsc) = 0;
+  // The same while the work waits for another thread, between its units: the window stays
+  // drawn and Esc or Cancel is taken during the wait.
+  virtual void ProgressWait() { ProgressPump(true); }
   virtual void ProgressReset() = 0;
   virtual bool ProgressCancelRequested() const = 0;
   virtual void ProgressClose() = 0;

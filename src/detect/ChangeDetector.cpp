@@ -2,6 +2,7 @@
 
 #include <future>
 #include <map>
+#include <optional>
 #include <utility>
 
 #include "backup/BackupStore.h"
@@ -12,6 +13,8 @@
 #include "detect/SnapshotIndex.h"
 #include "detect/TreeSplice.h"
 #include "platform/LockedFile.h"
+#include "platform/DirReader.h"
+#include "platform/FileTime.h"
 #include "platform/PathText.h"
 
 namespace talvenor {
@@ -78,6 +81,22 @@ bool SameAsFile(const FolderNode& fresh, const Snapshot& previous) {
   return same && i == previous.size();
 }
 
+// A file replaced between its listing and its copy (saved by a rename, say) was copied as it
+// is now: its record says so, or the snapshot would name a version that no copy holds and the
+// next pass would copy the same bytes again. Only when nothing changed it around the copy.
+void RecordCopiedVersion(FolderNode& folder, FileRecord& file, const std::optional<platform::FileIdentity>& before) {
+  if (!before || platform::IdentifyFile(folder.path.str() + file.name) != before) return;
+  FolderNode scratch;  // the record made the way a listing makes it
+  platform::DirEntry entry;
+  entry.name = file.name;
+  entry.size = before->size;
+  entry.writeTime = platform::ToFileTime(before->modified / 1'000'000'000, before->modified % 1'000'000'000);
+  platform::LocalFileTimes times;
+  FolderScanner::AddFile(scratch, std::move(entry), times);
+  file.size = scratch.files.back().size;
+  file.write = scratch.files.back().write;
+}
+
 }  // namespace
 
 ChangeDetector::ChangeDetector(const AppPaths& paths, FolderScanner& scanner, BackupStore& backup, ChangeLog& log,
@@ -114,21 +133,26 @@ void ChangeDetector::Pass(const std::string& path, int mode, const platform::Tou
   m_lastCopies = 0;
   m_endRequested = false;
   m_lastBreath = std::chrono::steady_clock::now();
+  m_lastPassChanged = false;
   m_log.BeginPass();
 
   std::string folder = path;
   if (folder.empty() || folder.back() != platform::kSeparator) folder += platform::kSeparator;
-  // Held only while the file is the one this program saved: anyone else's file is read.
-  if (m_held &&
-      (m_held->path.str() != folder || !m_heldFile || platform::IdentifyFile(m_paths.g_snapshotPath) != m_heldFile))
-    m_held.reset();
+  // Held only while the file is the one this program read or saved: anyone else's file is read.
+  if (m_held && (m_held->path.str() != folder || !m_heldFileKnown ||
+                 platform::IdentifyFile(m_paths.g_snapshotPath) != m_heldFile))
+    DropHeld();
   // New patterns apply to the whole tree at once: the held scan followed the old ones.
   const bool ignoreChanged = m_ignore.Refresh(folder);
   m_scanner.SetIgnoreRules(m_ignore.Rules(), folder);
   if (ignoreChanged && m_onIgnoreChanged) m_onIgnoreChanged();
   if (touched == nullptr || !m_held || ignoreChanged || !SplicePass(mode, *touched)) WholePass(folder, mode, nullptr);
-  // The next pass reads what was saved, so the files left are found again wherever they are.
-  if (m_lastLeft > 0) m_held.reset();
+  // The next pass reads what was saved, so the files left are found again wherever they are;
+  // what this pass copied is saved first, not left for a deferred save.
+  if (m_lastLeft > 0) {
+    if (m_unsaved && m_held) Save(true);
+    DropHeld();
+  }
 }
 
 void ChangeDetector::AdoptBaseline(const std::string& path, std::unique_ptr<FolderNode> listed) {
@@ -138,14 +162,13 @@ void ChangeDetector::AdoptBaseline(const std::string& path, std::unique_ptr<Fold
   m_backupFailures = 0;
   m_lastLeft = 0;
   m_endRequested = false;
-  m_held.reset();
+  m_lastPassChanged = false;
+  DropHeld();
   WholePass(path + platform::kSeparator, 0, std::move(listed));
 }
 
 bool ChangeDetector::SplicePass(int mode, const platform::TouchedFolders& touched) {
-  // Nothing said where: a flag raised by hand, a retry, or events that were lost.
-  if (touched.everything || (touched.listed.empty() && touched.subtrees.empty() && m_retryFolders.empty()))
-    return false;
+  if (touched.everything) return false;
   // What happens in a folder left out (made there, or renamed to a name left out) is news to
   // nobody: it must not cost a listing, let alone a whole scan for a folder the tree lacks.
   std::set<std::string> listed;
@@ -157,12 +180,16 @@ bool ChangeDetector::SplicePass(int mode, const platform::TouchedFolders& touche
     if (!m_ignore.Skips(path, true)) subtrees.insert(path);
   }
   listed.insert(m_retryFolders.begin(), m_retryFolders.end());
+  listed.merge(m_indirect.Changed(*m_held));
+  // Nothing said where: a flag raised by hand, or events that were lost.
+  if (listed.empty() && touched.listed.empty() && touched.subtrees.empty()) return false;
   TreeSplice splice(m_held, m_scanner);
-  if (!splice.Prepare(listed, subtrees)) return false;
+  if (!splice.Prepare(listed, subtrees) || !m_indirect.OnlyKnownNames(splice.ListedFolders())) return false;
   m_retryFolders.clear();
   m_lastPassWhole = false;
   splice.Report();
   splice.Apply();
+  m_indirect.Listed(splice.ListedFolders());
   std::vector<Change> found;
   std::set<std::string> listedPaths;
   for (const TreeSplice::Listed& listed : splice.ListedFolders()) {
@@ -177,9 +204,9 @@ bool ChangeDetector::SplicePass(int mode, const platform::TouchedFolders& touche
   m_log.EndPass();
   if (mode == 1 && m_lastChanges == 0 && !splice.MayHaveChanged()) return true;
   if (save) {
-    Save(true);
+    Keep(true);
   } else {
-    m_held.reset();  // the file keeps the older scan; so must the next pass
+    DropHeld();  // the file keeps the older scan; so must the next pass
   }
   return true;
 }
@@ -192,7 +219,10 @@ void ChangeDetector::WholePass(const std::string& folder, int mode, std::unique_
   bool loadedWhole = true;
   if (!previous) {
     // A damaged file leaves only the records read before the damage: those are compared.
+    m_heldFile = platform::IdentifyFile(m_paths.g_snapshotPath);
     loadedWhole = LoadSnapshot(m_paths.g_snapshotPath, g_currentSnapshot) != 0;
+    // Replaced while it was read: which file the records came from is not known.
+    m_heldFileKnown = platform::IdentifyFile(m_paths.g_snapshotPath) == m_heldFile;
     ClearPreviousSnapshot();
     g_previousSnapshot = std::move(g_currentSnapshot);
     ClearCurrentSnapshot();
@@ -211,7 +241,6 @@ void ChangeDetector::WholePass(const std::string& folder, int mode, std::unique_
       *fresh, [this](const FolderNode& node) { m_scanner.Report(node); }, [](const FolderNode&, const FileRecord&) {});
 
   std::vector<Change> found;
-  bool same = false;
   if (mode == 1) {
     if (previous) {
       CompareWithTree(*fresh, previous.get(), found);
@@ -219,26 +248,48 @@ void ChangeDetector::WholePass(const std::string& folder, int mode, std::unique_
     } else {
       CompareWithFile(*fresh, SnapshotIndex(g_previousSnapshot), found);
     }
-    same = loadedWhole && found.empty() &&
-           (previous ? SameRecords(*fresh, *previous) : SameAsFile(*fresh, g_previousSnapshot));
   }
-  previous.reset();
-  ClearPreviousSnapshot();
   m_held = std::move(fresh);
+  m_indirect.Adopt(*m_held);
 
   bool save = true;
   if (mode == 1) save = BackUp(found);
   m_log.EndPass();
-  // A file that already holds exactly this scan is not written again: the same bytes, without
-  // a rewrite and an fsync of the whole snapshot at every pass that finds nothing.
-  if (mode == 1 && same && m_lastChanges == 0) save = false;
-  if (save) {
-    Save(whole);
-  } else if (!same) {
-    m_held.reset();
+  // Compared once the changes that got no copy are out again: a file that stays unreadable is
+  // found at every pass and changes nothing. What already holds exactly this scan is not
+  // written again, nor marked unsaved.
+  const bool unchanged = mode == 1 && save && loadedWhole &&
+                         (previous ? SameRecords(*m_held, *previous) : SameAsFile(*m_held, g_previousSnapshot));
+  previous.reset();
+  ClearPreviousSnapshot();
+  if (!save) {
+    DropHeld();  // the file keeps the older scan; so must the next pass
+  } else if (!unchanged || (!whole && m_unsaved)) {
+    Keep(whole);
   }
-  if (!whole) m_held.reset();  // what the scan did not reach is not known: the next one looks
+  if (!whole) DropHeld();  // what the scan did not reach is not known: the next one looks
   ClearCurrentSnapshot();
+}
+
+void ChangeDetector::Keep(bool whole) {
+  m_lastPassChanged = true;
+  // A partial scan is dropped after the pass, so it is saved now.
+  if (m_deferSaves && whole) {
+    m_unsaved = true;
+  } else {
+    Save(whole);
+  }
+}
+
+void ChangeDetector::SaveHeldSnapshot() {
+  if (m_running || !m_unsaved || !m_held) return;
+  // The failure message runs a nested loop: no pass may start inside the save.
+  RunningFlag running(m_running);
+  if (!m_heldFileKnown || platform::IdentifyFile(m_paths.g_snapshotPath) != m_heldFile) {
+    DropHeld();
+    return;
+  }
+  Save(true);
 }
 
 void ChangeDetector::Save(bool whole) {
@@ -251,9 +302,16 @@ void ChangeDetector::Save(bool whole) {
   if (!saved) m_ui.ShowMessage(msg::kCannotWriteFile);
   if (saved && whole) {
     m_heldFile = platform::IdentifyFile(m_paths.g_snapshotPath);
+    m_heldFileKnown = true;
+    m_unsaved = false;
   } else {
-    m_held.reset();
+    DropHeld();
   }
+}
+
+void ChangeDetector::DropHeld() {
+  m_held.reset();
+  m_unsaved = false;
 }
 
 void ChangeDetector::LeaveOutEverywhere(FolderNode& folder) const {
@@ -297,8 +355,10 @@ bool ChangeDetector::BackUp(const std::vector<Change>& changes, const std::set<s
       continue;
     }
     ++m_lastChanges;
+    const auto before = platform::IdentifyFile(folder + file.name);
     const bool copied =
         m_backup.BackupFile(folder, file.name, generationStarted ? 1 : 0, destination, generationName) != 0;
+    if (copied) RecordCopiedVersion(*change.folder, change.folder->files[change.file], before);
     // Left out of the saved scan, so the file is a change again at the next pass. Only what
     // the backup side refused is also tried again by the clock; an unreadable source waits
     // for the watcher (made readable, written again).

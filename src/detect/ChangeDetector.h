@@ -14,6 +14,7 @@
 #include "core/AppPaths.h"
 #include "core/UiPort.h"
 #include "detect/IgnoreFile.h"
+#include "detect/IndirectFiles.h"
 #include "detect/SnapshotTree.h"
 #include "detect/TreeComparison.h"
 #include "detect/UnreadableSources.h"
@@ -52,10 +53,26 @@ class ChangeDetector {
   // The last pass's scan while it is held (what "test2.dat" holds); nullptr otherwise.
   const FolderNode* HeldSnapshot() const { return m_held.get(); }
   // Drops the snapshot held in memory: the next pass loads the file and scans the whole tree.
-  void ForgetHeldSnapshot() { m_held.reset(); }
+  void ForgetHeldSnapshot() { DropHeld(); }
+
+  // While deferred, a pass that changes the held snapshot only marks it unsaved, and
+  // "test2.dat" is written when SaveHeldSnapshot is called: a session saves once the tree is
+  // quiet and when it ends, not at every pass. The file keeps an older scan meanwhile, which
+  // can only make a later Start copy again what has a copy already.
+  void DeferSaves(bool defer) { m_deferSaves = defer; }
+  // The held snapshot may differ from what "test2.dat" holds.
+  bool SnapshotUnsaved() const { return m_unsaved; }
+  // The last pass changed the held snapshot (and saved it, or left it unsaved).
+  bool LastPassChangedSnapshot() const { return m_lastPassChanged; }
+  // Writes an unsaved held snapshot, unless the file is no longer the one it came from: a file
+  // written by someone else is what the next pass reads, as it would have been anyway.
+  void SaveHeldSnapshot();
   // When the last whole scan ran (Start's, the hourly one, a fallback).
   std::chrono::steady_clock::time_point LastWholeScan() const { return m_lastWholeScan; }
   bool LastPassWasWhole() const { return m_lastPassWhole; }
+  // True when a link's target or a file with other names changed in a way no event told of:
+  // the held snapshot then needs a pass, though the watcher saw nothing.
+  bool IndirectFilesChanged() { return m_held && !m_indirect.Changed(*m_held).empty(); }
 
   // Number of changes found by the last pass (for the headless mode and tests).
   int LastChangeCount() const { return m_lastChanges; }
@@ -73,7 +90,10 @@ class ChangeDetector {
   // Copies and logs the changes; false when the copies may not be on disk yet.
   // listedFolders: the folders a splice pass listed; nullptr after a whole scan.
   bool BackUp(const std::vector<Change>& changes, const std::set<std::string>* listedFolders = nullptr);
+  // What a pass does with a held snapshot it changed: saved now, or marked unsaved.
+  void Keep(bool whole);
   void Save(bool whole);
+  void DropHeld();
   // The program's own files never count as files of the watched tree.
   void LeaveOutOwnFiles(FolderNode& folder) const;
   void LeaveOutEverywhere(FolderNode& folder) const;
@@ -94,15 +114,20 @@ class ChangeDetector {
   int m_backupFailures = 0;
   bool m_lastPassWhole = false;
   std::chrono::steady_clock::time_point m_lastWholeScan{};
-  // The last pass's scan and the identity of the file it was saved to: while the file is
-  // the one this program wrote, it need not be read again.
+  // The last pass's scan and the identity of the file it was read from or saved to (none: no
+  // file): while the file is still that one, it need not be read again.
   std::unique_ptr<FolderNode> m_held;
   std::optional<platform::FileIdentity> m_heldFile;
+  bool m_heldFileKnown = false;
+  bool m_deferSaves = false;
+  bool m_unsaved = false;
+  bool m_lastPassChanged = false;
   // Folders of copies the backup side refused: listed again at the next pass.
   std::set<std::string> m_retryFolders;
   UnreadableSources m_unreadable;
   IgnoreFile m_ignore;
   std::function<void()> m_onIgnoreChanged;
+  IndirectFiles m_indirect;  // beside m_held
 };
 
 }  // namespace talvenor

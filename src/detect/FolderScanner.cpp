@@ -52,6 +52,7 @@ void FolderScanner::ListOne(FolderNode& node, std::vector<FolderNode*>& found) c
 
 void FolderScanner::Fill(FolderNode& node, std::vector<FolderNode*>& found) const {
   platform::DirReader reader;
+  reader.SetReportPassedLinks(true);
   // Below level 0 the folder was just listed by its parent: if it is gone now, it vanished.
   node.code = reader.Open(node.path.str(), node.level > 0);
   if (node.code != platform::kSearchOk) return;
@@ -74,6 +75,9 @@ void FolderScanner::Fill(FolderNode& node, std::vector<FolderNode*>& found) cons
     if (entry.kind == platform::EntryKind::Folder) {
       FolderNode* child = AddSubfolder(node, entry.name);
       if (child->code == kUnlisted) found.push_back(child);
+    } else if (entry.kind == platform::EntryKind::PassedLink) {
+      // No file now; should it name one later, no event in this folder tells.
+      node.indirect.push_back({std::move(entry.name), 0, 0, 0, 0, false, false});
     } else {
       AddFile(node, std::move(entry), times);
     }
@@ -102,6 +106,9 @@ void FolderScanner::AddFile(FolderNode& parent, platform::DirEntry&& entry, plat
   file.name = std::move(entry.name);
   file.size = static_cast<std::uint32_t>(entry.size);  // the low 32 bits, as stored
   file.write = times.ToLocal(entry.writeTime);
+  if (entry.indirect)
+    parent.indirect.push_back(
+        {file.name, entry.size, entry.writeTime, entry.device, entry.inode, entry.otherNames, true});
 }
 
 void FolderScanner::Breathe() const {
@@ -112,6 +119,7 @@ void FolderScanner::List(FolderNode& node, bool deep) const {
   m_listingThread = std::this_thread::get_id();
   node.files.clear();
   node.children.clear();
+  node.indirect.clear();
   std::vector<FolderNode*> found;
   ListOne(node, found);
   if (deep) ListBelow(std::move(found));

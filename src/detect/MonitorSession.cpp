@@ -68,7 +68,12 @@ MonitorSession::MonitorSession(Settings& settings, const AppPaths& paths, UiPort
   });
 }
 
-MonitorSession::~MonitorSession() { StopWatcher(); }
+// Nothing is saved here: a window torn down without Quit could not show a failure. The file
+// then keeps an older scan, which costs copies again at worst.
+MonitorSession::~MonitorSession() {
+  m_watcher->Stop();
+  g_monitoring = 0;
+}
 
 BackupStore& MonitorSession::Backup() { return *m_backup; }
 ChangeLog& MonitorSession::Log() { return *m_log; }
@@ -81,6 +86,7 @@ bool MonitorSession::IsRunning() const { return m_state == State::Running; }
 
 void MonitorSession::DetectChanges(const std::string& path, int mode) {
   m_detector->DetectChanges(path, mode);
+  NoteUnsavedSnapshot();
   AfterPass();
 }
 
@@ -171,6 +177,7 @@ void MonitorSession::StartMonitoring() {
   m_backup->RemoveCopyLeftovers();
   m_backup->PinBackupDisk();
   if (baseline) m_detector->AdoptBaseline(m_settings.DIR1, std::move(baseline));
+  m_detector->DeferSaves(true);
   m_host.StartTimer(TimerMilliseconds(m_settings.LEVEL));
   m_host.HideToTray();
   m_state = State::Running;
@@ -188,6 +195,7 @@ void MonitorSession::StopMonitoring() {
   }
   m_host.SetRunningControls(false);
   StopWatcher();
+  m_detector->DeferSaves(false);
   m_detector->ForgetHeldSnapshot();
   m_host.KillTimer();
   m_state = State::Stopped;
@@ -217,7 +225,38 @@ void MonitorSession::PrepareWatch() {
 int MonitorSession::StopWatcher() {
   m_watcher->Stop();
   g_monitoring = 0;
+  SaveSnapshot();
   return 0;
+}
+
+void MonitorSession::NoteUnsavedSnapshot() {
+  if (!m_detector->SnapshotUnsaved()) return;
+  const auto now = std::chrono::steady_clock::now();
+  if (m_detector->LastPassChangedSnapshot()) m_lastActivity = now;
+  if (m_saveTimerRunning) return;
+  m_saveTimerRunning = true;
+  m_unsavedSince = now;
+  m_host.StartSaveTimer(kSaveTimerMilliseconds);
+}
+
+void MonitorSession::OnSaveTimer() {
+  // A box of a pass (or of the save) runs a nested loop; the save waits for its end.
+  if (m_detector->IsRunning()) return;
+  const auto now = std::chrono::steady_clock::now();
+  // A change seen and not yet passed: the next pass changes the snapshot again.
+  if (g_changeSeen.load() != 0) m_lastActivity = now;
+  if (m_detector->SnapshotUnsaved() && now - m_lastActivity < m_quietBeforeSave &&
+      now - m_unsavedSince < m_longestUnsaved)
+    return;
+  SaveSnapshot();
+}
+
+void MonitorSession::SaveSnapshot() {
+  if (m_saveTimerRunning) {
+    m_saveTimerRunning = false;
+    m_host.KillSaveTimer();
+  }
+  m_detector->SaveHeldSnapshot();
 }
 
 void MonitorSession::OnMonitorTick() {
@@ -238,12 +277,19 @@ void MonitorSession::OnMonitorTick() {
       m_state == State::Running && now - std::max(m_sessionStart, m_detector->LastWholeScan()) >= m_wholeScanInterval;
   bool raised = false;
   platform::TouchedFolders touched = m_watcher->TakeTouched(g_changeSeen, raised);
-  if (!raised && !wholeDue) return;
+  if (!raised && !wholeDue) {
+    // A link's target or another name of a file may change without an event in the tree; the
+    // folders that events touched meanwhile go with that pass.
+    if (!m_detector->IndirectFilesChanged()) return;
+    g_changeSeen = 1;
+    touched = m_watcher->TakeTouched(g_changeSeen, raised);
+  }
   m_host.PullFolderTexts();
   // While polling no event tells where: every pass scans the whole tree.
   touched.everything = touched.everything || m_watcher->PollingMode() || wholeDue;
   m_detector->DetectChanges(std::string(m_settings.DIR1), 1, touched);
   m_outage->PassEnded(m_detector->LastBackupFailures(), m_backup->SmallestRefusedCopy(), m_backup->RefusedForOutage());
+  NoteUnsavedSnapshot();
   AfterPass();
 }
 

@@ -35,6 +35,17 @@ struct FolderNode {
     std::unique_ptr<FolderNode> node;
   };
   std::vector<Child> children;
+  // Its files whose changes may come with no event in this folder (links to files, files with
+  // other names), as the listing saw them: looked at again at every pass.
+  struct Indirect {
+    std::string name;
+    std::uint64_t size = 0;
+    platform::FileTime write = 0;  // UTC
+    std::uint64_t device = 0, inode = 0;
+    bool otherNames = false;
+    bool file = true;  // false: a link that named no file (dangling, to a folder)
+  };
+  std::vector<Indirect> indirect;
 
   std::string_view Name() const;
   // The subfolder of that name, or nullptr.

@@ -105,6 +105,7 @@ bool DirReader::Next(DirEntry& entry) {
       entry.kind = EntryKind::Folder;
       entry.size = 0;
       entry.writeTime = 0;
+      entry.indirect = entry.otherNames = false;
       return true;
     }
     if (de->d_type != DT_REG && de->d_type != DT_LNK && de->d_type != DT_UNKNOWN) continue;
@@ -113,28 +114,57 @@ bool DirReader::Next(DirEntry& entry) {
       entry.kind = EntryKind::File;
       entry.size = 0;
       entry.writeTime = 0;
+      entry.indirect = entry.otherNames = false;
       return true;
     }
 
+    struct stat lst {};
+    const auto isLink = [&] {
+      return de->d_type == DT_LNK ||
+             (de->d_type == DT_UNKNOWN && ::fstatat(dfd, name, &lst, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(lst.st_mode));
+    };
+    const auto passedLink = [&] {
+      entry.name.assign(name);
+      entry.kind = EntryKind::PassedLink;
+      entry.size = 0;
+      entry.writeTime = 0;
+      entry.indirect = true;
+      entry.otherNames = false;
+      entry.device = entry.inode = 0;
+      return true;
+    };
     struct stat st {};
     // Following links is what makes a link to a file count as that file.
-    if (::fstatat(dfd, name, &st, 0) != 0) continue;  // dangling link, or vanished meanwhile
+    if (::fstatat(dfd, name, &st, 0) != 0) {
+      if (m_reportPassedLinks && isLink()) return passedLink();
+      continue;  // dangling link, or vanished meanwhile
+    }
     if (S_ISDIR(st.st_mode)) {
-      if (de->d_type == DT_LNK) continue;  // never walk into a linked folder
-      struct stat lst {};
-      if (de->d_type == DT_UNKNOWN && (::fstatat(dfd, name, &lst, AT_SYMLINK_NOFOLLOW) != 0 || S_ISLNK(lst.st_mode)))
-        continue;
+      if (de->d_type == DT_LNK || (de->d_type == DT_UNKNOWN &&
+                                   (::fstatat(dfd, name, &lst, AT_SYMLINK_NOFOLLOW) != 0 || S_ISLNK(lst.st_mode)))) {
+        if (m_reportPassedLinks) return passedLink();
+        continue;  // never walk into a linked folder
+      }
       entry.name.assign(name);
       entry.kind = EntryKind::Folder;
       entry.size = 0;
       entry.writeTime = 0;
+      entry.indirect = entry.otherNames = false;
       return true;
     }
-    if (!S_ISREG(st.st_mode)) continue;
+    if (!S_ISREG(st.st_mode)) {
+      if (m_reportPassedLinks && isLink()) return passedLink();
+      continue;
+    }
     entry.name.assign(name);
     entry.kind = EntryKind::File;
     entry.size = static_cast<std::uint64_t>(st.st_size);
     entry.writeTime = ToFileTime(st.st_mtim.tv_sec, st.st_mtim.tv_nsec);
+    const bool link = isLink();
+    entry.otherNames = st.st_nlink > 1;
+    entry.indirect = link || entry.otherNames;
+    entry.device = static_cast<std::uint64_t>(st.st_dev);
+    entry.inode = static_cast<std::uint64_t>(st.st_ino);
     return true;
   }
 }

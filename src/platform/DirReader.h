@@ -18,13 +18,20 @@ enum SearchCode : int {
   kSearchPathTooLong = 206,  // the folder's path is longer than the system accepts
 };
 
-enum class EntryKind { File, Folder };
+// PassedLink: a link that names no file now (dangling, or to a folder or a device); only for a
+// reader that asked for them.
+enum class EntryKind { File, Folder, PassedLink };
 
 struct DirEntry {
   std::string name;
   EntryKind kind = EntryKind::File;
   std::uint64_t size = 0;  // of the file, or of a linked file's target
   FileTime writeTime = 0;  // UTC FILETIME
+  // A file whose changes its folder may never hear of: a link to a file (the target changes),
+  // or a file with other names (written through one of those). With the file's identity.
+  bool indirect = false;
+  bool otherNames = false;  // more than one name, here or anywhere on its file system
+  std::uint64_t device = 0, inode = 0;
 };
 
 class DirReader {
@@ -47,6 +54,8 @@ class DirReader {
   // Entries whose kind the listing itself tells (plain files, folders) come without size and
   // time: a walk that only needs the folders saves a look at every file.
   void SetKindsOnly(bool kindsOnly) { m_kindsOnly = kindsOnly; }
+  // Links passed over come back as PassedLink: what they name may become a file later.
+  void SetReportPassedLinks(bool report) { m_reportPassedLinks = report; }
 
   // errno of the last failure inside Next (0 at a clean end of the listing).
   int LastError() const { return m_lastError; }
@@ -65,6 +74,7 @@ class DirReader {
   void* m_dir = nullptr;  // DIR*, kept opaque so no system header leaks upward
   int m_lastError = 0;
   bool m_kindsOnly = false;
+  bool m_reportPassedLinks = false;
 };
 
 }  // namespace talvenor::platform

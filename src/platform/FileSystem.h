@@ -14,6 +14,8 @@ bool PathExists(const std::string& path);
 
 // True when the path names a folder (links followed).
 bool IsFolder(const std::string& path);
+// True when the path names a regular file, links followed.
+bool IsRegularFile(const std::string& path);
 
 // True when both paths name the same folder (links followed).
 bool SameFolder(const std::string& a, const std::string& b);

@@ -1,5 +1,6 @@
 #include "platform/InotifyWatcher.h"
 
+#include <fcntl.h>
 #include <poll.h>
 #include <sys/eventfd.h>
 #include <sys/inotify.h>
@@ -120,12 +121,19 @@ std::optional<InotifyWatcher::NewWatch> InotifyWatcher::MakeWatch(const std::str
 
 void InotifyWatcher::RecordWatch(const NewWatch& made) {
   const auto old = m_paths.find(made.wd);
-  if (old != m_paths.end()) m_wds.erase(old->second);
+  if (old != m_paths.end()) ForgetPath(old->second, made.wd);
   m_paths[made.wd] = made.folder;
   m_wds[made.folder] = made.wd;
   m_modes[made.wd] = made.mode;
   if (made.isRoot) m_rootIdentity = made.rootIdentity;
   if (made.ignored) m_ignoredWd = made.wd;
+  if (!m_movedFrom.empty()) m_watchedAgain.insert(made.wd);
+}
+
+void InotifyWatcher::ForgetPath(const std::string& path, int wd) {
+  // Another folder may have taken the name meanwhile: its watch stays known.
+  const auto it = m_wds.find(path);
+  if (it != m_wds.end() && it->second == wd) m_wds.erase(it);
 }
 
 int InotifyWatcher::AddWatch(const std::string& folder) {
@@ -194,7 +202,7 @@ void InotifyWatcher::RenameWatches(const std::string& from, const std::string& t
     if (IsUnder(path, from)) moved.emplace_back(wd, to + path.substr(from.size()));
   }
   for (auto& [wd, path] : moved) {
-    m_wds.erase(m_paths[wd]);
+    ForgetPath(m_paths[wd], wd);
     m_wds[path] = wd;
     m_paths[wd] = std::move(path);
   }
@@ -210,17 +218,24 @@ void InotifyWatcher::DropAllWatches() {
   m_rootLost = true;
 }
 
-void InotifyWatcher::DropWatches(const std::string& prefix) {
-  for (auto it = m_paths.begin(); it != m_paths.end();) {
-    if (IsUnder(it->second, prefix)) {
-      ::inotify_rm_watch(m_inotifyFd, it->first);
-      m_wds.erase(it->second);
-      m_modes.erase(it->first);
-      it = m_paths.erase(it);
-    } else {
-      ++it;
-    }
+void InotifyWatcher::DropWatches(const std::vector<int>& wds) {
+  for (const int wd : wds) {
+    const auto it = m_paths.find(wd);
+    // Watched again since it left: the folder came back, or the watch is another folder's now.
+    if (it == m_paths.end() || m_watchedAgain.count(wd) != 0) continue;
+    ::inotify_rm_watch(m_inotifyFd, wd);
+    ForgetPath(it->second, wd);
+    m_modes.erase(wd);
+    m_paths.erase(it);
   }
+}
+
+std::vector<int> InotifyWatcher::WatchesUnder(const std::string& prefix) const {
+  std::vector<int> wds;
+  for (const auto& [wd, path] : m_paths) {
+    if (IsUnder(path, prefix)) wds.push_back(wd);
+  }
+  return wds;
 }
 
 bool InotifyWatcher::HandleBatch(const char* data, long length) {
@@ -238,7 +253,7 @@ bool InotifyWatcher::HandleBatch(const char* data, long length) {
     const auto it = m_paths.find(ev->wd);
     if (it == m_paths.end()) continue;
     if (ev->mask & IN_IGNORED) {
-      m_wds.erase(it->second);
+      ForgetPath(it->second, ev->wd);
       m_modes.erase(it->first);
       m_paths.erase(it);
       if (ev->wd == m_rootWd) m_rootLost = true;
@@ -268,14 +283,17 @@ bool InotifyWatcher::HandleBatch(const char* data, long length) {
     const std::string path = Join(it->second, ev->name);
     if (ev->mask & (IN_MOVED_FROM | IN_MOVED_TO | IN_CREATE | IN_DELETE)) Touch(it->second, false);
     if (ev->mask & IN_MOVED_FROM) {
-      m_movedFrom[ev->cookie] = path;
+      // The watches that left, by descriptor: should the folder come back before the batch is
+      // over (moved out and straight back in), its watches are the same ones, and must stay.
+      m_movedFrom[ev->cookie] = {path, WatchesUnder(path)};
+      for (const int wd : m_movedFrom[ev->cookie].second) m_watchedAgain.erase(wd);
     } else if (ev->mask & IN_MOVED_TO) {
       Touch(path, true);
       const auto from = m_movedFrom.find(ev->cookie);
       if (from != m_movedFrom.end()) {
-        RenameWatches(from->second, path);  // renamed inside the tree: same folders, new names
+        RenameWatches(from->second.first, path);  // renamed inside the tree: same folders, new names
         m_movedFrom.erase(from);
-        if (m_skip && m_skip(path, true)) DropWatches(path);  // to a name left out
+        if (m_skip && m_skip(path, true)) DropWatches(WatchesUnder(path));  // to a name left out
         // A folder made inside it before the rename was read could not be watched under the
         // old name: watch whatever it holds now.
         WatchTree(path);
@@ -300,8 +318,10 @@ bool InotifyWatcher::FolderModeChanged(int wd) {
   if (::stat(path.c_str(), &st) != 0) return false;
   const unsigned mode = st.st_mode & 07777;
   if (std::exchange(m_modes[wd], mode) == mode) return false;  // a time or owner, not the mode
-  if (::access(path.c_str(), R_OK | X_OK) != 0) return false;
   Touch(path, true);
+  // Made unreadable: the files the last pass recorded below it are gone from a scan, and the
+  // denial is news to the user. Asked with the rights the listing will use.
+  if (::faccessat(AT_FDCWD, path.c_str(), R_OK | X_OK, AT_EACCESS) != 0) return true;
   return WatchTree(path);
 }
 
@@ -352,8 +372,9 @@ InotifyWatcher::StepResult InotifyWatcher::Step(int timeoutMs) {
     }
   }
   // A folder moved out of the tree: its watches would report on files no longer ours.
-  for (const auto& [cookie, path] : m_movedFrom) DropWatches(path);
+  for (const auto& [cookie, left] : m_movedFrom) DropWatches(left.second);
   m_movedFrom.clear();
+  m_watchedAgain.clear();
   if (ready == 0 || std::chrono::steady_clock::now() - m_lastRootCheck >= std::chrono::milliseconds(kRootCheckMs)) {
     CheckRootIdentity();
   }
@@ -377,6 +398,7 @@ void InotifyWatcher::Close() {
   m_wds.clear();
   m_modes.clear();
   m_movedFrom.clear();
+  m_watchedAgain.clear();
   {
     std::lock_guard lock(m_touchedMutex);
     m_touched = TouchedFolders{};

@@ -15,6 +15,7 @@
 #include <set>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "platform/TouchedFolders.h"
 
@@ -92,13 +93,16 @@ class InotifyWatcher {
   void RecordWatch(const NewWatch& made);
   int AddWatch(const std::string& folder);
   void RenameWatches(const std::string& from, const std::string& to);
-  void DropWatches(const std::string& prefix);
+  std::vector<int> WatchesUnder(const std::string& prefix) const;
+  void DropWatches(const std::vector<int>& wds);
+  // Removes path's key only while it still names that watch.
+  void ForgetPath(const std::string& path, int wd);
   // Leaves the root lost, so that the next Step watches whatever the path then names.
   void DropAllWatches();
   bool HandleBatch(const char* data, long length);
   bool RecoverRoot();
   // A watched folder's permissions changed: one that can now be read may hold files that the
-  // last pass was denied.
+  // last pass was denied; one that can no longer be read holds none for the next pass.
   bool FolderModeChanged(int wd);
   // Records what the next pass must list again.
   void Touch(const std::string& folder, bool withAllItHolds);
@@ -112,10 +116,12 @@ class InotifyWatcher {
   std::string m_root;
   std::pair<std::uint64_t, std::uint64_t> m_rootIdentity{0, 0};  // device and inode watched
   std::chrono::steady_clock::time_point m_lastRootCheck{};
-  std::map<int, std::string> m_paths;           // watch -> folder path (no trailing "/")
-  std::map<std::string, int> m_wds;             // folder path -> watch
-  std::map<unsigned, std::string> m_movedFrom;  // rename cookie -> folder that left
-  std::map<int, unsigned> m_modes;              // watch -> the folder's permission bits
+  std::map<int, std::string> m_paths;  // watch -> folder path (no trailing "/")
+  std::map<std::string, int> m_wds;    // folder path -> watch
+  // Rename cookie -> folder that left, with the watches it took along.
+  std::map<unsigned, std::pair<std::string, std::vector<int>>> m_movedFrom;
+  std::set<int> m_watchedAgain;     // watches recorded since a folder last left, in this Step
+  std::map<int, unsigned> m_modes;  // watch -> the folder's permission bits
   std::atomic<bool> m_pollingMode{false};
   std::string m_ignoredFolder;
   std::function<bool(const std::string&)> m_isIgnored;

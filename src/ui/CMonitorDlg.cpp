@@ -85,10 +85,14 @@ CMonitorDlg::CMonitorDlg(SettingsStore& store, std::vector<std::string> args, st
     m_session->OnMonitorTick();
     if (m_bQuitAfterPass && !m_session->IsPassRunning()) QuitAfterPass();
   });
+  connect(&m_saveTimer, &QTimer::timeout, this, [this] {
+    if (m_session) m_session->OnSaveTimer();
+  });
 }
 
 CMonitorDlg::~CMonitorDlg() {
   m_timer.stop();
+  m_saveTimer.stop();
   m_progress.reset();
   m_session.reset();
   // The icon lives exactly as long as the window.

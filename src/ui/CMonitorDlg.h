@@ -73,6 +73,8 @@ class CMonitorDlg : public QDialog, public UiPort, public SessionHost {
   void OnListContextMenu(const QPoint& at);
   void OpenVersions(const std::string& source);
   void OnVersionsOfAFile();
+  // SIGINT, SIGTERM and SIGHUP end the program as Quit does, once Quit is possible.
+  void QuitOnTerminationSignals();
   void OnTrayNotify(int iconId, int mouseMessage);
   void ShowTrayMenu();
   void SaveSettings();
@@ -104,6 +106,8 @@ class CMonitorDlg : public QDialog, public UiPort, public SessionHost {
   // SessionHost
   void StartTimer(int milliseconds) override;
   void KillTimer() override;
+  void StartSaveTimer(int milliseconds) override;
+  void KillSaveTimer() override;
   void PullFolderTexts() override;
   void SetRunningControls(bool running) override;
   void HideToTray() override;
@@ -138,6 +142,7 @@ class CMonitorDlg : public QDialog, public UiPort, public SessionHost {
   std::unique_ptr<MonitorSession> m_session;
   std::unique_ptr<CProgressWnd> m_progress;
   QTimer m_timer;
+  QTimer m_saveTimer;
   QTreeWidget* m_list = nullptr;
   QListWidget* m_listBox = nullptr;
   QLineEdit* m_editWatchDir = nullptr;

@@ -2,6 +2,8 @@
 #include <QCoreApplication>
 #include <QDesktopServices>
 #include <QDir>
+#include <QSocketNotifier>
+#include <QTimer>
 #include <QTreeWidget>
 #include <QUrl>
 #include <cstdio>
@@ -14,6 +16,7 @@
 #include "detect/ChangeDetector.h"
 #include "detect/MonitorSession.h"
 #include "detect/SnapshotFile.h"
+#include "platform/TerminationSignals.h"
 #include "ui/CAboutDlg.h"
 #include "ui/CMonitorDlg.h"
 #include "ui/CSettingsDlg.h"
@@ -108,6 +111,25 @@ void CMonitorDlg::QuitAfterPass() {
     MessageBox::Show(this, text);
   }
   OnQuit();
+}
+
+void CMonitorDlg::QuitOnTerminationSignals() {
+  const int descriptor = platform::TerminationSignalDescriptor();
+  if (descriptor < 0) return;
+  auto* notifier = new QSocketNotifier(descriptor, QSocketNotifier::Read, this);
+  connect(notifier, &QSocketNotifier::activated, this, [this, descriptor] {
+    if (platform::TakeTerminationSignal(descriptor) == 0) return;
+    // A logout or a service stop: the session's snapshot is saved on the way out. While Start
+    // checks or a pass waits on a message, Quit is refused; it is tried again until it ends.
+    OnQuit();
+    if (m_bQuitting) return;
+    auto* retry = new QTimer(this);
+    connect(retry, &QTimer::timeout, this, [this, retry] {
+      OnQuit();
+      if (m_bQuitting) retry->stop();
+    });
+    retry->start(100);
+  });
 }
 
 void CMonitorDlg::SaveSettings() {

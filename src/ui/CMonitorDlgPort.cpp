@@ -85,4 +85,8 @@ void CMonitorDlg::StartTimer(int milliseconds) { m_timer.start(milliseconds); }
 
 void CMonitorDlg::KillTimer() { m_timer.stop(); }
 
+void CMonitorDlg::StartSaveTimer(int milliseconds) { m_saveTimer.start(milliseconds); }
+
+void CMonitorDlg::KillSaveTimer() { m_saveTimer.stop(); }
+
 }  // namespace talvenor::ui

@@ -42,6 +42,7 @@ int RunMainWindow(talvenor::SettingsStore& store, bool enableSplash, const std::
   CMonitorDlg window(store, args, MakeSystemTrayIcon());
   // `talvenor --status` reads what this window does; the file goes with it.
   window.SetStatusSink([](const InstanceStatus& status) { WriteStatusFile(status, "window"); });
+  window.QuitOnTerminationSignals();
   window.RunModal();
   RemoveStatusFile();
   return 0;

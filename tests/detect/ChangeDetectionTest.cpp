@@ -221,6 +221,21 @@ TEST_F(ChangeDetectionTest, AnUnreadableSourceIsLoggedOnceAndCopiedOnceReadable)
   EXPECT_EQ(Pass(), 0);
 }
 
+// Whole passes, as in polling mode: the file found again at every pass changes nothing.
+TEST_F(ChangeDetectionTest, AFileThatStaysUnreadableMakesNoPassWriteTheSnapshot) {
+  const test::PermissionsInForce permissions;
+  watch.Write("locked.txt", "secret");
+  fs::permissions(watch / "locked.txt", fs::perms::none);
+  EXPECT_EQ(Pass(), 1);
+  SetWriteTime(paths.g_snapshotPath, 1'000'000'000);
+  const auto untouched = fs::last_write_time(paths.g_snapshotPath);
+  for (int pass = 0; pass < 3; ++pass) {
+    EXPECT_EQ(Pass(), 0);
+    EXPECT_FALSE(session.Detector().LastPassChangedSnapshot()) << pass;
+  }
+  EXPECT_EQ(fs::last_write_time(paths.g_snapshotPath), untouched);
+}
+
 TEST_F(ChangeDetectionTest, TheProgramsOwnFilesInsideTheWatchedTreeAreNeverCopiedAndTheirLeftoversGo) {
   // Started from a folder inside the watched tree: the log and snapshot live there.
   paths = AppPaths::InFolder(watch / "sub");

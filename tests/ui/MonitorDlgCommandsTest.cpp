@@ -7,6 +7,7 @@
 #include <QTreeWidget>
 #include <QtTest/QTest>
 #include <cerrno>
+#include <csignal>
 #include <tuple>
 
 #include "MonitorDlgFixture.h"
@@ -174,12 +175,23 @@ TEST_P(QuitTest, WritesEveryKeyAndEndsTheRun) {
   Control<QTreeWidget>(dlg, 1017)->setColumnWidth(1, 123);
   dlg.move(60, 70);
   switch (GetParam()) {
-    case 0: Press(2); break;
-    case 1: QTest::keyClick(&dlg, Qt::Key_Escape); break;
-    case 2: dlg.close(); break;
+    case 0:
+      Press(2);
+      break;
+    case 1:
+      QTest::keyClick(&dlg, Qt::Key_Escape);
+      break;
+    case 2:
+      dlg.close();
+      break;
     case 3:
       Press(1);
       PickFromTrayMenu(CMonitorDlg::kTrayQuit);
+      break;
+    case 4:  // a logout or a service stop
+      dlg.QuitOnTerminationSignals();
+      ::raise(SIGTERM);
+      for (int i = 0; i < 100 && dlg.isVisible(); ++i) QTest::qWait(10);
       break;
   }
   EXPECT_FALSE(dlg.isVisible());
@@ -197,7 +209,7 @@ TEST_P(QuitTest, WritesEveryKeyAndEndsTheRun) {
   EXPECT_EQ(std::tie(saved.LEVEL, saved.LOGSZ, saved.BAKSZ, saved.FIRST), std::make_tuple(1, 100, 100, 0));
 }
 
-INSTANTIATE_TEST_SUITE_P(ButtonEscCloseBoxTray, QuitTest, ::testing::Values(0, 1, 2, 3));
+INSTANTIATE_TEST_SUITE_P(ButtonEscCloseBoxTraySignal, QuitTest, ::testing::Values(0, 1, 2, 3, 4));
 
 TEST_F(MonitorDlgTest, QuitWhileRunningStopsTheSessionAndKeepsTheIconUntilTheWindowGoes) {
   CMonitorDlg& dlg = Open();
@@ -210,6 +222,27 @@ TEST_F(MonitorDlgTest, QuitWhileRunningStopsTheSessionAndKeepsTheIconUntilTheWin
   EXPECT_TRUE(m_tray->shown);
   m_dlg.reset();
   EXPECT_FALSE(m_tray->shown);
+}
+
+// The passes of a session leave its snapshot to be saved later: a signal that ends the program
+// saves it first, as Quit does.
+TEST_F(MonitorDlgTest, ATerminationSignalWhileRunningSavesTheSnapshotAndEndsTheRun) {
+  CMonitorDlg& dlg = Open();
+  dlg.QuitOnTerminationSignals();
+  TypeFolders(m_watch, m_backup);
+  Press(1008);
+  ASSERT_EQ(g_monitoring.load(), 1);
+  m_work.Write("watched/new.txt", "new");
+  g_changeSeen = 1;
+  dlg.Session().OnMonitorTick();
+  ASSERT_EQ(ReadFile(m_work / "test2.dat").find("new.txt"), std::string::npos) << "saved at the pass already";
+  bool ended = false;
+  QObject::connect(&dlg, &QDialog::finished, [&ended] { ended = true; });
+  ::raise(SIGTERM);
+  for (int i = 0; i < 100 && !ended; ++i) QTest::qWait(10);
+  EXPECT_TRUE(ended);
+  EXPECT_EQ(g_monitoring.load(), 0);
+  EXPECT_NE(ReadFile(m_work / "test2.dat").find("new.txt"), std::string::npos);
 }
 
 }  // namespace
