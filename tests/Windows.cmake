@@ -21,3 +21,7 @@ list(TRANSFORM _portable PREPEND ${CMAKE_CURRENT_SOURCE_DIR}/)
 add_executable(test_engine ${_portable})
 target_link_libraries(test_engine PRIVATE talvenor_testsupport GTest::gtest_main)
 add_test(NAME engine COMMAND test_engine)
+
+# The resource script against the windows' tables, both languages. Needs a display (Xvfb).
+add_executable(test_win32_ui ui/win32/ResourceSetTest.cpp ${TALVENOR_RESOURCE_SCRIPT})
+target_link_libraries(test_win32_ui PRIVATE talvenor_winres GTest::gtest_main)
