@@ -2,8 +2,9 @@
 // The Windows main window: dialog template 102, drawn by the system from the resources. It shows
 // what the monitoring session tells it and forwards the buttons, the tray menu and the timer to
 // the same session the Linux window drives.
-#include <shellapi.h>
 #include <windows.h>
+// After windows.h, which it needs.
+#include <shellapi.h>
 
 #include <memory>
 #include <string>
