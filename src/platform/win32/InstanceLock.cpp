@@ -10,19 +10,21 @@ namespace talvenor::platform {
 // header's int holds it.
 InstanceLock::~InstanceLock() { Release(); }
 
-std::string InstanceLock::PathFor(const std::string& name) { return name; }
+// A named mutex needs no shared folder.
+void InstanceLock::SetSharedTemporaryFolderForTest(const std::string&) {}
 
 bool InstanceLock::Acquire(const std::string& name) {
   Release();
   // The named mutex of the user's session; the system closes it with the process, however it
   // ends.
-  const HANDLE mutex = ::CreateMutexW(nullptr, FALSE, win32::Wide(PathFor(name)).c_str());
+  const HANDLE mutex = ::CreateMutexW(nullptr, FALSE, win32::Wide(name).c_str());
   if (mutex == nullptr) return true;  // no guard possible: run unguarded
   if (::GetLastError() == ERROR_ALREADY_EXISTS) {
     ::CloseHandle(mutex);
     return false;
   }
   m_fd = static_cast<int>(reinterpret_cast<std::intptr_t>(mutex));
+  m_path = name;
   return true;
 }
 
@@ -30,6 +32,7 @@ void InstanceLock::Release() {
   if (m_fd >= 0) {
     ::CloseHandle(reinterpret_cast<HANDLE>(static_cast<std::intptr_t>(m_fd)));
     m_fd = -1;
+    m_path.clear();
   }
 }
 
