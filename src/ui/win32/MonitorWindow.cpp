@@ -28,10 +28,6 @@ using platform::win32::Utf8;
 using platform::win32::Wide;
 
 constexpr UINT_PTR kMonitorTimer = 1;
-// Posted by initialisation that hid the window: the dialog manager shows a visible template
-// after WM_INITDIALOG, whatever the window did meanwhile.
-constexpr UINT kHideAfterInit = WM_APP + 1;
-
 UINT IconStyle(MessageIcon icon) {
   switch (icon) {
     case MessageIcon::Warning:
@@ -89,9 +85,11 @@ INT_PTR MonitorWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_SHOWWINDOW:
       if (wParam) m_bEverShown = true;
       return FALSE;
-    case kHideAfterInit:
-      ShowWindow(m_hWnd, SW_HIDE);
-      return TRUE;
+    case WM_WINDOWPOSCHANGING:
+      // The modal loop shows a hidden dialog once it goes idle: a window that initialisation
+      // hid to the notification area stays there until the icon shows it.
+      if (m_bHiddenByInit) reinterpret_cast<WINDOWPOS*>(lParam)->flags &= ~SWP_SHOWWINDOW;
+      return FALSE;
     case kTrayMessage:
       OnTrayNotify(static_cast<UINT>(wParam), static_cast<UINT>(lParam));
       return TRUE;
@@ -141,7 +139,6 @@ void MonitorWindow::OnInitDialog() {
   }
   ShowSplash(m_language, m_hWnd, 3000);
   m_bInitialising = false;
-  if (m_bHiddenByInit) PostMessageW(m_hWnd, kHideAfterInit, 0, 0);
 }
 
 void MonitorWindow::AddToolTips() {
@@ -333,6 +330,7 @@ void MonitorWindow::OnTrayNotify(UINT iconId, UINT mouseMessage) {
   if (mouseMessage == WM_LBUTTONDOWN) {
     ShowTrayMenu();
   } else if (mouseMessage == WM_RBUTTONDOWN) {
+    m_bHiddenByInit = false;
     ShowWindow(m_hWnd, SW_SHOW);
     SetForegroundWindow(m_hWnd);
   }
