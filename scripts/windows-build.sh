@@ -12,7 +12,7 @@ if ! command -v x86_64-w64-mingw32-g++-posix > /dev/null || ! test -d /usr/src/g
   apt-get update && apt-get install -y $packages
 fi
 cmake -S . -B "$build" -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-mingw-w64.cmake -DCMAKE_BUILD_TYPE=Release -DTALVENOR_WERROR=ON
-cmake --build "$build" -j2 --target talvenor test_win32 test_engine
+cmake --build "$build" -j2 --target talvenor test_win32 test_engine test_win32_ui talvenor_show_dialog
 
 version=$(sed -n 's/^project(talvenor VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
 stage=$(mktemp -d)

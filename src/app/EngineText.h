@@ -16,4 +16,7 @@ Language CurrentLanguage();
 // text comes back as it is.
 std::string TranslateEngineText(const std::string& text);
 
+// A text of the program's own (marked with QT_TRANSLATE_NOOP) in the language in use.
+std::string TranslateText(const char* context, const char* source);
+
 }  // namespace talvenor

@@ -2,9 +2,9 @@
 
 #include <cstdio>
 
+#include "app/EngineText.h"
 #include "app/Headless.h"
 #include "app/StateFolder.h"
-#include "app/Translation.h"
 #include "backup/VersionList.h"
 #include "core/Messages.h"
 #include "platform/FileSystem.h"
@@ -13,7 +13,7 @@ namespace talvenor {
 namespace {
 
 void PrintError(const char* text, const std::string& value) {
-  const std::string line = "talvenor: " + msg::Format(Translate("talvenor", text).toStdString(), {value}) + "\n";
+  const std::string line = "talvenor: " + msg::Format(TranslateText("talvenor", text), {value}) + "\n";
   std::fwrite(line.data(), 1, line.size(), stderr);
 }
 

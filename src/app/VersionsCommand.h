@@ -1,9 +1,9 @@
 #pragma once
 // `talvenor --versions PATH`: the copies of one file, for a script or a terminal.
-#include <QtGlobal>
 #include <string>
 
 #include "app/CommandLine.h"
+#include "app/TextMark.h"
 #include "core/Settings.h"
 
 namespace talvenor {

@@ -10,6 +10,7 @@
 #include "platform/FileSystem.h"
 #include "platform/FileTime.h"
 #include "platform/PathText.h"
+#include "platform/StorageErrors.h"
 
 namespace talvenor {
 namespace {
@@ -100,9 +101,7 @@ std::string BackupStore::FreeCopyName(const std::string& name) {
 void BackupStore::NoteRefused(const std::string& source, int error) {
   // Only these say that the backup folder is full or cannot be reached; a name too long or a
   // folder closed to us is no outage, and waiting for room would not cure it.
-  static constexpr int kOutageErrors[] = {ENOSPC, EDQUOT, ENOENT, ENOTDIR, ENODEV, ENXIO, EIO, ENOMEDIUM, ESTALE};
-  if (std::find(std::begin(kOutageErrors), std::end(kOutageErrors), error) != std::end(kOutageErrors))
-    m_refusedForOutage = true;
+  if (platform::IsStorageOutage(error)) m_refusedForOutage = true;
   const auto status = platform::StatFile(source);
   const std::uint64_t size = status ? status->size : 0;
   if (m_smallestRefused == 0 || size < m_smallestRefused) m_smallestRefused = size;
@@ -127,7 +126,8 @@ int BackupStore::BackupFile(const std::string& folder, const std::string& name, 
   }
   std::string copyName = FreeCopyName(name);
   platform::CopiedVersion version;
-  platform::CopyResult result = platform::CopyIntoFolder(folder + name, m_generation, copyName, kCopyAttempts, &version);
+  platform::CopyResult result =
+      platform::CopyIntoFolder(folder + name, m_generation, copyName, kCopyAttempts, &version);
   // The copy is published only under a name nobody holds: one taken meanwhile gives the next.
   for (int collisions = 1; result == platform::CopyResult::TargetFailed && errno == EEXIST && collisions < 3;
        ++collisions) {

@@ -15,4 +15,6 @@ Language CurrentLanguage() { return g_language; }
 
 std::string TranslateEngineText(const std::string& text) { return text; }
 
+std::string TranslateText(const char*, const char* source) { return source; }
+
 }  // namespace talvenor

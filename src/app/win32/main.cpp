@@ -1,5 +1,5 @@
-// The console program on Windows: the terminal mode with the options it has on Linux. The
-// windows are not built here yet, so a command line that asks for them is told how to run.
+// The Windows program: the terminal mode with the options it has on Linux, else the windows
+// ("/S" starts monitoring at once).
 #include <iostream>
 #include <string>
 #include <vector>
@@ -7,6 +7,7 @@
 #include "app/CommandLine.h"
 #include "app/Headless.h"
 #include "platform/Console.h"
+#include "ui/win32/WindowedProgram.h"
 
 int main() {
   talvenor::platform::UseUtf8Console();
@@ -18,10 +19,7 @@ int main() {
     std::cerr << "talvenor: " << error << "\n" << talvenor::UsageText();
     return talvenor::kExitUsage;
   }
-  if (!command.Terminal()) {
-    std::cerr << talvenor::UsageText();
-    return talvenor::kExitUsage;
-  }
+  if (!command.Terminal()) return talvenor::win32::RunWindowed(words);
   std::vector<char*> argv;
   for (std::string& word : words) argv.push_back(word.data());
   argv.push_back(nullptr);

@@ -130,7 +130,8 @@ void RemoveTemporary(const std::wstring& path) {
 enum class Attempt { Published, PublishedTorn, Changed, Failed };
 
 // One copy of the open source as it stands in v; v then holds the source's state after it.
-Attempt CopyOnce(HANDLE in, Version& v, const FolderHandle& folder, const std::string& name, bool last) {
+Attempt CopyOnce(HANDLE in, Version& v, const FolderHandle& folder, const std::string& name, bool last,
+                 CopiedVersion* version) {
   std::wstring hidden;
   Handle out;
   for (int tries = 0; tries < 100 && !out.Valid(); ++tries) {
@@ -159,6 +160,9 @@ Attempt CopyOnce(HANDLE in, Version& v, const FolderHandle& folder, const std::s
        (::SetFileInformationByHandle(out.Get(), FileBasicInfo, &basic, sizeof basic) || win32::FailWithLastError());
   // On the disk before its name is, so no snapshot can claim a copy that a power cut took.
   ok = ok && (::FlushFileBuffers(out.Get()) || win32::FailWithLastError());
+  // A source that shrank meanwhile gave a shorter copy than it said.
+  LARGE_INTEGER copied{};
+  const bool sized = ok && ::GetFileSizeEx(out.Get(), &copied);
   out.Close();
   if (ok) {
     Step("copy-before-publish");
@@ -172,6 +176,13 @@ Attempt CopyOnce(HANDLE in, Version& v, const FolderHandle& folder, const std::s
     RemoveTemporary(hidden);
     errno = err;
   }
+  if (ok && sized && version != nullptr) {
+    // Ticks since 1601 to seconds and nanoseconds since 1970.
+    constexpr std::int64_t kEpochDifference = 11644473600;
+    const auto written = static_cast<std::int64_t>(v.written);
+    *version = {static_cast<std::uint64_t>(copied.QuadPart), written / 10000000 - kEpochDifference,
+                static_cast<long>(written % 10000000 * 100)};
+  }
   if (ok) return changed ? Attempt::PublishedTorn : Attempt::Published;
   return changed && !last ? Attempt::Changed : Attempt::Failed;
 }
@@ -183,7 +194,8 @@ bool IsCopyTemporaryName(const std::string& name) {
          name.find_first_not_of(kTemporaryLetters, kTemporaryPrefix.size()) == std::string::npos;
 }
 
-CopyResult CopyIntoFolder(const std::string& src, const FolderHandle& folder, const std::string& name, int attempts) {
+CopyResult CopyIntoFolder(const std::string& src, const FolderHandle& folder, const std::string& name, int attempts,
+                          CopiedVersion* version) {
   // Shared as widely as possible; a file another program holds without sharing reading cannot
   // be opened (a sharing violation): the source is unreadable.
   Handle in(::CreateFileW(win32::LongPath(src).c_str(), GENERIC_READ,
@@ -202,7 +214,7 @@ CopyResult CopyIntoFolder(const std::string& src, const FolderHandle& folder, co
   CopyResult result = CopyResult::TargetFailed;
   for (int attempt = 1; attempt <= attempts; ++attempt) {
     Step("copy-attempt");
-    const Attempt outcome = CopyOnce(in.Get(), v, folder, name, attempt == attempts);
+    const Attempt outcome = CopyOnce(in.Get(), v, folder, name, attempt == attempts, version);
     if (outcome == Attempt::Changed) continue;
     if (outcome == Attempt::Published) result = CopyResult::Copied;
     if (outcome == Attempt::PublishedTorn) result = CopyResult::CopiedWhileChanging;

@@ -46,17 +46,20 @@ bool IsLink(const WIN32_FIND_DATAW& data) {
 
 FileTime ToValue(const FILETIME& ft) { return (static_cast<FileTime>(ft.dwHighDateTime) << 32) | ft.dwLowDateTime; }
 
-// A link to a file counts as that file: its size and time are the target's. False for a
-// dangling link or a link to a folder.
-bool TargetOf(const std::wstring& path, std::uint64_t& size, FileTime& writeTime) {
+// A link to a file counts as that file: its size, time and identity are the target's. False
+// for a dangling link or a link to a folder.
+bool TargetOf(const std::wstring& path, DirEntry& entry) {
   win32::Handle h(::CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES,
                                 FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
                                 FILE_FLAG_BACKUP_SEMANTICS, nullptr));
   BY_HANDLE_FILE_INFORMATION info{};
   if (!h.Valid() || !::GetFileInformationByHandle(h.Get(), &info)) return false;
   if (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return false;
-  size = (static_cast<std::uint64_t>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
-  writeTime = ToValue(info.ftLastWriteTime);
+  entry.size = (static_cast<std::uint64_t>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
+  entry.writeTime = ToValue(info.ftLastWriteTime);
+  entry.otherNames = info.nNumberOfLinks > 1;
+  entry.device = info.dwVolumeSerialNumber;
+  entry.inode = (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
   return true;
 }
 
@@ -134,14 +137,19 @@ bool DirReader::Next(DirEntry& entry) {
     if (IsDotName(data.cFileName)) continue;
     const bool isFolder = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
     if (IsLink(data)) {
-      if (isFolder) continue;  // never walk into a linked folder
-      std::uint64_t size = 0;
-      FileTime writeTime = 0;
-      if (!TargetOf(search->folder + data.cFileName, size, writeTime)) continue;  // dangling
+      // Never walk into a linked folder; a dangling link may name a file later.
+      if (isFolder || !TargetOf(search->folder + data.cFileName, entry)) {
+        if (!m_reportPassedLinks) continue;
+        entry.kind = EntryKind::PassedLink;
+        entry.size = 0;
+        entry.writeTime = 0;
+        entry.otherNames = false;
+        entry.device = entry.inode = 0;
+      } else {
+        entry.kind = EntryKind::File;
+      }
       entry.name = win32::Utf8(data.cFileName);
-      entry.kind = EntryKind::File;
-      entry.size = size;
-      entry.writeTime = writeTime;
+      entry.indirect = true;
       return true;
     }
     entry.name = win32::Utf8(data.cFileName);
@@ -149,6 +157,10 @@ bool DirReader::Next(DirEntry& entry) {
     // The listing carries size and time at no cost; a folder's are never used.
     entry.size = isFolder ? 0 : (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
     entry.writeTime = isFolder ? 0 : ToValue(data.ftLastWriteTime);
+    // The listing does not tell a file's number of names, and asking each file would open
+    // every one: files with other names are not told apart here, nor identified.
+    entry.indirect = entry.otherNames = false;
+    entry.device = entry.inode = 0;
     return true;
   }
 }

@@ -140,11 +140,19 @@ bool DirectoryWatcher::HandleBatch(std::size_t bytes) {
     const DWORD attributes = ::GetFileAttributesW(win32::LongPath(full).c_str());
     const bool isFolder = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) &&
                           !(attributes & FILE_ATTRIBUTE_REPARSE_POINT);
-    const bool ignored = !isFolder && m_isIgnored && WithoutSeparator(parent) == m_ignoredFolder && m_isIgnored(name);
+    // The one watch sees inside folders left out too; their events are dropped here instead.
+    if (InSkippedFolder(relative)) {
+      if (info->NextEntryOffset == 0) break;
+      offset += info->NextEntryOffset;
+      continue;
+    }
+    const bool skipped = m_skip && m_skip(full, isFolder);
+    const bool ignored =
+        !isFolder && ((m_isIgnored && WithoutSeparator(parent) == m_ignoredFolder && m_isIgnored(name)) || skipped);
     switch (info->Action) {
       case FILE_ACTION_ADDED:
       case FILE_ACTION_RENAMED_NEW_NAME:
-        if (isFolder) {
+        if (isFolder && !skipped) {
           Touch(full, true);
           changed = true;
         }
@@ -170,6 +178,16 @@ bool DirectoryWatcher::HandleBatch(std::size_t bytes) {
     offset += info->NextEntryOffset;
   }
   return changed;
+}
+
+bool DirectoryWatcher::InSkippedFolder(const std::string& relative) const {
+  if (!m_skip) return false;
+  const std::string base = AsFolder(m_root);
+  for (auto slash = relative.find(kSeparator); slash != std::string::npos;
+       slash = relative.find(kSeparator, slash + 1)) {
+    if (m_skip(base + relative.substr(0, slash), true)) return true;
+  }
+  return false;
 }
 
 bool DirectoryWatcher::RootMoved() {

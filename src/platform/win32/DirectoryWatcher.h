@@ -47,6 +47,11 @@ class DirectoryWatcher {
   // Events on the files of one folder whose names isIgnored accepts raise nothing. Before Open.
   void IgnoreFilesIn(const std::string& folder, std::function<bool(const std::string& name)> isIgnored);
 
+  // Entries that skip accepts (a path without a trailing separator; folder: whether it is one)
+  // are of no interest, nor is anything below such a folder. Asked on the watcher's thread.
+  // Before Open.
+  void Skip(std::function<bool(const std::string& path, bool folder)> skip) { m_skip = std::move(skip); }
+
   void RaiseOnChange(std::atomic<int>* flag) { m_flag = flag; }
   void RaiseFlag();
   TouchedFolders TakeTouched(std::atomic<int>& flag, bool& raised);
@@ -66,6 +71,8 @@ class DirectoryWatcher {
   void Touch(const std::string& folder, bool withAllItHolds);
   void TouchEverything();
   bool RootMoved();
+  // One of the folders between the root and relative's own folder is left out.
+  bool InSkippedFolder(const std::string& relative) const;
 
   std::string m_root;
   void* m_dir = nullptr;   // the root's handle, opened for overlapped reads
@@ -78,6 +85,7 @@ class DirectoryWatcher {
   std::chrono::steady_clock::time_point m_lastRootCheck{};
   std::string m_ignoredFolder;
   std::function<bool(const std::string&)> m_isIgnored;
+  std::function<bool(const std::string&, bool)> m_skip;
   std::atomic<int>* m_flag = nullptr;
   std::mutex m_touchedMutex;
   TouchedFolders m_touched;

@@ -39,6 +39,12 @@ bool IsFolder(const std::string& path) {
   return Information(OpenForQuery(path), info) && (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
+bool IsRegularFile(const std::string& path) {
+  BY_HANDLE_FILE_INFORMATION info{};
+  return Information(OpenForQuery(path), info) &&
+         !(info.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE));
+}
+
 bool SameFolder(const std::string& a, const std::string& b) {
   BY_HANDLE_FILE_INFORMATION ia{};
   BY_HANDLE_FILE_INFORMATION ib{};

@@ -38,19 +38,33 @@ FileTime ToFileTime(std::int64_t unixSeconds, long nanoseconds) {
 }
 
 long CurrentUtcOffsetSeconds() {
+  FILETIME now{};
+  ::GetSystemTimeAsFileTime(&now);
+  const auto value = (static_cast<std::int64_t>(now.dwHighDateTime) << 32) | now.dwLowDateTime;
+  return UtcOffsetSecondsAt(value / static_cast<std::int64_t>(kTicksPerSecond) - kEpochDifference);
+}
+
+long UtcOffsetSecondsAt(std::int64_t unixSeconds) {
   {
     std::lock_guard lock(g_sourceMutex);
     if (g_offsetSource) return g_offsetSource();
   }
-  // What FileTimeToLocalFileTime adds now: the offset in force at the moment of the call.
-  FILETIME utc{};
-  ::GetSystemTimeAsFileTime(&utc);
+  // The zone's rule for that year, daylight saving included; FileTimeToLocalFileTime would
+  // apply the offset of now.
+  const std::int64_t since1601 = unixSeconds + kEpochDifference;
+  if (since1601 < 0) return 0;
+  const auto ticks = static_cast<std::uint64_t>(since1601) * kTicksPerSecond;
+  FILETIME utc{static_cast<DWORD>(ticks), static_cast<DWORD>(ticks >> 32)};
+  SYSTEMTIME utcFields{};
+  SYSTEMTIME localFields{};
   FILETIME local{};
-  if (!::FileTimeToLocalFileTime(&utc, &local)) return 0;
-  const auto value = [](const FILETIME& ft) {
-    return static_cast<std::int64_t>((static_cast<std::uint64_t>(ft.dwHighDateTime) << 32) | ft.dwLowDateTime);
-  };
-  return static_cast<long>((value(local) - value(utc)) / static_cast<std::int64_t>(kTicksPerSecond));
+  if (!::FileTimeToSystemTime(&utc, &utcFields) ||
+      !::SystemTimeToTzSpecificLocalTime(nullptr, &utcFields, &localFields) ||
+      !::SystemTimeToFileTime(&localFields, &local))
+    return 0;
+  const auto localTicks = (static_cast<std::int64_t>(local.dwHighDateTime) << 32) | local.dwLowDateTime;
+  return static_cast<long>((localTicks - static_cast<std::int64_t>(ticks)) /
+                           static_cast<std::int64_t>(kTicksPerSecond));
 }
 
 FileTime ShiftFileTime(FileTime utc, long offsetSeconds) {
@@ -58,7 +72,27 @@ FileTime ShiftFileTime(FileTime utc, long offsetSeconds) {
   return shifted < 0 ? 0 : static_cast<FileTime>(shifted);
 }
 
-FileTime FileTimeToLocalFileTime(FileTime utc) { return ShiftFileTime(utc, CurrentUtcOffsetSeconds()); }
+FileTime FileTimeToLocalFileTime(FileTime utc) {
+  return ShiftFileTime(utc, UtcOffsetSecondsAt(static_cast<std::int64_t>(utc / kTicksPerSecond) - kEpochDifference));
+}
+
+FileTime LocalFileTimes::ToLocal(FileTime utc) {
+  // A week: offsets change twice a year in most zones, and never twice within a few weeks.
+  constexpr std::int64_t kSpan = 7 * 86400;
+  const auto seconds = static_cast<std::int64_t>(utc / kTicksPerSecond);
+  const std::int64_t span = seconds / kSpan;
+  Span& known = m_spans[static_cast<std::size_t>(span) % m_spans.size()];
+  if (known.span != span) {
+    // The same offset at both ends of a span holds all through it; the answer depends on the
+    // span alone, so a file always gets the same local time.
+    const std::int64_t first = span * kSpan - kEpochDifference;
+    const long offset = UtcOffsetSecondsAt(first);
+    if (offset != UtcOffsetSecondsAt(first + kSpan - 1))
+      return ShiftFileTime(utc, UtcOffsetSecondsAt(seconds - kEpochDifference));
+    known = {span, offset};
+  }
+  return ShiftFileTime(utc, known.offset);
+}
 
 SystemTime FileTimeToSystemTime(FileTime ft) {
   const std::uint64_t totalSeconds = ft / kTicksPerSecond;

@@ -10,6 +10,9 @@ namespace talvenor::platform {
 // header's int holds it.
 InstanceLock::~InstanceLock() { Release(); }
 
+// A named mutex needs no shared folder.
+void InstanceLock::SetSharedTemporaryFolderForTest(const std::string&) {}
+
 bool InstanceLock::Acquire(const std::string& name) {
   Release();
   // The named mutex of the user's session; the system closes it with the process, however it
@@ -21,6 +24,7 @@ bool InstanceLock::Acquire(const std::string& name) {
     return false;
   }
   m_fd = static_cast<int>(reinterpret_cast<std::intptr_t>(mutex));
+  m_path = name;
   return true;
 }
 
@@ -40,6 +44,7 @@ void InstanceLock::Release() {
   if (m_fd >= 0) {
     ::CloseHandle(reinterpret_cast<HANDLE>(static_cast<std::intptr_t>(m_fd)));
     m_fd = -1;
+    m_path.clear();
   }
 }
 

@@ -1,0 +1,188 @@
+#include "ui/win32/Dialogs.h"
+
+#include <commctrl.h>
+#include <shlobj.h>
+
+#include <array>
+
+#include "platform/win32/WinText.h"
+#include "resource.h"
+#include "ui/win32/ResourceSet.h"
+
+namespace talvenor::win32 {
+namespace {
+
+INT_PTR CALLBACK AboutProc(HWND window, UINT message, WPARAM wParam, LPARAM) {
+  if (message == WM_INITDIALOG) return TRUE;
+  if (message == WM_COMMAND && (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL)) {
+    EndDialog(window, LOWORD(wParam));
+    return TRUE;
+  }
+  return FALSE;
+}
+
+// Each button is a group of its own in the template, so the dialog keeps one mark per row itself.
+struct Row {
+  int firstId, count;
+  int values[3];
+  int Settings::*field;
+};
+constexpr Row kRows[4] = {{IDC_LOGSZ_100, 3, {100, 1000, 10000}, &Settings::LOGSZ},
+                          {IDC_LEVEL_1, 3, {1, 10, 60}, &Settings::LEVEL},
+                          {IDC_BAKSZ_10, 3, {10, 100, 1000}, &Settings::BAKSZ},
+                          {IDC_FIRST_ALL, 2, {1, 0, 0}, &Settings::FIRST}};
+
+struct SettingsState {
+  Settings* settings;
+  LANGID language;
+  std::array<int, 4> chosen{};
+};
+
+void MarkRow(HWND window, const Row& row, int chosen) {
+  for (int i = 0; i < row.count; ++i)
+    CheckDlgButton(window, row.firstId + i, i == chosen ? BST_CHECKED : BST_UNCHECKED);
+}
+
+INT_PTR CALLBACK SettingsProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_INITDIALOG) SetWindowLongPtrW(window, DWLP_USER, lParam);
+  auto* state = reinterpret_cast<SettingsState*>(GetWindowLongPtrW(window, DWLP_USER));
+  if (state == nullptr) return FALSE;
+  if (message == WM_INITDIALOG) {
+    HWND tips =
+        CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT, CW_USEDEFAULT,
+                        CW_USEDEFAULT, CW_USEDEFAULT, window, nullptr, GetModuleHandleW(nullptr), nullptr);
+    for (int r = 0; r < 4; ++r) {
+      // A value that matches no button of its row selects the first one.
+      const Row& row = kRows[r];
+      state->chosen[r] = 0;
+      for (int i = 0; i < row.count; ++i) {
+        if (row.values[i] == state->settings->*row.field) state->chosen[r] = i;
+      }
+      MarkRow(window, row, state->chosen[r]);
+    }
+    for (int id = IDC_LOGSZ_100; id <= IDC_FIRST_CHANGED && tips != nullptr; ++id) {
+      std::wstring text = StringIn(IDS_TIP + id, state->language);
+      if (text.empty()) continue;
+      TTTOOLINFOW tool{};
+      tool.cbSize = sizeof tool;
+      tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+      tool.hwnd = window;
+      tool.uId = reinterpret_cast<UINT_PTR>(GetDlgItem(window, id));
+      tool.lpszText = text.data();
+      SendMessageW(tips, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+    }
+    return TRUE;
+  }
+  if (message != WM_COMMAND) return FALSE;
+  const int id = LOWORD(wParam);
+  if (id == IDOK) {
+    for (int r = 0; r < 4; ++r) state->settings->*kRows[r].field = kRows[r].values[state->chosen[r]];
+  }
+  if (id == IDOK || id == IDCANCEL) {
+    EndDialog(window, id);
+    return TRUE;
+  }
+  for (int r = 0; r < 4; ++r) {
+    const Row& row = kRows[r];
+    if (id >= row.firstId && id < row.firstId + row.count && HIWORD(wParam) == BN_CLICKED) {
+      state->chosen[r] = id - row.firstId;
+      MarkRow(window, row, state->chosen[r]);
+      return TRUE;
+    }
+  }
+  return FALSE;
+}
+
+int CALLBACK StartIn(HWND window, UINT message, LPARAM, LPARAM data) {
+  if (message == BFFM_INITIALIZED) SendMessageW(window, BFFM_SETSELECTIONW, TRUE, data);
+  return 0;
+}
+
+LRESULT CALLBACK SplashProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_PAINT: {
+      PAINTSTRUCT paint;
+      HDC dc = BeginPaint(window, &paint);
+      auto bitmap = reinterpret_cast<HBITMAP>(GetWindowLongPtrW(window, GWLP_USERDATA));
+      HDC memory = CreateCompatibleDC(dc);
+      HGDIOBJ old = SelectObject(memory, bitmap);
+      BITMAP info{};
+      GetObjectW(bitmap, sizeof info, &info);
+      BitBlt(dc, 0, 0, info.bmWidth, info.bmHeight, memory, 0, 0, SRCCOPY);
+      SelectObject(memory, old);
+      DeleteDC(memory);
+      EndPaint(window, &paint);
+      return 0;
+    }
+    case WM_TIMER:
+    case WM_LBUTTONDOWN:
+    case WM_RBUTTONDOWN:
+    case WM_KEYDOWN:
+      DestroyWindow(window);
+      return 0;
+    case WM_DESTROY:
+      DeleteObject(reinterpret_cast<HBITMAP>(GetWindowLongPtrW(window, GWLP_USERDATA)));
+      return 0;
+    default:
+      return DefWindowProcW(window, message, wParam, lParam);
+  }
+}
+
+}  // namespace
+
+void RunAboutBox(LANGID language, HWND owner) { RunDialogIn(IDD_ABOUTBOX, language, owner, AboutProc, 0); }
+
+void RunSettingsDialog(Settings& settings, LANGID language, HWND owner) {
+  SettingsState state{&settings, language, {}};
+  RunDialogIn(IDD_SETTINGS, language, owner, SettingsProc, reinterpret_cast<LPARAM>(&state));
+}
+
+bool PickFolder(HWND owner, const std::string& initial, std::string& chosen) {
+  const std::wstring start = platform::win32::Wide(initial);
+  BROWSEINFOW info{};
+  info.hwndOwner = owner;
+  info.ulFlags = BIF_RETURNONLYFSDIRS | BIF_NEWDIALOGSTYLE;
+  info.lpfn = StartIn;
+  info.lParam = reinterpret_cast<LPARAM>(start.c_str());
+  PIDLIST_ABSOLUTE picked = SHBrowseForFolderW(&info);
+  if (picked == nullptr) return false;
+  wchar_t path[MAX_PATH] = {};
+  const bool named = SHGetPathFromIDListW(picked, path);
+  CoTaskMemFree(picked);
+  if (!named) return false;
+  chosen = platform::win32::Utf8(path);
+  return true;
+}
+
+void ShowSplash(LANGID language, HWND owner, UINT milliseconds) {
+  HBITMAP bitmap = BitmapIn(IDB_SPLASH, language);
+  if (bitmap == nullptr) return;
+  static const wchar_t kClass[] = L"TalvenorSplash";
+  WNDCLASSW windowClass{};
+  windowClass.lpfnWndProc = SplashProc;
+  windowClass.hInstance = GetModuleHandleW(nullptr);
+  windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+  windowClass.lpszClassName = kClass;
+  RegisterClassW(&windowClass);
+  BITMAP info{};
+  GetObjectW(bitmap, sizeof info, &info);
+  // Centred on the screen of the owner.
+  MONITORINFO screen{};
+  screen.cbSize = sizeof screen;
+  GetMonitorInfoW(MonitorFromWindow(owner, MONITOR_DEFAULTTOPRIMARY), &screen);
+  const RECT& area = screen.rcWork;
+  HWND splash =
+      CreateWindowExW(WS_EX_TOOLWINDOW | WS_EX_TOPMOST, kClass, L"", WS_POPUP | WS_BORDER,
+                      (area.left + area.right - info.bmWidth) / 2, (area.top + area.bottom - info.bmHeight) / 2,
+                      info.bmWidth + 2, info.bmHeight + 2, owner, nullptr, GetModuleHandleW(nullptr), nullptr);
+  if (splash == nullptr) {
+    DeleteObject(bitmap);
+    return;
+  }
+  SetWindowLongPtrW(splash, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(bitmap));
+  SetTimer(splash, 1, milliseconds, nullptr);
+  ShowWindow(splash, SW_SHOWNOACTIVATE);
+  UpdateWindow(splash);
+}
+
+}  // namespace talvenor::win32
