@@ -76,6 +76,8 @@ cmp "$c/w/plain.txt" "$c/bk/$generation/plain.txt"
 cmp "$c/w/sub/$japanese" "$c/bk/"*"/$japanese"
 cmp "$c/w/sub/$emoji" "$c/bk/"*"/$emoji"
 cat "$c/st/log.csv"
+# UTF-8 with its byte-order mark, the form a Japanese Excel opens without garbling a name.
+test "$(head -c 3 "$c/st/log.csv" | od -An -tx1 | tr -d ' ')" = efbbbf
 grep -qF "plain.txt,C:\\w\\plain.txt,C:\\bk\\$generation\\plain.txt" "$c/st/log.csv"
 grep -qF "$japanese,C:\\w\\sub\\$japanese,C:\\bk\\" "$c/st/log.csv"
 grep -qF "$emoji,C:\\w\\sub\\$emoji,C:\\bk\\" "$c/st/log.csv"
