@@ -22,6 +22,8 @@ InstallDirRegKey HKCU "Software\${MAKER}\${APPNAME}" "InstallDir"
 ShowInstDetails show
 
 !define MUI_ABORTWARNING
+; No description pane: the list gets the width its Japanese lines need.
+!define MUI_COMPONENTSPAGE_NODESC
 ; The uninstaller speaks the language the installer was run in.
 !define MUI_LANGDLL_REGISTRY_ROOT HKCU
 !define MUI_LANGDLL_REGISTRY_KEY "Software\${MAKER}\${APPNAME}"
