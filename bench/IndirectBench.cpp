@@ -12,7 +12,7 @@
 #include "core/Settings.h"
 #include "detect/ChangeDetector.h"
 #include "detect/MonitorSession.h"
-#include "detect/SessionHost.h"
+#include "IdleHost.h"
 #include "support/RecordingUi.h"
 #include "support/TempDir.h"
 
@@ -20,14 +20,7 @@ using namespace talvenor;
 
 namespace {
 
-class IdleHost : public SessionHost {
- public:
-  void StartTimer(int) override {}
-  void KillTimer() override {}
-  void PullFolderTexts() override {}
-  void SetRunningControls(bool) override {}
-  void HideToTray() override {}
-};
+using bench::IdleHost;
 
 // files plain files in folders of 50, and links links to them, half of them hard links.
 void MakeTree(const std::string& root, int files, int links) {

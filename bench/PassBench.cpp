@@ -12,7 +12,7 @@
 #include "core/Settings.h"
 #include "detect/ChangeDetector.h"
 #include "detect/MonitorSession.h"
-#include "detect/SessionHost.h"
+#include "IdleHost.h"
 #include "detect/SnapshotFile.h"
 #include "detect/SnapshotIndex.h"
 #include "detect/SnapshotTree.h"
@@ -23,14 +23,7 @@ using namespace talvenor;
 
 namespace {
 
-class IdleHost : public SessionHost {
- public:
-  void StartTimer(int) override {}
-  void KillTimer() override {}
-  void PullFolderTexts() override {}
-  void SetRunningControls(bool) override {}
-  void HideToTray() override {}
-};
+using bench::IdleHost;
 
 // A session over BENCH_TREE with its baseline taken.
 struct TreeSession {

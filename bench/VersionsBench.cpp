@@ -17,7 +17,7 @@
 #include "core/AppPaths.h"
 #include "detect/ChangeDetector.h"
 #include "detect/MonitorSession.h"
-#include "detect/SessionHost.h"
+#include "IdleHost.h"
 #include "support/RecordingUi.h"
 #include "support/TempDir.h"
 
@@ -25,6 +25,8 @@ using namespace talvenor;
 namespace fs = std::filesystem;
 
 namespace {
+
+using bench::IdleHost;
 
 constexpr int kGenerations = 1000;
 constexpr int kCopiesEach = 1000;
@@ -97,15 +99,6 @@ void BM_RecordTenThousandCopies(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_RecordTenThousandCopies)->Unit(benchmark::kMillisecond)->UseRealTime();
-
-class IdleHost : public SessionHost {
- public:
-  void StartTimer(int) override {}
-  void KillTimer() override {}
-  void PullFolderTexts() override {}
-  void SetRunningControls(bool) override {}
-  void HideToTray() override {}
-};
 
 // A pass against no snapshot over BENCH_SMALL_TREE, so that every file is copied, into a
 // fresh BENCH_SMALL_BACKUP: the copies, their log lines, the snapshot save and the flush.

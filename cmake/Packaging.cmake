@@ -17,4 +17,7 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-ipafont-gothic")
 # Help and Show log open their files with xdg-open.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils")
+# The package carries the version of the build it packs, read when cpack runs.
+configure_file(${CMAKE_CURRENT_LIST_DIR}/CPackVersion.cmake.in ${CMAKE_BINARY_DIR}/CPackVersion.cmake @ONLY)
+set(CPACK_PROJECT_CONFIG_FILE ${CMAKE_BINARY_DIR}/CPackVersion.cmake)
 include(CPack)

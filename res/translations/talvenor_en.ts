@@ -272,6 +272,42 @@
         <translation>:/splash_en.png</translation>
     </message>
     <message>
+        <source>%1 を開くプログラムが見つかりません。このファイルをご自分で開いてください。</source>
+        <translation>No program was found to open %1. Please open the file yourself.</translation>
+    </message>
+    <message>
+        <source>Talvenor: 監視中</source>
+        <translation>Talvenor: monitoring</translation>
+    </message>
+    <message>
+        <source>Talvenor: 停止中</source>
+        <translation>Talvenor: stopped</translation>
+    </message>
+    <message>
+        <source>最後の変更: なし</source>
+        <translation>Last pass with changes: none</translation>
+    </message>
+    <message>
+        <source>最後の変更: %1</source>
+        <translation>Last pass with changes: %1</translation>
+    </message>
+    <message>
+        <source>今日のコピー: %1 件</source>
+        <translation>Copies made today: %1</translation>
+    </message>
+    <message>
+        <source>コピー待ち: %1 件</source>
+        <translation>Waiting to be copied: %1</translation>
+    </message>
+    <message>
+        <source>Talvenor はウィンドウなしで動いているため(プロセス %1)、ウィンドウを開けません。先に止めてください:
+systemctl --user stop talvenor.service
+(ユーザーサービスでないときは kill %1)</source>
+        <translation>Talvenor is already running without a window (process %1), so its window cannot open. Stop it first:
+systemctl --user stop talvenor.service
+(or kill %1 when it does not run as the user service)</translation>
+    </message>
+    <message>
         <source>%1 のコピーはありません</source>
         <translation>No copies of %1</translation>
     </message>
@@ -425,6 +461,10 @@ renamed to %2. Please delete it yourself.</translation>
     <message>
         <source>%1はコピー中も書き換えられ続けました。最後のコピーを残しましたが、一つの版にそろっていないことがあります</source>
         <translation>%1 kept being rewritten while it was copied. Its last copy was kept, but it may mix more than one version of the file.</translation>
+    </message>
+    <message>
+        <source>途中で止めたため、変更された%1個のファイルはまだコピーされていません。次に変更を比べるときにコピーします</source>
+        <translation>The pass was stopped early: %1 changed files are not copied yet. They will be copied the next time changes are compared.</translation>
     </message>
     <message>
         <source>除外パターンとして読めない行を無視します %1: %2</source>

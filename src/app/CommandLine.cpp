@@ -4,6 +4,8 @@
 #include <array>
 #include <cctype>
 
+#include "BuildVersion.h"
+
 namespace talvenor {
 namespace {
 
@@ -73,6 +75,8 @@ bool ParseCommandLine(const std::vector<std::string>& args, CommandLine& out, st
       out.help = true;
     } else if (word == "--version") {
       out.version = true;
+    } else if (word == "--status") {
+      out.status = true;
     } else if (word == "--xdg-state") {
       out.xdgState = true;
     } else if (Names(word, "--watch")) {
@@ -102,7 +106,7 @@ bool ParseCommandLine(const std::vector<std::string>& args, CommandLine& out, st
       return false;
     }
   }
-  if (out.help || out.version) return true;
+  if (out.help || out.version || out.status) return true;
   if (out.stateDir && out.xdgState) {
     error = "--state-dir and --xdg-state name the same folder; give one";
     return false;
@@ -127,14 +131,15 @@ std::string UsageText() {
          "       talvenor --headless [--once] [--watch DIR] [--backup DIR]\n"
          "                [--state-dir DIR | --xdg-state]\n"
          "       talvenor --versions PATH [--backup DIR] [--state-dir DIR | --xdg-state]\n"
-         "       talvenor --help | --version\n"
+         "       talvenor --status | --help | --version\n"
          "\n"
          "Keeps dated copies of every file that changes in the watched folder.\n"
          "\n"
          "  /S              start monitoring as soon as the window opens\n"
          "  --headless      run without windows: messages go to standard error, each line\n"
          "                  added to log.csv to standard output; SIGINT, SIGTERM or SIGHUP\n"
-         "                  ends it after the pass in progress\n"
+         "                  ends it after the file in progress (the files a pass has not\n"
+         "                  copied yet wait for the next pass that compares)\n"
          "  --once          one pass against the saved snapshot (test2.dat), then exit\n"
          "  --watch DIR     the watched folder for this run, instead of the saved one\n"
          "  --backup DIR    the backup folder for this run, instead of the saved one\n"
@@ -144,6 +149,9 @@ std::string UsageText() {
          "  --versions PATH list the copies of the file PATH, newest first: the time of the\n"
          "                  pass, the size and the copy's path, separated by tabs; status 1\n"
          "                  when there is none. Only reads, so it runs beside a monitor\n"
+         "  --status        tell whether an instance runs for this user: monitoring or\n"
+         "                  stopped, its folders, its last pass with changes, the copies\n"
+         "                  made today and those waiting; exit status 0 when one runs\n"
          "  --help          show this text\n"
          "  --version       show the version\n"
          "\n"
@@ -153,6 +161,6 @@ std::string UsageText() {
          "2 usage error, 3 Start refused, 4 another instance is running.\n";
 }
 
-std::string VersionText() { return "Talvenor Version 1.0\n"; }
+std::string VersionText() { return "talvenor " TALVENOR_BUILD_VERSION "\n"; }
 
 }  // namespace talvenor

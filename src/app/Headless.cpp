@@ -9,6 +9,7 @@
 #include "app/MonitorApp.h"
 #include "app/SettingsStore.h"
 #include "app/StateFolder.h"
+#include "app/StatusFile.h"
 #include "app/TerminalHost.h"
 #include "app/TerminalUi.h"
 #include "app/EngineText.h"
@@ -17,6 +18,7 @@
 #include "backup/BackupStore.h"
 #include "changelog/ChangeLog.h"
 #include "core/AppPaths.h"
+#include "core/Messages.h"
 #include "detect/ChangeDetector.h"
 #include "detect/MonitorSession.h"
 #include "platform/FileSystem.h"
@@ -44,6 +46,8 @@ int RunSession(const CommandLine& command, Settings& settings) {
   if (command.once) {
     session.Log().OpenOrTerminate(paths.g_logPath);
     session.DetectChanges(std::string(settings.DIR1), 1);
+    if (const int left = session.Detector().LastLeftCount(); left > 0)
+      ui.ShowNotice(msg::Format(msg::kFilesLeftForNextPass, {std::to_string(left)}));
     // No later tick tries a refused copy again here, so a full or missing backup side is told now.
     BackupOutage(settings, ui)
         .PassEnded(session.Detector().LastBackupFailures(), session.Backup().SmallestRefusedCopy(),
@@ -52,12 +56,24 @@ int RunSession(const CommandLine& command, Settings& settings) {
     return kExitDone;
   }
 
+  // `talvenor --status` reads what this run does; the file goes with it.
+  host.onStatus = [](const InstanceStatus& status) { WriteStatusFile(status, "headless"); };
+  InstanceStatus starting;
+  starting.watch = settings.DIR1;
+  starting.backup = settings.DIR2;
+  WriteStatusFile(starting, "headless");
+  struct Remove {
+    ~Remove() { RemoveStatusFile(); }
+  } removeAtEnd;
   session.StartMonitoring();
   if (!session.IsRunning()) return kExitStartRefused;
   session.Log().OpenOrTerminate(paths.g_logPath);
   ui.ShowNotice("monitoring " + settings.DIR1 + ", copies to " + settings.DIR2 + ", every " +
                 std::to_string(std::max(1, settings.LEVEL)) + " s; log.csv and test2.dat in " + paths.Folder());
-  host.Run([&session] { session.OnMonitorTick(); });
+  host.Run([&session] { session.OnMonitorTick(); }, [&session] { session.OnSaveTimer(); });
+  // A signal ends a pass after the file in progress; what it left waits for the next run.
+  if (const int left = session.Detector().LastLeftCount(); left > 0)
+    ui.ShowNotice(msg::Format(msg::kFilesLeftForNextPass, {std::to_string(left)}));
   session.Log().Close();
   session.StopWatcher();
   host.KillTimer();
@@ -85,6 +101,7 @@ int RunHeadless(int argc, char** argv) {
     std::cout << VersionText();
     return kExitDone;
   }
+  if (command.status) return PrintStatus(std::cout);
 
   // Only reads: no guard, so it answers beside a running monitor.
   if (command.versions) {
@@ -92,9 +109,16 @@ int RunHeadless(int argc, char** argv) {
     return RunVersions(command, store.Load());
   }
 
-  // Same guard as the windowed program, which ends silently; the status tells a script.
+  // Same guard as the windowed program; one line tells a person, the status a script.
   platform::InstanceLock guard;
-  if (!guard.Acquire(CMonitorApp::kMutexName)) return kExitOtherInstance;
+  if (!guard.Acquire(CMonitorApp::kMutexName)) {
+    const RunningInstance running = FindRunningInstance();
+    const std::string mode = ModeWords(running);
+    std::cerr << "talvenor: another instance is already running for this user";
+    if (running.pid > 0) std::cerr << " (process " << running.pid << (mode.empty() ? "" : ", " + mode) << ")";
+    std::cerr << "; talvenor --status tells what it does\n";
+    return kExitOtherInstance;
+  }
 
   // The settings file is read, never written: --watch and --backup hold for this run only.
   const SettingsStore store(CMonitorApp::ApplicationNameFrom(argc > 0 && argv[0] ? argv[0] : "talvenor"));

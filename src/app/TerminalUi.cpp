@@ -3,6 +3,7 @@
 #include <cstdlib>
 
 #include "app/EngineText.h"
+#include "platform/TerminationSignals.h"
 
 namespace talvenor {
 namespace {
@@ -22,6 +23,12 @@ void TerminalUi::ShowMessage(const std::string& text, MessageIcon) {
   PrintLine(m_err, "talvenor: ", TranslateEngineText(text));
 }
 
+void TerminalUi::ShowFolderMessage(const std::string& text, const std::string& folder, MessageIcon) {
+  std::string line = TranslateEngineText(text);
+  for (char& c : line) c = c == '\n' ? ' ' : c;
+  PrintLine(m_err, "talvenor: ", folder + ": " + line);
+}
+
 void TerminalUi::ShowNotice(const std::string& text) { PrintLine(m_err, "talvenor: ", TranslateEngineText(text)); }
 
 bool TerminalUi::AskOkCancel(const std::string& text, MessageIcon) {
@@ -34,6 +41,8 @@ void TerminalUi::InsertRow(int, const std::string&, const std::string&, const st
 void TerminalUi::DeleteRow(int) {
   if (m_rows > 0) --m_rows;
 }
+
+bool TerminalUi::PassShouldEnd() { return platform::TerminationSignalPending(); }
 
 void TerminalUi::LogLineWritten(const std::string& line) {
   // The log's own line end ("\r\n" or "\n") is not the terminal's.

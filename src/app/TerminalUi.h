@@ -13,6 +13,8 @@ class TerminalUi : public UiPort {
   explicit TerminalUi(std::FILE* out = stdout, std::FILE* err = stderr) : m_out(out), m_err(err) {}
 
   void ShowMessage(const std::string& text, MessageIcon icon) override;
+  // "talvenor: <folder>: <text>" on one line.
+  void ShowFolderMessage(const std::string& text, const std::string& folder, MessageIcon icon) override;
   // Nobody is there to answer: the question is printed and taken as OK.
   bool AskOkCancel(const std::string& text, MessageIcon icon) override;
 
@@ -31,6 +33,8 @@ class TerminalUi : public UiPort {
   bool ProgressCancelRequested() const override { return false; }
   void ProgressClose() override {}
 
+  // SIGINT, SIGTERM or SIGHUP waiting: the pass ends after the file in progress.
+  bool PassShouldEnd() override;
   void LogLineWritten(const std::string& line) override;
   [[noreturn]] void Terminate(int status) override;
 

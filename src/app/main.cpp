@@ -31,10 +31,13 @@ int main(int argc, char** argv) {
   int windowArgc = static_cast<int>(windowArgv.size()) - 1;
 
   talvenor::CMonitorApp app(windowArgc, windowArgv.data());
-  // The guard is taken before Qt starts, so a refused second copy never needs a display.
-  return app.Run([&windowArgc, &windowArgv](talvenor::SettingsStore& store, bool enableSplash,
-                                            const std::vector<std::string>& programArgs) {
+  // The guard is taken before Qt starts, so a refused second copy needs a display only to say
+  // that the copy running has no window.
+  const int status = app.Run([&windowArgc, &windowArgv](talvenor::SettingsStore& store, bool enableSplash,
+                                                        const std::vector<std::string>& programArgs) {
     QApplication qtApp(windowArgc, windowArgv.data());
     talvenor::ui::RunMainWindow(store, enableSplash, programArgs);
   });
+  if (app.RefusedAsSecondInstance()) talvenor::ui::TellWhyNoWindow(windowArgc, windowArgv.data());
+  return status;
 }

@@ -45,7 +45,10 @@ int EnterLevel(const platform::FolderHandle& parent, const std::string& name, bo
   // Denied or not ready is reported yet counted as emptied: the removal of the folder then
   // fails and says so.
   const int code = folder.IsOpen() ? platform::kSearchOk : platform::DirReader::CodeForErrno(errno, listedByParent);
-  switch (ReportSearchCode(code, ui)) {
+  // The terminal names the folder from the generation down; the window shows the text alone.
+  std::string where;
+  for (const Level& outer : levels) where += outer.name + "/";
+  switch (ReportSearchCode(code, ui, where + name)) {
     case SearchOutcome::Walk:
       break;
     case SearchOutcome::Skip:
@@ -94,7 +97,7 @@ int BackupStore::EmptyFolder(const std::string& folder) {
   const std::string path = WithoutTrailingSeparator(folder);
   const platform::FolderHandle parent = platform::FolderHandle::Open(platform::ParentFolder(path));
   if (!parent.IsOpen()) {
-    ReportSearchCode(platform::DirReader::CodeForErrno(errno, false), m_ui);
+    ReportSearchCode(platform::DirReader::CodeForErrno(errno, false), m_ui, path);
     return 0;
   }
   return EmptyLevel(parent, LastName(path), false);

@@ -45,6 +45,9 @@ inline constexpr const char* kCopiesWaiting = TALVENOR_TEXT(
     "バックアップ先%1にコピーできません(ディスクがいっぱいか、フォルダがありません)。書き込めるようになりしだいコピーします");
 inline constexpr const char* kKeptChanging = TALVENOR_TEXT(
     "%1はコピー中も書き換えられ続けました。最後のコピーを残しましたが、一つの版にそろっていないことがあります");
+// %1: how many changed files a pass ended by Stop or Quit did not copy.
+inline constexpr const char* kFilesLeftForNextPass = TALVENOR_TEXT(
+    "途中で止めたため、変更された%1個のファイルはまだコピーされていません。次に変更を比べるときにコピーします");
 
 // The change log.
 inline constexpr const char* kLogSizeControl =
@@ -57,7 +60,7 @@ inline constexpr const char* kAll[] = {
     kAccessDenied,  kDiskNotReady,       kError,        kCannotWriteFile, kFolderSizeTitle, kFolderSizeText,
     kFolderTooLarge, kCheckFolders,      kWatchLimitReached, kSameFolders, kCannotRemoveFolder, kRenamed,
     kNotRenamed,    kLogSizeControl,     kDiskFullFormat, kLogCannotOpen, kFolderOutOfReach, kCopiesWaiting,
-    kKeptChanging,  kIgnoreLineUnreadable, kIgnoreFileUnreadable,
+    kKeptChanging,  kIgnoreLineUnreadable, kIgnoreFileUnreadable, kFilesLeftForNextPass,
 };
 
 // The text with %1 to %9 replaced by the values, in one pass: a value holding "%1" stays as it is.

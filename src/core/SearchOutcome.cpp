@@ -5,20 +5,20 @@
 
 namespace talvenor {
 
-SearchOutcome ReportSearchCode(int code, UiPort& ui) {
+SearchOutcome ReportSearchCode(int code, UiPort& ui, const std::string& folder) {
   switch (code) {
     case platform::kSearchOk:
       return SearchOutcome::Walk;
     case platform::kSearchAccessDenied:
-      ui.ShowMessage(msg::kAccessDenied);
+      ui.ShowFolderMessage(msg::kAccessDenied, folder);
       return SearchOutcome::Skip;
     case platform::kSearchNotFound:
       return SearchOutcome::Skip;
     case platform::kSearchNotReady:
-      ui.ShowMessage(msg::kDiskNotReady);
+      ui.ShowFolderMessage(msg::kDiskNotReady, folder);
       return SearchOutcome::Skip;
     default:
-      ui.ShowMessage(msg::kError);
+      ui.ShowFolderMessage(msg::kError, folder);
       return SearchOutcome::Fail;
   }
 }

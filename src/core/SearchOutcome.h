@@ -1,6 +1,8 @@
 #pragma once
 // What a walk does once a folder's listing was asked for: the scan and the emptying of a
 // generation folder answer the same codes with the same messages.
+#include <string>
+
 #include "core/UiPort.h"
 
 namespace talvenor {
@@ -11,7 +13,7 @@ enum class SearchOutcome {
   Fail,  // any other error: the level ends with failure
 };
 
-// Shows the code's message, if it has one, and says what to do next.
-SearchOutcome ReportSearchCode(int code, UiPort& ui);
+// Shows the code's message about folder, if it has one, and says what to do next.
+SearchOutcome ReportSearchCode(int code, UiPort& ui, const std::string& folder);
 
 }  // namespace talvenor

@@ -1,15 +1,18 @@
 #include "detect/ChangeDetector.h"
 
+#include <future>
 #include <map>
 #include <optional>
 #include <utility>
 
 #include "backup/BackupStore.h"
 #include "changelog/ChangeLog.h"
+#include "core/Messages.h"
 #include "detect/FolderScanner.h"
 #include "detect/SnapshotFile.h"
 #include "detect/SnapshotIndex.h"
 #include "detect/TreeSplice.h"
+#include "platform/LockedFile.h"
 #include "platform/DirReader.h"
 #include "platform/FileTime.h"
 #include "platform/PathText.h"
@@ -19,6 +22,8 @@ namespace {
 
 constexpr const char* kEndMarker = "<END>";
 constexpr const char* kStartMarker = "<START>";
+// Well below the tenth of a second in which a window must answer.
+constexpr auto kBreathInterval = std::chrono::milliseconds(15);
 
 class RunningFlag {
  public:
@@ -30,6 +35,16 @@ class RunningFlag {
  private:
   bool& m_flag;
 };
+
+// One system call (the syncfs of many copies, the fsync of a large snapshot) can take longer
+// than a window may wait: it runs on a helper thread while this one lets the window answer.
+// work must not reach the user interface.
+template <typename Work>
+auto WhileBreathing(Work work, const std::function<void()>& breathe) {
+  auto done = std::async(std::launch::async, std::move(work));
+  while (done.wait_for(kBreathInterval) != std::future_status::ready) breathe();
+  return done.get();
+}
 
 // The files of each folder of fresh that old (the same folder before) does not hold.
 void CompareWithTree(FolderNode& fresh, const FolderNode* old, std::vector<Change>& changes) {
@@ -88,6 +103,17 @@ ChangeDetector::ChangeDetector(const AppPaths& paths, FolderScanner& scanner, Ba
                                UiPort& ui)
     : m_paths(paths), m_scanner(scanner), m_backup(backup), m_log(log), m_ui(ui), m_ignore(ui) {
   m_scanner.SetLeaveOut([this](FolderNode& folder) { LeaveOutOwnFiles(folder); });
+  m_scanner.SetBreathe([this] { Breathe(); });
+}
+
+bool ChangeDetector::Breathe() {
+  const auto now = std::chrono::steady_clock::now();
+  if (m_running && now - m_lastBreath >= kBreathInterval) {
+    m_ui.LetInputThrough();
+    if (m_ui.PassShouldEnd()) m_endRequested = true;
+    m_lastBreath = std::chrono::steady_clock::now();
+  }
+  return !m_endRequested;
 }
 
 void ChangeDetector::DetectChanges(const std::string& path, int mode) { Pass(path, mode, nullptr); }
@@ -103,20 +129,30 @@ void ChangeDetector::Pass(const std::string& path, int mode, const platform::Tou
   RunningFlag running(m_running);
   m_lastChanges = 0;
   m_backupFailures = 0;
+  m_lastLeft = 0;
+  m_lastCopies = 0;
+  m_endRequested = false;
+  m_lastBreath = std::chrono::steady_clock::now();
+  m_lastPassChanged = false;
   m_log.BeginPass();
 
   std::string folder = path;
   if (folder.empty() || folder.back() != platform::kSeparator) folder += platform::kSeparator;
-  // Held only while the file is the one this program saved: anyone else's file is read.
-  if (m_held &&
-      (m_held->path.str() != folder || !m_heldFile || platform::IdentifyFile(m_paths.g_snapshotPath) != m_heldFile))
-    m_held.reset();
+  // Held only while the file is the one this program read or saved: anyone else's file is read.
+  if (m_held && (m_held->path.str() != folder || !m_heldFileKnown ||
+                 platform::IdentifyFile(m_paths.g_snapshotPath) != m_heldFile))
+    DropHeld();
   // New patterns apply to the whole tree at once: the held scan followed the old ones.
   const bool ignoreChanged = m_ignore.Refresh(folder);
   m_scanner.SetIgnoreRules(m_ignore.Rules(), folder);
   if (ignoreChanged && m_onIgnoreChanged) m_onIgnoreChanged();
-  if (touched != nullptr && m_held && !ignoreChanged && SplicePass(mode, *touched)) return;
-  WholePass(folder, mode, nullptr);
+  if (touched == nullptr || !m_held || ignoreChanged || !SplicePass(mode, *touched)) WholePass(folder, mode, nullptr);
+  // The next pass reads what was saved, so the files left are found again wherever they are;
+  // what this pass copied is saved first, not left for a deferred save.
+  if (m_lastLeft > 0) {
+    if (m_unsaved && m_held) Save(true);
+    DropHeld();
+  }
 }
 
 void ChangeDetector::AdoptBaseline(const std::string& path, std::unique_ptr<FolderNode> listed) {
@@ -124,7 +160,10 @@ void ChangeDetector::AdoptBaseline(const std::string& path, std::unique_ptr<Fold
   RunningFlag running(m_running);
   m_lastChanges = 0;
   m_backupFailures = 0;
-  m_held.reset();
+  m_lastLeft = 0;
+  m_endRequested = false;
+  m_lastPassChanged = false;
+  DropHeld();
   WholePass(path + platform::kSeparator, 0, std::move(listed));
 }
 
@@ -165,9 +204,9 @@ bool ChangeDetector::SplicePass(int mode, const platform::TouchedFolders& touche
   m_log.EndPass();
   if (mode == 1 && m_lastChanges == 0 && !splice.MayHaveChanged()) return true;
   if (save) {
-    Save(true);
+    Keep(true);
   } else {
-    m_held.reset();  // the file keeps the older scan; so must the next pass
+    DropHeld();  // the file keeps the older scan; so must the next pass
   }
   return true;
 }
@@ -180,7 +219,10 @@ void ChangeDetector::WholePass(const std::string& folder, int mode, std::unique_
   bool loadedWhole = true;
   if (!previous) {
     // A damaged file leaves only the records read before the damage: those are compared.
+    m_heldFile = platform::IdentifyFile(m_paths.g_snapshotPath);
     loadedWhole = LoadSnapshot(m_paths.g_snapshotPath, g_currentSnapshot) != 0;
+    // Replaced while it was read: which file the records came from is not known.
+    m_heldFileKnown = platform::IdentifyFile(m_paths.g_snapshotPath) == m_heldFile;
     ClearPreviousSnapshot();
     g_previousSnapshot = std::move(g_currentSnapshot);
     ClearCurrentSnapshot();
@@ -199,7 +241,6 @@ void ChangeDetector::WholePass(const std::string& folder, int mode, std::unique_
       *fresh, [this](const FolderNode& node) { m_scanner.Report(node); }, [](const FolderNode&, const FileRecord&) {});
 
   std::vector<Change> found;
-  bool same = false;
   if (mode == 1) {
     if (previous) {
       CompareWithTree(*fresh, previous.get(), found);
@@ -207,37 +248,70 @@ void ChangeDetector::WholePass(const std::string& folder, int mode, std::unique_
     } else {
       CompareWithFile(*fresh, SnapshotIndex(g_previousSnapshot), found);
     }
-    same = loadedWhole && found.empty() &&
-           (previous ? SameRecords(*fresh, *previous) : SameAsFile(*fresh, g_previousSnapshot));
   }
-  previous.reset();
-  ClearPreviousSnapshot();
   m_held = std::move(fresh);
   m_indirect.Adopt(*m_held);
 
   bool save = true;
   if (mode == 1) save = BackUp(found);
   m_log.EndPass();
-  // A file that already holds exactly this scan is not written again: the same bytes, without
-  // a rewrite and an fsync of the whole snapshot at every pass that finds nothing.
-  if (mode == 1 && same && m_lastChanges == 0) save = false;
-  if (save) {
-    Save(whole);
-  } else if (!same) {
-    m_held.reset();
+  // Compared once the changes that got no copy are out again: a file that stays unreadable is
+  // found at every pass and changes nothing. What already holds exactly this scan is not
+  // written again, nor marked unsaved.
+  const bool unchanged = mode == 1 && save && loadedWhole &&
+                         (previous ? SameRecords(*m_held, *previous) : SameAsFile(*m_held, g_previousSnapshot));
+  previous.reset();
+  ClearPreviousSnapshot();
+  if (!save) {
+    DropHeld();  // the file keeps the older scan; so must the next pass
+  } else if (!unchanged || (!whole && m_unsaved)) {
+    Keep(whole);
   }
-  if (!whole) m_held.reset();  // what the scan did not reach is not known: the next one looks
+  if (!whole) DropHeld();  // what the scan did not reach is not known: the next one looks
   ClearCurrentSnapshot();
+}
+
+void ChangeDetector::Keep(bool whole) {
+  m_lastPassChanged = true;
+  // A partial scan is dropped after the pass, so it is saved now.
+  if (m_deferSaves && whole) {
+    m_unsaved = true;
+  } else {
+    Save(whole);
+  }
+}
+
+void ChangeDetector::SaveHeldSnapshot() {
+  if (m_running || !m_unsaved || !m_held) return;
+  // The failure message runs a nested loop: no pass may start inside the save.
+  RunningFlag running(m_running);
+  if (!m_heldFileKnown || platform::IdentifyFile(m_paths.g_snapshotPath) != m_heldFile) {
+    DropHeld();
+    return;
+  }
+  Save(true);
 }
 
 void ChangeDetector::Save(bool whole) {
   m_paths.RemoveLeftTemporaries();
   const auto produce = [this](const std::function<bool(std::string_view)>& put) { return EncodeTree(*m_held, put); };
-  if (SaveSnapshotPieces(m_paths.g_snapshotPath, produce, m_ui) != 0 && whole) {
+  // Nothing the window may do meanwhile touches the held tree: Stop and Quit wait for the pass.
+  const bool saved =
+      WhileBreathing([&] { return platform::ReplaceFileAtomically(m_paths.g_snapshotPath, produce); }, [this] { Breathe(); });
+  // As SaveSnapshotPieces says it, from this thread: the older file is still whole.
+  if (!saved) m_ui.ShowMessage(msg::kCannotWriteFile);
+  if (saved && whole) {
     m_heldFile = platform::IdentifyFile(m_paths.g_snapshotPath);
+    m_heldFileKnown = true;
+    m_unsaved = false;
   } else {
-    m_held.reset();
+    DropHeld();
   }
+}
+
+void ChangeDetector::DropHeld() {
+  m_held.reset();
+  m_unsaved = false;
 }
 
 void ChangeDetector::LeaveOutEverywhere(FolderNode& folder) const {
@@ -268,6 +342,12 @@ bool ChangeDetector::BackUp(const std::vector<Change>& changes, const std::set<s
   m_backupFailures = 0;
 
   for (const Change& change : changes) {
+    if (!Breathe()) {
+      // Asked to end: what is not copied yet stays a change for the next pass.
+      notCopied[change.folder].push_back(change.file);
+      ++m_lastLeft;
+      continue;
+    }
     const FileRecord& file = change.folder->files[change.file];
     const std::string& folder = change.folder->path.str();
     if (m_unreadable.PassOver(ToElement(*change.folder, file))) {
@@ -289,6 +369,7 @@ bool ChangeDetector::BackUp(const std::vector<Change>& changes, const std::set<s
       m_retryFolders.insert(folder);
     }
     anyCopied = anyCopied || copied;
+    if (copied) ++m_lastCopies;
     if (!endMarkerWritten) m_log.LogPassMarker(generationName, kEndMarker);
     // Old generations make room only for one that holds a copy: a pass that copies nothing
     // must never push real backups out.
@@ -310,7 +391,7 @@ bool ChangeDetector::BackUp(const std::vector<Change>& changes, const std::set<s
   for (auto& [folder, files] : notCopied) EraseFiles(*folder, files);
   if (!endMarkerWritten) return true;
   // The snapshot must never claim a copy that a power cut could still take away.
-  return m_backup.FlushCopies();
+  return WhileBreathing([this] { return m_backup.FlushCopies(); }, [this] { Breathe(); });
 }
 
 }  // namespace talvenor

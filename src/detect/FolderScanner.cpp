@@ -1,5 +1,6 @@
 #include "detect/FolderScanner.h"
 
+#include <chrono>
 #include <condition_variable>
 #include <thread>
 
@@ -10,6 +11,14 @@
 #include "platform/PathText.h"
 
 namespace talvenor {
+namespace {
+
+// A folder of many thousand files is one listing: the window still answers within it.
+constexpr unsigned kEntriesBetweenBreaths = 512;
+// How long the asking thread waits for helpers before it lets the window answer.
+constexpr auto kBreathInterval = std::chrono::milliseconds(15);
+
+}  // namespace
 
 void FolderScanner::SetLevelPath(int level, const std::string& path) { m_levelPath.at(level) = SharedFolder(path); }
 
@@ -32,7 +41,7 @@ bool FolderScanner::Report(const FolderNode& node) {
       m_ui.ShowNotice(msg::Format(msg::kFolderOutOfReach, {node.path.str()}));
     return true;
   }
-  return ReportSearchCode(node.code, m_ui) != SearchOutcome::Fail;
+  return ReportSearchCode(node.code, m_ui, node.path.str()) != SearchOutcome::Fail;
 }
 
 void FolderScanner::ListOne(FolderNode& node, std::vector<FolderNode*>& found) const {
@@ -55,7 +64,9 @@ void FolderScanner::Fill(FolderNode& node, std::vector<FolderNode*>& found) cons
   std::string relative = filtered ? path.substr(m_ignoreRoot.size()) : std::string();
   const std::size_t base = relative.size();
   platform::DirEntry entry;
+  unsigned entries = 0;
   while (reader.Next(entry)) {
+    if (++entries % kEntriesBetweenBreaths == 0) Breathe();
     if (filtered) {
       relative.resize(base);
       relative += entry.name;
@@ -100,7 +111,12 @@ void FolderScanner::AddFile(FolderNode& parent, platform::DirEntry&& entry, plat
         {file.name, entry.size, entry.writeTime, entry.device, entry.inode, entry.otherNames, true});
 }
 
+void FolderScanner::Breathe() const {
+  if (m_breathe && std::this_thread::get_id() == m_listingThread) m_breathe();
+}
+
 void FolderScanner::List(FolderNode& node, bool deep) const {
+  m_listingThread = std::this_thread::get_id();
   node.files.clear();
   node.children.clear();
   node.indirect.clear();
@@ -115,11 +131,19 @@ void FolderScanner::ListBelow(std::vector<FolderNode*> pending) const {
   std::mutex mutex;
   std::condition_variable ready;
   int busy = 0;
-  const auto work = [&] {
+  const auto work = [&](bool asking) {
     std::vector<FolderNode*> found;
     std::unique_lock lock(mutex);
     for (;;) {
-      ready.wait(lock, [&] { return !pending.empty() || busy == 0; });
+      const auto more = [&] { return !pending.empty() || busy == 0; };
+      if (!asking) {
+        ready.wait(lock, more);
+      } else if (!ready.wait_for(lock, kBreathInterval, more)) {
+        lock.unlock();
+        Breathe();
+        lock.lock();
+        continue;
+      }
       if (pending.empty()) return;
       FolderNode* node = pending.back();
       pending.pop_back();
@@ -127,6 +151,7 @@ void FolderScanner::ListBelow(std::vector<FolderNode*> pending) const {
       lock.unlock();
       found.clear();
       ListOne(*node, found);
+      if (asking) Breathe();
       lock.lock();
       --busy;
       pending.insert(pending.end(), found.rbegin(), found.rend());
@@ -134,8 +159,8 @@ void FolderScanner::ListBelow(std::vector<FolderNode*> pending) const {
     }
   };
   std::vector<std::thread> helpers;
-  for (unsigned i = 1; i < m_threads && !pending.empty(); ++i) helpers.emplace_back(work);
-  work();
+  for (unsigned i = 1; i < m_threads && !pending.empty(); ++i) helpers.emplace_back(work, false);
+  work(true);
   for (std::thread& helper : helpers) helper.join();
 }
 

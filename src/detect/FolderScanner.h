@@ -8,6 +8,7 @@
 #include <mutex>
 #include <set>
 #include <string>
+#include <thread>
 
 #include "core/UiPort.h"
 #include "detect/IgnoreRules.h"
@@ -59,6 +60,10 @@ class FolderScanner {
   static FolderNode* AddSubfolder(FolderNode& parent, const std::string& name);
   static void AddFile(FolderNode& parent, platform::DirEntry&& entry, platform::LocalFileTimes& times);
 
+  // Called now and then on the thread that asked for a listing, never on a helper: a long walk
+  // lets the window answer.
+  void SetBreathe(std::function<void()> breathe) { m_breathe = std::move(breathe); }
+
   // Threads of a deep listing (two cores by default; one for tests of the order).
   void SetThreads(unsigned threads) { m_threads = threads == 0 ? 1 : threads; }
 
@@ -67,6 +72,8 @@ class FolderScanner {
   void ListOne(FolderNode& node, std::vector<FolderNode*>& found) const;
   void Fill(FolderNode& node, std::vector<FolderNode*>& found) const;
   void ListBelow(std::vector<FolderNode*> pending) const;
+  // m_breathe, when on the thread that asked for the listing.
+  void Breathe() const;
 
   UiPort& m_ui;
   std::array<SharedFolder, kDeepestLevel + 1> m_levelPath;
@@ -76,6 +83,8 @@ class FolderScanner {
   std::string m_ignoreRoot;
   std::function<bool(FolderNode&)> m_beforeListing;
   std::function<void(FolderNode&)> m_afterListing;
+  std::function<void()> m_breathe;
+  mutable std::thread::id m_listingThread;
   // A folder deeper than the deepest level, or whose path the system refuses, is left out
   // and the walk goes on; the user hears of each such folder once.
   std::set<std::string> m_outOfReach;

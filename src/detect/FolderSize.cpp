@@ -37,13 +37,20 @@ class ListedFolders {
     std::lock_guard lock(m_mutex);
     m_listed.insert(&node);
   }
-  void WaitFor(const FolderNode& node) {
+  // A listing can take seconds (a cold disk, a folder of many files): the window is served
+  // meanwhile. False when the user cancelled while a subfolder was waited for; the watched
+  // folder's own listing cannot be cancelled, like a walk that never meets a subfolder.
+  bool WaitFor(const FolderNode& node, UiPort& ui, bool cancellable) {
     std::unique_lock lock(m_mutex);
     while (m_listed.count(&node) == 0) {
       lock.unlock();
+      if (cancellable && ui.ProgressCancelRequested()) return false;
+      ui.ProgressWait();
+      if (cancellable && ui.ProgressCancelRequested()) return false;
       std::this_thread::sleep_for(std::chrono::milliseconds(2));
       lock.lock();
     }
+    return true;
   }
 
  private:
@@ -55,7 +62,7 @@ class ListedFolders {
 // walk: the same window, the same moments to cancel.
 std::int64_t SumListed(const FolderNode& node, UiPort& ui, ListedFolders& listed) {
   ++g_folderCounter;
-  listed.WaitFor(node);
+  if (!listed.WaitFor(node, ui, node.level > 0)) return -1;
   if (node.code != platform::kSearchOk) return 0;
   std::uint64_t total = 0;
   for (const FileRecord& file : node.files) total += file.size;
@@ -124,6 +131,8 @@ std::int64_t GetFolderSize(const std::string& folder, UiPort& ui, FolderNode& tr
     return true;
   });
   scanner.SetAfterListing([&](FolderNode& node) { listed.Add(node); });
+  // The window is let in before the walk, which may keep it waiting for the first listing.
+  ui.ProgressWait();
   // The listing runs ahead on two threads while this one serves the progress window.
   std::thread walk([&] { scanner.List(tree, true); });
   const std::int64_t size = SumListed(tree, ui, listed);

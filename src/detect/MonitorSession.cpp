@@ -13,6 +13,7 @@
 #include "detect/SnapshotTree.h"
 #include "detect/WatcherThread.h"
 #include "platform/FileSystem.h"
+#include "platform/FileTime.h"
 #include "platform/PathText.h"
 
 namespace talvenor {
@@ -67,7 +68,12 @@ MonitorSession::MonitorSession(Settings& settings, const AppPaths& paths, UiPort
   });
 }
 
-MonitorSession::~MonitorSession() { StopWatcher(); }
+// Nothing is saved here: a window torn down without Quit could not show a failure. The file
+// then keeps an older scan, which costs copies again at worst.
+MonitorSession::~MonitorSession() {
+  m_watcher->Stop();
+  g_monitoring = 0;
+}
 
 BackupStore& MonitorSession::Backup() { return *m_backup; }
 ChangeLog& MonitorSession::Log() { return *m_log; }
@@ -78,14 +84,54 @@ bool MonitorSession::IsStarting() const { return m_state == State::Checking; }
 bool MonitorSession::IsPassRunning() const { return m_detector->IsRunning(); }
 bool MonitorSession::IsRunning() const { return m_state == State::Running; }
 
-void MonitorSession::DetectChanges(const std::string& path, int mode) { m_detector->DetectChanges(path, mode); }
+void MonitorSession::DetectChanges(const std::string& path, int mode) {
+  m_detector->DetectChanges(path, mode);
+  NoteUnsavedSnapshot();
+  AfterPass();
+}
+
+void MonitorSession::EndPassEarly() { m_detector->RequestEnd(); }
+
+void MonitorSession::UpdateStatus() {
+  InstanceStatus status = m_status;
+  status.monitoring = m_state == State::Running;
+  status.watch = m_settings.DIR1;
+  status.backup = m_settings.DIR2;
+  const std::string stamp = platform::FormatStamp(platform::GetLocalTime());
+  const std::string today = stamp.substr(0, 4) + "-" + stamp.substr(4, 2) + "-" + stamp.substr(6, 2);
+  if (status.day != today) {
+    status.day = today;
+    status.copiesToday = 0;
+  }
+  // Taken once from each pass that has ended.
+  if (!m_detector->IsRunning() && !m_passCounted) {
+    m_passCounted = true;
+    status.copiesToday += m_detector->LastCopyCount();
+    status.waiting = m_detector->LastBackupFailures() + m_detector->LastLeftCount();
+    if (m_detector->LastChangeCount() > 0)
+      status.lastChangePass = today + " " + stamp.substr(8, 2) + ":" + stamp.substr(10, 2) + ":" + stamp.substr(12, 2);
+  }
+  if (status == m_status) return;
+  m_status = status;
+  m_host.StatusChanged(m_status);
+}
+
+void MonitorSession::AfterPass() {
+  m_passCounted = false;
+  UpdateStatus();
+  if (!m_stopAfterPass || m_detector->IsRunning()) return;
+  m_stopAfterPass = false;
+  StopMonitoring();
+  if (const int left = m_detector->LastLeftCount(); left > 0)
+    m_ui.ShowNotice(msg::Format(msg::kFilesLeftForNextPass, {std::to_string(left)}));
+}
 
 int MonitorSession::CheckStartFolders() {
   const std::string& watch = m_settings.DIR1;
   const std::string& backup = m_settings.DIR2;
   const bool accepted = !watch.empty() && !backup.empty() && m_backup->CheckFolderPair(watch, backup) != 0 &&
                         FolderPresent(watch) && FolderPresent(backup);
-  if (!accepted) m_ui.ShowMessage(msg::kCheckFolders);
+  if (!accepted) m_ui.ShowFolderMessage(msg::kCheckFolders, "watched " + watch + ", backup " + backup);
   return accepted ? 1 : 0;
 }
 
@@ -131,18 +177,29 @@ void MonitorSession::StartMonitoring() {
   m_backup->RemoveCopyLeftovers();
   m_backup->PinBackupDisk();
   if (baseline) m_detector->AdoptBaseline(m_settings.DIR1, std::move(baseline));
+  m_detector->DeferSaves(true);
   m_host.StartTimer(TimerMilliseconds(m_settings.LEVEL));
   m_host.HideToTray();
   m_state = State::Running;
+  UpdateStatus();
 }
 
 void MonitorSession::StopMonitoring() {
   if (m_state != State::Running) return;
+  // A pass lets the window answer while it works: it ends after the file in progress, and
+  // the session stops then, never under it.
+  if (m_detector->IsRunning()) {
+    m_stopAfterPass = true;
+    m_detector->RequestEnd();
+    return;
+  }
   m_host.SetRunningControls(false);
   StopWatcher();
+  m_detector->DeferSaves(false);
   m_detector->ForgetHeldSnapshot();
   m_host.KillTimer();
   m_state = State::Stopped;
+  UpdateStatus();
 }
 
 int MonitorSession::StartWatcher(const std::string& folder) {
@@ -168,7 +225,38 @@ void MonitorSession::PrepareWatch() {
 int MonitorSession::StopWatcher() {
   m_watcher->Stop();
   g_monitoring = 0;
+  SaveSnapshot();
   return 0;
+}
+
+void MonitorSession::NoteUnsavedSnapshot() {
+  if (!m_detector->SnapshotUnsaved()) return;
+  const auto now = std::chrono::steady_clock::now();
+  if (m_detector->LastPassChangedSnapshot()) m_lastActivity = now;
+  if (m_saveTimerRunning) return;
+  m_saveTimerRunning = true;
+  m_unsavedSince = now;
+  m_host.StartSaveTimer(kSaveTimerMilliseconds);
+}
+
+void MonitorSession::OnSaveTimer() {
+  // A box of a pass (or of the save) runs a nested loop; the save waits for its end.
+  if (m_detector->IsRunning()) return;
+  const auto now = std::chrono::steady_clock::now();
+  // A change seen and not yet passed: the next pass changes the snapshot again.
+  if (g_changeSeen.load() != 0) m_lastActivity = now;
+  if (m_detector->SnapshotUnsaved() && now - m_lastActivity < m_quietBeforeSave &&
+      now - m_unsavedSince < m_longestUnsaved)
+    return;
+  SaveSnapshot();
+}
+
+void MonitorSession::SaveSnapshot() {
+  if (m_saveTimerRunning) {
+    m_saveTimerRunning = false;
+    m_host.KillSaveTimer();
+  }
+  m_detector->SaveHeldSnapshot();
 }
 
 void MonitorSession::OnMonitorTick() {
@@ -201,6 +289,8 @@ void MonitorSession::OnMonitorTick() {
   touched.everything = touched.everything || m_watcher->PollingMode() || wholeDue;
   m_detector->DetectChanges(std::string(m_settings.DIR1), 1, touched);
   m_outage->PassEnded(m_detector->LastBackupFailures(), m_backup->SmallestRefusedCopy(), m_backup->RefusedForOutage());
+  NoteUnsavedSnapshot();
+  AfterPass();
 }
 
 }  // namespace talvenor

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "core/AppPaths.h"
+#include "core/InstanceStatus.h"
 #include "core/Settings.h"
 #include "core/UiPort.h"
 #include "detect/SessionHost.h"
@@ -28,6 +29,11 @@ extern std::atomic<int> g_monitoring;
 // A watched tree above this many bytes makes Start ask before going on.
 inline constexpr long long kLargeFolderBytes = 10'000'000;
 
+// When a session writes the snapshot its passes changed (see OnSaveTimer).
+inline constexpr int kSaveTimerMilliseconds = 1000;
+inline constexpr std::chrono::seconds kQuietBeforeSave{5};
+inline constexpr std::chrono::minutes kLongestUnsaved{10};
+
 class MonitorSession {
  public:
   MonitorSession(Settings& settings, const AppPaths& paths, UiPort& ui, SessionHost& host);
@@ -38,9 +44,21 @@ class MonitorSession {
   void StartMonitoring();
   void StopMonitoring();
   int StartWatcher(const std::string& folder);
+  // Also writes the snapshot the passes left unsaved: whatever ends a session (Stop, Quit, a
+  // signal in the terminal) leaves "test2.dat" holding the last pass's scan.
   int StopWatcher();
   void OnMonitorTick();
+  // The save timer: the held snapshot is written once no pass has changed it and no change
+  // has been seen for kQuietBeforeSave, and at the latest kLongestUnsaved after a pass first
+  // left it unsaved.
+  void OnSaveTimer();
   void DetectChanges(const std::string& path, int mode);
+
+  // Asks the running pass to end after the file in progress (Quit waits for it).
+  void EndPassEarly();
+
+  // What the session tells of itself (the status file, the tray icon's tooltip).
+  const InstanceStatus& Status() const { return m_status; }
 
   // True while Start is checking; a second Start or a Quit is then refused quietly.
   bool IsStarting() const;
@@ -60,15 +78,27 @@ class MonitorSession {
   // What the kernel never reports (writes through a memory mapping, changes made through
   // another mount) is found by a whole scan at least this often, changes seen or not.
   void SetWholeScanInterval(std::chrono::seconds interval) { m_wholeScanInterval = interval; }
+  // The delays of OnSaveTimer: kQuietBeforeSave and kLongestUnsaved unless set.
+  void SetSaveDelays(std::chrono::milliseconds quiet, std::chrono::milliseconds longest) {
+    m_quietBeforeSave = quiet;
+    m_longestUnsaved = longest;
+  }
 
  private:
   enum class State { Stopped, Checking, Running };
 
   bool RunStartChecks(std::unique_ptr<FolderNode>& baseline);
+  // What a pass leaves to do: a Stop asked for during it.
+  void AfterPass();
+  // Takes the state, the folders and the last pass into the status; the host hears of a change.
+  void UpdateStatus();
   // The watcher part of StartWatcher.
   void Watch(const std::string& folder);
   // What every new watch starts from: the limit notice and the outage anew, own files ignored.
   void PrepareWatch();
+  // After a pass: an unsaved snapshot starts the save timer.
+  void NoteUnsavedSnapshot();
+  void SaveSnapshot();
 
   Settings& m_settings;
   const AppPaths& m_paths;
@@ -81,10 +111,18 @@ class MonitorSession {
   std::unique_ptr<WatcherThread> m_watcher;
   State m_state = State::Stopped;
   bool m_limitNoticeShown = false;
+  bool m_stopAfterPass = false;
+  InstanceStatus m_status;
+  bool m_passCounted = true;  // the last pass is in m_status
   // Copies the backup side refused are tried again on their own, not at the next change.
   std::unique_ptr<BackupOutage> m_outage;
   std::chrono::seconds m_wholeScanInterval{3600};
   std::chrono::steady_clock::time_point m_sessionStart{};
+  std::chrono::milliseconds m_quietBeforeSave{kQuietBeforeSave};
+  std::chrono::milliseconds m_longestUnsaved{kLongestUnsaved};
+  bool m_saveTimerRunning = false;
+  std::chrono::steady_clock::time_point m_unsavedSince{};
+  std::chrono::steady_clock::time_point m_lastActivity{};
 };
 
 }  // namespace talvenor

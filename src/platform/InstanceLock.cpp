@@ -4,10 +4,13 @@
 #include <pwd.h>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdlib>
+#include <fstream>
+#include <sstream>
 #include <vector>
 
 namespace talvenor::platform {
@@ -95,6 +98,61 @@ bool InstanceLock::Acquire(const std::string& name) {
   }
   // No guard possible: run unguarded, as a failed mutex creation would.
   return held || !placed;
+}
+
+long InstanceLock::ThisProcess() { return static_cast<long>(::getpid()); }
+
+std::string InstanceLock::PathOf(const std::string& name) {
+  // Acquire takes the first place that will do and makes the file there: the first place that
+  // holds a file of ours is the one a running copy took.
+  std::string found;
+  for (Place& place : Places(name)) {
+    if (place.folder < 0) continue;
+    struct stat st {};
+    if (found.empty() && ::fstatat(place.folder, place.file.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 &&
+        S_ISREG(st.st_mode) && st.st_uid == ::geteuid())
+      found = place.path + "/" + place.file;
+    ::close(place.folder);
+  }
+  return found;
+}
+
+long InstanceLock::Holder(const std::string& name) {
+  const std::string path = PathOf(name);
+  struct stat file {};
+  if (path.empty() || ::stat(path.c_str(), &file) != 0) return 0;
+  // The kernel's table of locks names the holder of each: "1: FLOCK ADVISORY WRITE <pid>
+  // <major>:<minor>:<inode> 0 EOF", device numbers in hexadecimal; waiters are marked "->".
+  std::ifstream locks("/proc/locks");
+  if (locks) {
+    std::ostringstream wanted;
+    wanted << std::hex << major(file.st_dev) << ":" << minor(file.st_dev) << ":" << std::dec << file.st_ino;
+    std::string line;
+    while (std::getline(locks, line)) {
+      std::istringstream fields(line);
+      std::string number, kind, advisory, access, device;
+      long pid = 0;
+      if (!(fields >> number >> kind >> advisory >> access >> pid >> device) || kind != "FLOCK") continue;
+      // Two-digit device numbers are written with a leading zero.
+      const auto trimmed = [](const std::string& id) {
+        std::string out, part;
+        std::istringstream parts(id);
+        while (std::getline(parts, part, ':')) {
+          part.erase(0, std::min(part.find_first_not_of('0'), part.size() - 1));
+          out += (out.empty() ? "" : ":") + part;
+        }
+        return out;
+      };
+      if (trimmed(device) == trimmed(wanted.str())) return pid > 0 ? pid : -1;
+    }
+    return 0;
+  }
+  // No table to read: a shared lock that cannot be had tells that someone holds it.
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+  if (fd < 0) return 0;
+  const bool held = ::flock(fd, LOCK_SH | LOCK_NB) != 0 && errno == EWOULDBLOCK;
+  ::close(fd);
+  return held ? -1 : 0;
 }
 
 void InstanceLock::Release() {

@@ -24,6 +24,13 @@ class InstanceLock {
   // The lock file held.
   const std::string& Path() const { return m_path; }
 
+  // The process that holds name's lock: its id, 0 when none does, -1 when one does but cannot
+  // be named. Takes no lock, so it never keeps another copy from starting.
+  static long Holder(const std::string& name);
+  static long ThisProcess();
+  // The lock file a copy that runs would hold, found where Acquire looks; empty when none is.
+  static std::string PathOf(const std::string& name);
+
   // Tests put the shared temporary folder (normally /tmp) elsewhere; empty restores it.
   static void SetSharedTemporaryFolderForTest(const std::string& folder);
 

@@ -81,12 +81,18 @@ CMonitorDlg::CMonitorDlg(SettingsStore& store, std::vector<std::string> args, st
   if (m_tray) m_tray->onNotify = [this](int iconId, int mouseMessage) { OnTrayNotify(iconId, mouseMessage); };
   m_timer.setTimerType(Qt::CoarseTimer);
   connect(&m_timer, &QTimer::timeout, this, [this] {
-    if (m_session) m_session->OnMonitorTick();
+    if (!m_session) return;
+    m_session->OnMonitorTick();
+    if (m_bQuitAfterPass && !m_session->IsPassRunning()) QuitAfterPass();
+  });
+  connect(&m_saveTimer, &QTimer::timeout, this, [this] {
+    if (m_session) m_session->OnSaveTimer();
   });
 }
 
 CMonitorDlg::~CMonitorDlg() {
   m_timer.stop();
+  m_saveTimer.stop();
   m_progress.reset();
   m_session.reset();
   // The icon lives exactly as long as the window.
@@ -174,6 +180,10 @@ void CMonitorDlg::OnInitDialog() {
   Button(1008)->setEnabled(true);
   m_paths = AppPaths::InFolder(platform::CurrentDirectory());
   m_session = std::make_unique<MonitorSession>(m_settings, m_paths, *this, *this);
+  InstanceStatus opened = m_session->Status();
+  opened.watch = m_settings.DIR1;
+  opened.backup = m_settings.DIR2;
+  StatusChanged(opened);
   SetUpColumns();
   PlaceAtSavedPosition();
   m_nInsertRow = 0;

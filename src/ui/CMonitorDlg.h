@@ -5,11 +5,13 @@
 #include <QDialog>
 #include <QIcon>
 #include <QTimer>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "core/AppPaths.h"
+#include "core/InstanceStatus.h"
 #include "core/Settings.h"
 #include "core/UiPort.h"
 #include "detect/SessionHost.h"
@@ -65,10 +67,14 @@ class CMonitorDlg : public QDialog, public UiPort, public SessionHost {
   void OnReadTest();
   void OnReadSnapshotTest();
   void OnQuit();
+  // The Quit that waited for a pass; tells how many changed files are left for the next one.
+  void QuitAfterPass();
   // The change list's menu: the versions of the row's file, or of any file the user picks.
   void OnListContextMenu(const QPoint& at);
   void OpenVersions(const std::string& source);
   void OnVersionsOfAFile();
+  // SIGINT, SIGTERM and SIGHUP end the program as Quit does, once Quit is possible.
+  void QuitOnTerminationSignals();
   void OnTrayNotify(int iconId, int mouseMessage);
   void ShowTrayMenu();
   void SaveSettings();
@@ -94,14 +100,23 @@ class CMonitorDlg : public QDialog, public UiPort, public SessionHost {
   void ProgressReset() override;
   bool ProgressCancelRequested() const override;
   void ProgressClose() override;
+  void LetInputThrough() override;
   [[noreturn]] void Terminate(int status) override;
 
   // SessionHost
   void StartTimer(int milliseconds) override;
   void KillTimer() override;
+  void StartSaveTimer(int milliseconds) override;
+  void KillSaveTimer() override;
   void PullFolderTexts() override;
   void SetRunningControls(bool running) override;
   void HideToTray() override;
+  void StatusChanged(const InstanceStatus& status) override;
+
+  // Also told every status the session gives (start-up writes the status file with it).
+  void SetStatusSink(std::function<void(const InstanceStatus&)> sink) { m_statusSink = std::move(sink); }
+  // The tray icon's tooltip for a status.
+  static QString ToolTipFor(const InstanceStatus& status);
 
  public slots:
   void reject() override;  // Esc and the title-bar close quit, as the Quit button does
@@ -127,6 +142,7 @@ class CMonitorDlg : public QDialog, public UiPort, public SessionHost {
   std::unique_ptr<MonitorSession> m_session;
   std::unique_ptr<CProgressWnd> m_progress;
   QTimer m_timer;
+  QTimer m_saveTimer;
   QTreeWidget* m_list = nullptr;
   QListWidget* m_listBox = nullptr;
   QLineEdit* m_editWatchDir = nullptr;
@@ -137,6 +153,9 @@ class CMonitorDlg : public QDialog, public UiPort, public SessionHost {
   bool m_bHiddenByInit = false;
   bool m_bEverShown = false;
   bool m_bQuitting = false;
+  // Quit was chosen while a pass worked: it follows once the file in progress is copied.
+  bool m_bQuitAfterPass = false;
+  std::function<void(const InstanceStatus&)> m_statusSink;
 };
 
 }  // namespace talvenor::ui

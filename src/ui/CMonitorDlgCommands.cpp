@@ -2,19 +2,28 @@
 #include <QCoreApplication>
 #include <QDesktopServices>
 #include <QDir>
+#include <QSocketNotifier>
+#include <QTimer>
 #include <QTreeWidget>
 #include <QUrl>
+#include <cstdio>
 
 #include "app/SettingsStore.h"
+#include "app/Translation.h"
 #include "backup/BackupStore.h"
 #include "changelog/ChangeLog.h"
+#include "core/Messages.h"
+#include "detect/ChangeDetector.h"
 #include "detect/MonitorSession.h"
 #include "detect/SnapshotFile.h"
+#include "platform/TerminationSignals.h"
 #include "ui/CAboutDlg.h"
 #include "ui/CMonitorDlg.h"
 #include "ui/CSettingsDlg.h"
+#include "ui/DesktopOpen.h"
 #include "ui/FileDialogs.h"
 #include "ui/HelpPage.h"
+#include "ui/MessageBox.h"
 
 namespace talvenor::ui {
 namespace {
@@ -63,7 +72,7 @@ void CMonitorDlg::OnDetailedSettings() {
 void CMonitorDlg::OnHelp() {
   // Found at the time of the click; the page in the chosen language.
   const QString page = FindHelpPage(QCoreApplication::translate("talvenor", "help/main.htm"));
-  if (!page.isEmpty()) QDesktopServices::openUrl(QUrl::fromLocalFile(page));
+  if (!page.isEmpty()) OpenWithDesktop(this, page);
 }
 
 void CMonitorDlg::OnAbout() {
@@ -74,15 +83,53 @@ void CMonitorDlg::OnAbout() {
 void CMonitorDlg::reject() { OnCommand(2); }
 
 void CMonitorDlg::OnQuit() {
-  // While Start is checking, its progress window owns the run; while a pass waits on one of
-  // its messages, quitting would close the log and stop the watcher under it. Both refuse quietly.
-  if (m_bQuitting || (m_session && (m_session->IsStarting() || m_session->IsPassRunning()))) return;
+  // While Start is checking, its progress window owns the run: Quit is refused quietly.
+  if (m_bQuitting || (m_session && m_session->IsStarting())) return;
+  // Quitting under a pass would close the log and stop the watcher under it: the pass ends
+  // after the file in progress, and Quit follows.
+  if (m_session && m_session->IsPassRunning()) {
+    m_bQuitAfterPass = true;
+    m_session->EndPassEarly();
+    return;
+  }
   m_bQuitting = true;
   if (m_session && m_session->Log().IsOpen()) m_session->Log().Close();
   SaveSettings();
   if (m_session) m_session->StopWatcher();
   KillTimer();
   QDialog::done(QDialog::Rejected);
+}
+
+void CMonitorDlg::QuitAfterPass() {
+  m_bQuitAfterPass = false;
+  // No further pass may start behind the message below.
+  KillTimer();
+  if (const int left = m_session->Detector().LastLeftCount(); left > 0) {
+    const std::string text = TranslateEngineText(msg::Format(msg::kFilesLeftForNextPass, {std::to_string(left)}));
+    std::fprintf(stderr, "talvenor: %s\n", text.c_str());
+    std::fflush(stderr);
+    MessageBox::Show(this, text);
+  }
+  OnQuit();
+}
+
+void CMonitorDlg::QuitOnTerminationSignals() {
+  const int descriptor = platform::TerminationSignalDescriptor();
+  if (descriptor < 0) return;
+  auto* notifier = new QSocketNotifier(descriptor, QSocketNotifier::Read, this);
+  connect(notifier, &QSocketNotifier::activated, this, [this, descriptor] {
+    if (platform::TakeTerminationSignal(descriptor) == 0) return;
+    // A logout or a service stop: the session's snapshot is saved on the way out. While Start
+    // checks or a pass waits on a message, Quit is refused; it is tried again until it ends.
+    OnQuit();
+    if (m_bQuitting) return;
+    auto* retry = new QTimer(this);
+    connect(retry, &QTimer::timeout, this, [this, retry] {
+      OnQuit();
+      if (m_bQuitting) retry->stop();
+    });
+    retry->start(100);
+  });
 }
 
 void CMonitorDlg::SaveSettings() {

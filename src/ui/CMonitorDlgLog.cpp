@@ -10,6 +10,7 @@
 #include "detect/SnapshotFile.h"
 #include "platform/FileSystem.h"
 #include "ui/CMonitorDlg.h"
+#include "ui/DesktopOpen.h"
 #include "ui/FileDialogs.h"
 #include "ui/MessageBox.h"
 
@@ -23,7 +24,7 @@ void CMonitorDlg::OnShowLog() {
     return;
   }
   // The log itself stays locked by the writer; the desktop opens the viewing copy.
-  QDesktopServices::openUrl(QUrl::fromLocalFile(QFile::decodeName(QByteArray::fromStdString(m_paths.g_logBakPath))));
+  OpenWithDesktop(this, QFile::decodeName(QByteArray::fromStdString(m_paths.g_logBakPath)));
 }
 
 void CMonitorDlg::OnListDblClk() {

@@ -1,7 +1,9 @@
 // The engine's way to the user (UiPort) and what the monitoring session asks of its window.
+#include <QCoreApplication>
+#include <QEventLoop>
 #include <QFile>
-#include <algorithm>
 #include <QTreeWidget>
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 
@@ -72,6 +74,8 @@ bool CMonitorDlg::ProgressCancelRequested() const { return m_progress && m_progr
 
 void CMonitorDlg::ProgressClose() { m_progress.reset(); }
 
+void CMonitorDlg::LetInputThrough() { QCoreApplication::processEvents(QEventLoop::AllEvents); }
+
 void CMonitorDlg::Terminate(int status) {
   std::fflush(nullptr);
   std::_Exit(status);
@@ -80,5 +84,9 @@ void CMonitorDlg::Terminate(int status) {
 void CMonitorDlg::StartTimer(int milliseconds) { m_timer.start(milliseconds); }
 
 void CMonitorDlg::KillTimer() { m_timer.stop(); }
+
+void CMonitorDlg::StartSaveTimer(int milliseconds) { m_saveTimer.start(milliseconds); }
+
+void CMonitorDlg::KillSaveTimer() { m_saveTimer.stop(); }
 
 }  // namespace talvenor::ui

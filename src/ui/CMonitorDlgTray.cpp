@@ -2,6 +2,7 @@
 #include <QAction>
 #include <QCoreApplication>
 #include <QCursor>
+#include <QFile>
 #include <QMenu>
 
 #include "detect/MonitorSession.h"
@@ -21,6 +22,27 @@ void CMonitorDlg::HideToTray() {
     showMinimized();
   }
   if (m_bInitialising) m_bHiddenByInit = true;
+}
+
+QString CMonitorDlg::ToolTipFor(const InstanceStatus& status) {
+  const auto line = [](const char* text) { return QCoreApplication::translate("talvenor", text); };
+  const auto path = [](const std::string& folder) { return QFile::decodeName(QByteArray::fromStdString(folder)); };
+  QStringList lines;
+  lines << (status.monitoring ? line(QT_TRANSLATE_NOOP("talvenor", "Talvenor: 監視中"))
+                              : line(QT_TRANSLATE_NOOP("talvenor", "Talvenor: 停止中")));
+  lines << line(QT_TRANSLATE_NOOP("talvenor", "監視フォルダ:")) + QStringLiteral(" ") + path(status.watch);
+  lines << line(QT_TRANSLATE_NOOP("talvenor", "バックアップ先")) + QStringLiteral(": ") + path(status.backup);
+  lines << (status.lastChangePass.empty() ? line(QT_TRANSLATE_NOOP("talvenor", "最後の変更: なし"))
+                                          : line(QT_TRANSLATE_NOOP("talvenor", "最後の変更: %1"))
+                                                .arg(QString::fromStdString(status.lastChangePass)));
+  lines << line(QT_TRANSLATE_NOOP("talvenor", "今日のコピー: %1 件")).arg(status.copiesToday);
+  if (status.waiting > 0) lines << line(QT_TRANSLATE_NOOP("talvenor", "コピー待ち: %1 件")).arg(status.waiting);
+  return lines.join(QLatin1Char('\n'));
+}
+
+void CMonitorDlg::StatusChanged(const InstanceStatus& status) {
+  if (m_tray) m_tray->SetToolTip(ToolTipFor(status));
+  if (m_statusSink) m_statusSink(status);
 }
 
 void CMonitorDlg::OnTrayNotify(int iconId, int mouseMessage) {

@@ -13,4 +13,10 @@ namespace talvenor::ui {
 // after the program name. Returns when the window has ended (after Quit).
 int RunMainWindow(talvenor::SettingsStore& store, bool enableSplash, const std::vector<std::string>& args);
 
+// After the instance guard refused this start: when the copy that runs has no window to show
+// (the headless mode, the user service), says so and how to stop it, on standard error and,
+// with a desktop to show it on, in a message box. A window that runs already is left to be
+// found behind its icon: nothing is said.
+void TellWhyNoWindow(int& argc, char** argv);
+
 }  // namespace talvenor::ui

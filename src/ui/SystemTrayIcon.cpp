@@ -15,6 +15,7 @@ class SystemTrayIcon final : public TrayIcon {
     if (m_icon) return;
     EnsureResources();
     m_icon = std::make_unique<QSystemTrayIcon>(QIcon(QStringLiteral(":/icon128.png")));
+    m_icon->setToolTip(m_toolTip);
     QObject::connect(m_icon.get(), &QSystemTrayIcon::activated, [this](QSystemTrayIcon::ActivationReason reason) {
       if (onNotify) onNotify(kIconId, MouseMessage(reason));
     });
@@ -22,6 +23,10 @@ class SystemTrayIcon final : public TrayIcon {
   }
 
   void Remove() override { m_icon.reset(); }
+  void SetToolTip(const QString& text) override {
+    m_toolTip = text;
+    if (m_icon) m_icon->setToolTip(text);
+  }
   bool IsShown() const override { return m_icon != nullptr; }
 
   void ShowBalloon(const std::string& title, const std::string& text) override {
@@ -47,6 +52,7 @@ class SystemTrayIcon final : public TrayIcon {
   }
 
   std::unique_ptr<QSystemTrayIcon> m_icon;
+  QString m_toolTip;
 };
 
 }  // namespace

@@ -1,6 +1,7 @@
 #pragma once
 // The notification-area icon behind a small interface, so that tests can stand in for the
 // desktop's tray.
+#include <QString>
 #include <functional>
 #include <memory>
 #include <string>
@@ -21,10 +22,12 @@ class TrayIcon {
   // False on desktops without a notification area (and on the offscreen platform).
   virtual bool IsAvailable() const = 0;
   // Shows the program icon; when it is shown already nothing changes, so there is never more
-  // than one. No tooltip.
+  // than one. Its tooltip is the last one set.
   virtual void Add() = 0;
   virtual void Remove() = 0;
   virtual bool IsShown() const = 0;
+  // The text shown while the pointer rests on the icon: the program's state at a glance.
+  virtual void SetToolTip(const QString& text) = 0;
   // A balloon beside the shown icon that goes away by itself.
   virtual void ShowBalloon(const std::string& title, const std::string& text) = 0;
 

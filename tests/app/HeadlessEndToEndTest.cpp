@@ -19,6 +19,7 @@
 #include <sstream>
 #include <thread>
 
+#include "backup/GenerationRecord.h"
 #include "backup/HeldEntry.h"
 #include "core/Messages.h"
 #include "support/TempDir.h"
@@ -66,6 +67,8 @@ class HeadlessEndToEndTest : public ::testing::Test {
       ::setenv("XDG_RUNTIME_DIR", (root / "run").c_str(), 1);
       ::setenv("LC_ALL", locale.c_str(), 1);
       ::unsetenv("LANGUAGE");
+      // A window start here has no desktop: what it says goes to standard error alone.
+      for (const char* desktop : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) ::unsetenv(desktop);
       if (::chdir(home.c_str()) != 0) ::_exit(127);
       const int out =
           stdoutFd >= 0 ? stdoutFd : ::open((root / (name + ".out")).c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
@@ -190,14 +193,78 @@ TEST_F(HeadlessEndToEndTest, AStandardOutputNobodyReadsStopsNothing) {
   EXPECT_NE(ReadFile(home + "/log.csv").find("second.txt,"), std::string::npos);
 }
 
+// A second copy says in one line that one runs; `--status` tells what the first does, and
+// changes nothing; a window start without a desktop says how to stop a copy without a window.
 TEST_F(HeadlessEndToEndTest, ASecondInstanceEndsWithStatusFour) {
+  EXPECT_EQ(RunToEnd({"--status"}, "none"), 1);
+  EXPECT_EQ(ReadFile(root / "none.out"), "Talvenor is not running for this user.\n");
   const pid_t first = Spawn({"--headless"}, "first");
   // The first copy holds the guard once it has written its baseline.
   WaitUntil([&] { return fs::exists(home + "/test2.dat"); });
+  ASSERT_TRUE(SaveUntilCopied("a.txt"));
+  const std::string process = "(process " + std::to_string(first) + ", without a window)";
   EXPECT_EQ(RunToEnd({"--headless", "--once"}, "second"), 4);
-  EXPECT_EQ(ReadFile(root / "second.err"), "");
+  EXPECT_EQ(ReadFile(root / "second.err"), "talvenor: another instance is already running for this user " + process +
+                                               "; talvenor --status tells what it does\n");
+
+  EXPECT_TRUE(WaitUntil([&] {
+    return RunToEnd({"--status"}, "status") == 0 &&
+           ReadFile(root / "status.out").find("Copies made today: 0") == std::string::npos;
+  }));
+  const std::string status = ReadFile(root / "status.out");
+  EXPECT_EQ(status.rfind("Talvenor is running for this user " + process + ".\nState: monitoring\nWatched folder: " +
+                             watch + "\nBackup folder: " + backup + "\nLast pass with changes: ",
+                         0),
+            0u)
+      << status;
+  EXPECT_NE(status.find("\nCopies made today: "), std::string::npos) << status;
+  std::vector<std::string> runtime;  // --status made no file of its own
+  for (const auto& e : fs::directory_iterator(root / "run")) runtime.push_back(e.path().filename().string());
+  std::sort(runtime.begin(), runtime.end());
+  EXPECT_EQ(runtime, (std::vector<std::string>{"TALVENOR.lock", "TALVENOR.status"}));
+  EXPECT_EQ(RunToEnd({}, "window"), 0);
+  EXPECT_EQ(ReadFile(root / "window.err"),
+            "talvenor: the window cannot open while Talvenor runs without a window (process " + std::to_string(first) +
+                "); stop it first: systemctl --user stop talvenor.service, or kill " + std::to_string(first) + "\n");
   ::kill(first, SIGINT);
   EXPECT_EQ(WaitFor(first), 0);
+  EXPECT_EQ(RunToEnd({"--status"}, "after"), 1);
+  EXPECT_FALSE(fs::exists(root / "run/TALVENOR.status"));
+}
+
+// A signal during a long pass ends it after the file in progress: the files not copied are
+// named by number on standard error and copied by the next run's pass.
+TEST_F(HeadlessEndToEndTest, ASignalDuringAPassEndsItAfterTheFileInProgress) {
+  constexpr int kFiles = 3000;
+  for (int i = 0; i < kFiles; ++i) std::ofstream(watch + "/f" + std::to_string(i)) << "x";
+  root.Write("config/QUORVATH/Q7/talvenor.ini",
+             "[Settings]\nDIR1=" + watch + "\nDIR2=" + backup + "\nLEVEL=1\nFIRST=1\nLOGSZ=10000\n");
+  const auto copies = [&] {
+    std::size_t n = 0;
+    // Copies lie in generation folders; a generation's record is no copy.
+    for (const auto& generation : fs::directory_iterator(backup)) {
+      if (!generation.is_directory()) continue;
+      for (const auto& e : fs::directory_iterator(generation.path()))
+        n += e.path().filename() != GenerationRecord::kFileName ? 1 : 0;
+    }
+    return n;
+  };
+  const pid_t run = Spawn({"--headless"}, "run");
+  // No snapshot: the first pass after a change copies every file; ended once copies appear.
+  ASSERT_TRUE(WaitUntil([&] {
+    std::ofstream(watch + "/trigger") << "t";
+    return copies() > 0;
+  }));
+  ::kill(run, SIGTERM);
+  EXPECT_EQ(WaitFor(run, std::chrono::seconds(60)), 0);
+  const std::size_t made = copies();
+  ASSERT_LT(made, static_cast<std::size_t>(kFiles + 1));
+  const std::string left = std::to_string(kFiles + 1 - made);
+  EXPECT_NE(ReadFile(root / "run.err").find("talvenor: " + msg::Format(msg::kFilesLeftForNextPass, {left}) + "\n"),
+            std::string::npos)
+      << ReadFile(root / "run.err");
+  EXPECT_EQ(RunToEnd({"--headless", "--once"}, "again"), 0);
+  EXPECT_EQ(copies(), static_cast<std::size_t>(kFiles + 1));
 }
 
 TEST_F(HeadlessEndToEndTest, ARefusedFolderEndsWithStatusThreeWithoutAWalk) {
@@ -205,7 +272,9 @@ TEST_F(HeadlessEndToEndTest, ARefusedFolderEndsWithStatusThreeWithoutAWalk) {
   // "/" holds every backup folder, so the pair check speaks first, then Start's own message.
   const std::string err = ReadFile(root / "root.err");
   EXPECT_EQ(err.rfind("talvenor: 監視先とバックアップ先が同じディレクトリです", 0), 0u) << err;
-  EXPECT_EQ(err.substr(err.find('\n') + 1), "talvenor: 監視先とバックアップ先を確認してください\n");
+  // Without a window, the terminal names the folders the message is about.
+  EXPECT_EQ(err.substr(err.find('\n') + 1),
+            "talvenor: watched /, backup " + backup + ": 監視先とバックアップ先を確認してください\n");
   EXPECT_EQ(RunToEnd({"--headless", "--once", "--backup", watch + "/inside"}, "inside"), 3);
   EXPECT_EQ(RunToEnd({"--headless", "--backup", watch + "/inside", "--state-dir", "state"}, "state"), 3);
   // A refused start writes nothing, not even an empty log or the state folder it was given.
@@ -217,13 +286,14 @@ TEST_F(HeadlessEndToEndTest, RefusalsSpeakTheUsersLanguage) {
     const char* locale;
     const char* err;
   } cases[] = {
-      {"ja_JP.UTF-8", "talvenor: 監視先とバックアップ先を確認してください\n"},
-      {"en_US.UTF-8", "talvenor: Check the watched folder and the backup folder.\n"},
+      {"ja_JP.UTF-8", "監視先とバックアップ先を確認してください\n"},
+      {"en_US.UTF-8", "Check the watched folder and the backup folder.\n"},
   };
   for (const auto& c : cases) {
     locale = c.locale;
     EXPECT_EQ(RunToEnd({"--headless", "--once", "--watch", root / "missing"}, "refused"), 3);
-    EXPECT_EQ(ReadFile(root / "refused.err"), c.err);
+    EXPECT_EQ(ReadFile(root / "refused.err"),
+              "talvenor: watched " + (root / "missing") + ", backup " + backup + ": " + c.err);
   }
 }
 

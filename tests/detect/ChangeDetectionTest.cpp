@@ -221,6 +221,21 @@ TEST_F(ChangeDetectionTest, AnUnreadableSourceIsLoggedOnceAndCopiedOnceReadable)
   EXPECT_EQ(Pass(), 0);
 }
 
+// Whole passes, as in polling mode: the file found again at every pass changes nothing.
+TEST_F(ChangeDetectionTest, AFileThatStaysUnreadableMakesNoPassWriteTheSnapshot) {
+  const test::PermissionsInForce permissions;
+  watch.Write("locked.txt", "secret");
+  fs::permissions(watch / "locked.txt", fs::perms::none);
+  EXPECT_EQ(Pass(), 1);
+  SetWriteTime(paths.g_snapshotPath, 1'000'000'000);
+  const auto untouched = fs::last_write_time(paths.g_snapshotPath);
+  for (int pass = 0; pass < 3; ++pass) {
+    EXPECT_EQ(Pass(), 0);
+    EXPECT_FALSE(session.Detector().LastPassChangedSnapshot()) << pass;
+  }
+  EXPECT_EQ(fs::last_write_time(paths.g_snapshotPath), untouched);
+}
+
 TEST_F(ChangeDetectionTest, TheProgramsOwnFilesInsideTheWatchedTreeAreNeverCopiedAndTheirLeftoversGo) {
   // Started from a folder inside the watched tree: the log and snapshot live there.
   paths = AppPaths::InFolder(watch / "sub");
@@ -242,7 +257,7 @@ TEST_F(ChangeDetectionTest, TheProgramsOwnFilesInsideTheWatchedTreeAreNeverCopie
   EXPECT_EQ(Pass(), 1);
   ASSERT_EQ(Generations().size(), 2u);
   EXPECT_EQ(CopiesIn(Generations()[0]), (std::vector<std::string>{"log.csv", "log.csv.old", "log_bak.csv.2023",
-                                                                   "test2.dat.backup", "test2.dat.bak"}));
+                                                                  "test2.dat.backup", "test2.dat.bak"}));
   EXPECT_EQ(CopiesIn(Generations()[1]), std::vector<std::string>{"x.txt"});
 
   // A run that starts after a crash clears them away before any pass.
@@ -289,6 +304,58 @@ TEST_F(ChangeDetectionTest, ATickDuringAPassDoesNothingAndLeavesTheFlag) {
   session.OnMonitorTick();
   EXPECT_EQ(g_changeSeen.load(), 0);
   EXPECT_EQ(session.Detector().LastChangeCount(), 0);
+}
+
+// A pass asked to end (Stop or Quit while it lets the window answer) stops after the file in
+// progress; the files it did not copy stay changes, so the next pass copies exactly those.
+TEST_F(ChangeDetectionTest, APassAskedToEndLeavesTheFilesNotCopiedForTheNextPass) {
+  const std::vector<std::string> added = {"n1.txt", "n2.txt", "sub/n3.txt", "sub/n4.txt", "sub/deep/n5.txt"};
+  const struct {
+    int endAfterCopies;
+    bool splice;
+  } cases[] = {{0, false}, {1, false}, {3, false}, {5, false}, {1, true}, {4, true}};
+  int round = 0;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(::testing::Message() << "end after " << c.endAfterCopies << (c.splice ? ", splice" : ", whole"));
+    const std::string tag = std::to_string(round++);
+    for (const std::string& name : added) watch.Write(name, "round " + tag);
+    Pass();  // copies them, and holds the tree
+    for (const std::string& name : added) SetWriteTime(watch / name, 1'400'000'000 + round);
+    const auto copiesSoFar = [&] {
+      return std::count_if(ui.rows.begin(), ui.rows.end(), [](const auto& row) { return row.name[0] != '<'; });
+    };
+    const auto before = copiesSoFar();
+    // Generations of one second sort .10 before .2: the copies are counted over all of them.
+    const auto copiesOnDisk = [&] {
+      std::size_t n = 0;
+      for (const std::string& generation : Generations()) n += CopiesIn(generation).size();
+      return n;
+    };
+    const std::size_t onDisk = copiesOnDisk();
+    if (c.endAfterCopies > 0) {
+      ui.onInsertRow = [&] {
+        if (copiesSoFar() - before == c.endAfterCopies) session.EndPassEarly();
+      };
+    }
+    if (c.endAfterCopies == 0) session.EndPassEarly();  // outside a pass: nothing to end
+    if (c.splice) {
+      platform::TouchedFolders touched;
+      for (const char* folder : {"", "sub/", "sub/deep/"}) touched.listed.insert(watch.path() + "/" + folder);
+      session.Detector().DetectChanges(watch.path(), 1, touched);
+    } else {
+      session.DetectChanges(watch.path(), 1);
+    }
+    ui.onInsertRow = nullptr;
+    const int copied = c.endAfterCopies == 0 ? 5 : c.endAfterCopies;
+    EXPECT_EQ(session.Detector().LastChangeCount(), copied);
+    EXPECT_EQ(session.Detector().LastLeftCount(), 5 - copied);
+    EXPECT_EQ(copiesOnDisk() - onDisk, static_cast<std::size_t>(copied));
+    // The pass's markers close it in the log as in the list.
+    EXPECT_EQ(ui.rows.front().name, "<START>");
+    EXPECT_EQ(Pass(), 5 - copied);
+    EXPECT_EQ(copiesOnDisk() - onDisk, 5u);
+    EXPECT_EQ(Pass(), 0);
+  }
 }
 
 }  // namespace

@@ -1,7 +1,10 @@
 // The size pre-check of Start on real folders, with the progress window recorded.
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <condition_variable>
 #include <filesystem>
+#include <functional>
 #include <mutex>
 #include <set>
 
@@ -30,7 +33,8 @@ class FolderSizeTest : public ::testing::TestWithParam<bool> {
     // Start watches each folder of a walk that was not cancelled just before listing it.
     std::set<std::string> listed;
     VisitInScanOrder(
-        tree, [&](const FolderNode& node) { listed.insert(node.path.str()); }, [](const FolderNode&, const FileRecord&) {});
+        tree, [&](const FolderNode& node) { listed.insert(node.path.str()); },
+        [](const FolderNode&, const FileRecord&) {});
     if (size >= 0) {
       EXPECT_EQ(watched, listed);
     }
@@ -89,6 +93,46 @@ TEST_P(FolderSizeTest, TheCounterRestartsTheBarPastTwentyThousandFolders) {
   // The counter carries over from one walk to the next.
   EXPECT_EQ(Size(tree.path()), 0);
   EXPECT_EQ(FolderCounter(), 3);
+}
+
+class WaitingUi : public test::RecordingUi {
+ public:
+  std::function<void()> onWait;
+  void ProgressWait() override {
+    RecordingUi::ProgressWait();
+    if (onWait) onWait();
+  }
+};
+
+// A subfolder whose listing is held up (a cold disk, a folder of very many files): the window
+// is served while Start waits for it, and Esc taken meanwhile ends the walk without waiting.
+TEST(FolderSizeWaitTest, EscTakenWhileASubfolderIsBeingListedEndsTheWalkAtOnce) {
+  test::TempDir tree;
+  tree.Write("slow/x", "x");
+  tree.Write("y", "y");
+  WaitingUi ui;
+  std::mutex mutex;
+  std::condition_variable released;
+  bool held = false;
+  bool cancelled = false;
+  // Esc, pressed while the listing is held up.
+  ui.onWait = [&] {
+    std::lock_guard lock(mutex);
+    if (!held) return;
+    ui.cancelRequested = cancelled = true;
+    released.notify_all();
+  };
+  FolderNode walked;
+  const std::int64_t size = GetFolderSize(tree.path(), ui, walked, [&](const std::string& folder) {
+    if (folder != tree.path() + "/slow/") return;
+    // Held until the user has cancelled; a walk that never lets the window in goes on later.
+    std::unique_lock lock(mutex);
+    held = true;
+    released.wait_for(lock, std::chrono::seconds(3), [&] { return cancelled; });
+  });
+  EXPECT_EQ(size, -1);
+  EXPECT_EQ(ui.progressSteps, 0) << "cancelled only once the subfolder was summed";
+  EXPECT_GE(ui.progressWaits, 1);
 }
 
 }  // namespace

@@ -26,8 +26,10 @@ class IgnoredFilesTest : public test::MonitorSessionFixture {
     watch.Write("src/a.o", "object");
     watch.Write("keep.txt", "keep");
   }
-  // Every file "test2.dat" records, as folder below the watched one and name.
-  std::vector<std::string> Recorded() const {
+  // Every file "test2.dat" records, as folder below the watched one and name, once the
+  // session has written what its passes found.
+  std::vector<std::string> Recorded() {
+    session.Detector().SaveHeldSnapshot();
     Snapshot saved;
     LoadSnapshot(paths.g_snapshotPath, saved);
     std::vector<std::string> names;

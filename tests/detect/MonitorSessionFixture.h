@@ -36,6 +36,9 @@ class RecordingHost : public SessionHost {
     timerMs = 0;
     calls.push_back("kill-timer");
   }
+  int saveTimerMs = 0;
+  void StartSaveTimer(int milliseconds) override { saveTimerMs = milliseconds; }
+  void KillSaveTimer() override { saveTimerMs = 0; }
   void PullFolderTexts() override { calls.push_back("pull"); }
   void SetRunningControls(bool running) override { calls.push_back(running ? "running" : "stopped"); }
   void HideToTray() override { calls.push_back("hide"); }

@@ -5,7 +5,10 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <fstream>
+#include <functional>
 
+#include "changelog/ChangeLog.h"
 #include "core/Messages.h"
 #include "detect/ChangeDetector.h"
 #include "detect/FolderScanner.h"
@@ -32,6 +35,21 @@ class MonitorSessionTest : public test::MonitorSessionFixture {
     fs::remove(watch / "old.txt");
     watch.Write("sub/big.bin", "");
     fs::resize_file(watch / "sub/big.bin", bytes);
+  }
+  // What "test2.dat" must hold: the records of a whole scan of the watched tree.
+  std::string WholeScan() const {
+    test::RecordingUi quiet;
+    FolderScanner scanner(quiet);
+    scanner.SetLevelPath(0, watch.path() + "/");
+    Snapshot scan;
+    scanner.ScanFolder(0, scan);
+    return EncodeSnapshot(scan);
+  }
+  // A pass after a change the watcher reported.
+  void PassAfter(const std::string& name, const std::string& contents) {
+    watch.Write(name, contents);
+    ASSERT_TRUE(WaitForFlag()) << name;
+    session.OnMonitorTick();
   }
   void ExpectRefused() {
     EXPECT_FALSE(session.IsRunning());
@@ -168,6 +186,35 @@ TEST_F(MonitorSessionTest, FirstOneWithoutASnapshotCopiesEverythingAtTheFirstCha
   ASSERT_TRUE(WaitForFlag());
   session.OnMonitorTick();
   EXPECT_EQ(OnlyGenerationCopies(), (std::vector<std::string>{"new.txt", "old.txt", "older.txt"}));
+}
+
+// Stop while a pass lets the window answer: the session stops once the file in progress is
+// copied, never under the pass, and the user hears how many files wait for the next pass.
+TEST_F(MonitorSessionTest, StopDuringAPassTakesEffectAfterTheFileInProgress) {
+  settings.FIRST = 1;
+  session.StartMonitoring();
+  watch.Write("new.txt", "new");
+  ASSERT_TRUE(WaitForFlag());
+  host.calls.clear();
+  int copiesWhenStopped = -1;
+  ui.onInsertRow = [&] {
+    if (copiesWhenStopped >= 0) return;
+    copiesWhenStopped = 1;
+    session.StopMonitoring();
+    EXPECT_TRUE(session.IsRunning());  // not under the pass
+    EXPECT_EQ(host.calls, std::vector<std::string>{"pull"});
+  };
+  session.OnMonitorTick();
+  ui.onInsertRow = nullptr;
+  EXPECT_FALSE(session.IsRunning());
+  EXPECT_EQ(host.calls, (std::vector<std::string>{"pull", "stopped", "kill-timer"}));
+  EXPECT_EQ(OnlyGenerationCopies().size(), 1u);
+  EXPECT_EQ(ui.notices, std::vector<std::string>{msg::Format(msg::kFilesLeftForNextPass, {"2"})});
+  session.StartMonitoring();
+  watch.Write("sub/newer.txt", "newer");
+  ASSERT_TRUE(WaitForFlag());
+  session.OnMonitorTick();
+  EXPECT_EQ(session.Detector().LastChangeCount(), 3);  // the two left, and the newer one
 }
 
 TEST_F(MonitorSessionTest, AChangeSeenJustBeforeStopIsHandledInTheNextSession) {
@@ -338,6 +385,124 @@ TEST_F(MonitorSessionTest, OneWalkAtStartGivesTheBaselineOfAScanAndMissesNothing
   ASSERT_TRUE(WaitForFlag());
   session.OnMonitorTick();
   EXPECT_EQ(OnlyGenerationCopies(), std::vector<std::string>{"during-the-walk.txt"});
+}
+
+// A pass that changes the snapshot leaves it to be saved once the tree is quiet: the copy is
+// made at once, the file is written once for a whole busy spell.
+TEST_F(MonitorSessionTest, PassesLeaveTheSnapshotToBeSavedOnceTheTreeIsQuiet) {
+  using namespace std::chrono_literals;
+  session.StartMonitoring();
+  const std::string baseline = test::ReadFile(paths.g_snapshotPath);
+  ASSERT_EQ(baseline, WholeScan()) << "the baseline of Start is saved at once";
+  session.SetSaveDelays(1h, 1h);
+  PassAfter("sub/new.txt", "new");
+  EXPECT_EQ(OnlyGenerationCopies(), std::vector<std::string>{"new.txt"});
+  EXPECT_EQ(test::ReadFile(paths.g_snapshotPath), baseline) << "a pass with a change wrote the snapshot";
+  EXPECT_EQ(host.saveTimerMs, kSaveTimerMilliseconds);
+  session.OnSaveTimer();
+  EXPECT_EQ(test::ReadFile(paths.g_snapshotPath), baseline) << "saved before the tree was quiet";
+
+  session.SetSaveDelays(1ms, 1h);
+  std::this_thread::sleep_for(5ms);
+  g_changeSeen = 1;  // a change seen and not passed yet: the tree is not quiet
+  session.OnSaveTimer();
+  EXPECT_EQ(test::ReadFile(paths.g_snapshotPath), baseline);
+  g_changeSeen = 0;
+  std::this_thread::sleep_for(5ms);
+  session.OnSaveTimer();
+  EXPECT_EQ(test::ReadFile(paths.g_snapshotPath), WholeScan());
+  EXPECT_EQ(host.saveTimerMs, 0);
+
+  // A tree that never rests is saved all the same, at the latest after the longest delay.
+  session.SetSaveDelays(1h, 0ms);
+  PassAfter("sub/busy.txt", "busy");
+  g_changeSeen = 1;
+  session.OnSaveTimer();
+  g_changeSeen = 0;
+  EXPECT_EQ(test::ReadFile(paths.g_snapshotPath), WholeScan());
+}
+
+TEST_F(MonitorSessionTest, WhatEverEndsASessionSavesTheSnapshotItsPassesLeftUnsaved) {
+  const std::vector<std::pair<std::string, std::function<void()>>> ends = {
+      {"stop", [&] { session.StopMonitoring(); }},
+      // Quit in the window and a terminating signal in the terminal both end here.
+      {"quit", [&] { session.StopWatcher(); }},
+  };
+  for (const auto& [name, end] : ends) {
+    session.StartMonitoring();
+    session.SetSaveDelays(std::chrono::hours(1), std::chrono::hours(1));
+    PassAfter("sub/" + name + ".txt", name);
+    ASSERT_TRUE(session.Detector().SnapshotUnsaved()) << name;
+    ASSERT_NE(test::ReadFile(paths.g_snapshotPath), WholeScan()) << name;
+    end();
+    EXPECT_EQ(test::ReadFile(paths.g_snapshotPath), WholeScan()) << name;
+    EXPECT_FALSE(session.Detector().SnapshotUnsaved()) << name;
+    EXPECT_EQ(host.saveTimerMs, 0) << name;
+    session.StopMonitoring();
+  }
+}
+
+// Killed between saves, the file holds an older scan: the next Start (FIRST 1) copies again what
+// changed since, and misses nothing, whether the file was older or missing altogether.
+TEST_F(MonitorSessionTest, AKillBetweenSavesLosesNoCopyAndMissesNoChange) {
+  settings.FIRST = 1;
+  session.StartMonitoring();
+  session.SetSaveDelays(std::chrono::hours(1), std::chrono::hours(1));
+  PassAfter("new.txt", "1");
+  EXPECT_EQ(OnlyGenerationCopies(), (std::vector<std::string>{"new.txt", "old.txt", "older.txt"}));
+  EXPECT_FALSE(fs::exists(paths.g_snapshotPath));
+  // No file yet is a file the session knows: it still lists only what changed.
+  PassAfter("sub/older.txt", "2");
+  ASSERT_EQ(Generations().size(), 2u);
+  EXPECT_EQ(CopiesIn(Generations()[1]), std::vector<std::string>{"older.txt"});
+  session.StopMonitoring();
+  const std::string saved = test::ReadFile(paths.g_snapshotPath);
+
+  session.StartMonitoring();
+  session.SetSaveDelays(std::chrono::hours(1), std::chrono::hours(1));
+  PassAfter("new.txt", "3");
+  ASSERT_EQ(test::ReadFile(paths.g_snapshotPath), saved);
+  // Killed: nothing more is saved, and the kernel lets go of the log.
+  session.Watcher().Stop();
+  session.Log().Close();
+  watch.Write("old.txt", "4");  // changed while nothing ran
+
+  test::RecordingUi laterUi;
+  test::RecordingHost laterHost;
+  MonitorSession later{settings, paths, laterUi, laterHost};
+  later.StartMonitoring();
+  watch.Write("sub/older.txt", "5");
+  ASSERT_TRUE(WaitForFlag());
+  later.OnMonitorTick();
+  later.StopMonitoring();
+  // Every file has a copy of what it holds now.
+  for (const char* file : {"new.txt", "old.txt", "sub/older.txt"}) {
+    const std::string now = test::ReadFile(watch / file);
+    bool copied = false;
+    for (const std::string& generation : Generations())
+      copied = copied || test::ReadFile(backup / generation / fs::path(file).filename()) == now;
+    EXPECT_TRUE(copied) << file << " holds " << now;
+  }
+  EXPECT_EQ(test::ReadFile(paths.g_snapshotPath), WholeScan());
+}
+
+// A file someone else wrote while the session's snapshot waited is not overwritten by the
+// wait: the next pass compares with it, as it would have without the wait.
+TEST_F(MonitorSessionTest, ASnapshotFileWrittenBySomeoneElseIsReadNotOverwritten) {
+  session.StartMonitoring();
+  session.SetSaveDelays(std::chrono::hours(1), std::chrono::hours(1));
+  PassAfter("sub/new.txt", "new");
+  const std::string empty = EncodeSnapshot({});
+  const std::string aside = home / "aside.dat";
+  { std::ofstream(aside, std::ios::binary) << empty; }
+  fs::rename(aside, paths.g_snapshotPath);
+  session.SetSaveDelays(std::chrono::milliseconds(0), std::chrono::hours(1));
+  session.OnSaveTimer();
+  EXPECT_EQ(test::ReadFile(paths.g_snapshotPath), empty);
+  EXPECT_FALSE(session.Detector().SnapshotUnsaved());
+  PassAfter("sub/other.txt", "other");
+  ASSERT_EQ(Generations().size(), 2u);
+  EXPECT_EQ(CopiesIn(Generations()[1]).size(), 4u) << "every file is new to an empty snapshot";
 }
 
 }  // namespace

@@ -45,6 +45,13 @@ void RecordingUi::ProgressPump(bool cancelOnEsc) {
   if (cancelAfterPumps >= 0) --cancelAfterPumps;
 }
 
+// Counted apart from the pumps: how often a walk waits depends on its threads.
+void RecordingUi::ProgressWait() {
+  ++progressWaits;
+  if (cancelAtWait == 0) cancelRequested = true;
+  if (cancelAtWait >= 0) --cancelAtWait;
+}
+
 void RecordingUi::ProgressReset() {
   ++progressResets;
   cancelRequested = false;

@@ -24,11 +24,13 @@ class RecordingUi : public UiPort {
   std::vector<std::string> calls;
   std::vector<std::string> messages;  // texts of ShowMessage and AskOkCancel, in order
   std::vector<std::string> notices;
-  std::vector<Row> rows;              // the change list, top first
+  std::vector<Row> rows;  // the change list, top first
   std::vector<std::string> logLines;
-  std::deque<bool> answers;  // next AskOkCancel answers; OK when empty
+  std::deque<bool> answers;   // next AskOkCancel answers; OK when empty
   int cancelAfterPumps = -1;  // set the cancel flag at that pump (0 = the next)
   bool cancelRequested = false;
+  int cancelAtWait = -1;  // set the cancel flag at that wait for another thread (0 = the next)
+  int progressWaits = 0;
   int progressSteps = 0;
   int progressResets = 0;
   bool progressOpen = false;
@@ -36,13 +38,13 @@ class RecordingUi : public UiPort {
   void ShowMessage(const std::string& text, MessageIcon icon) override;
   bool AskOkCancel(const std::string& text, MessageIcon icon) override;
   void ShowNotice(const std::string& text) override;
-  void InsertRow(int index, const std::string& name, const std::string& path,
-                 const std::string& destination) override;
+  void InsertRow(int index, const std::string& name, const std::string& path, const std::string& destination) override;
   void DeleteRow(int index) override;
   int RowCount() const override { return static_cast<int>(rows.size()); }
   void ProgressOpen(const std::string& title, const std::string& text, int lower, int upper, int step) override;
   void ProgressStep() override;
   void ProgressPump(bool cancelOnEsc) override;
+  void ProgressWait() override;
   void ProgressReset() override;
   bool ProgressCancelRequested() const override { return cancelRequested; }
   void ProgressClose() override;

@@ -1,15 +1,18 @@
 #include <QAction>
 #include <QCloseEvent>
-#include <QTimer>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTimer>
 #include <QTreeWidget>
 #include <QtTest/QTest>
 #include <cerrno>
+#include <csignal>
 #include <tuple>
 
 #include "MonitorDlgFixture.h"
+#include "core/Messages.h"
+#include "detect/ChangeDetector.h"
 #include "detect/MonitorSession.h"
 #include "platform/DirReader.h"
 #include "ui/FileDialogs.h"
@@ -131,7 +134,10 @@ TEST_F(MonitorDlgTest, QuitChosenWhileStartIsCheckingIsRefusedQuietly) {
   EXPECT_NE(m_store.Load().DIR1, m_watch);  // nothing was saved
 }
 
-TEST_F(MonitorDlgTest, QuitChosenWhileAPassShowsAMessageIsRefusedQuietly) {
+// Quit chosen while a pass waits on one of its messages closes nothing under the pass: the pass
+// ends once the message is answered, leaves the file it did not copy for the next pass, and
+// then the program quits, saying how many files were left.
+TEST_F(MonitorDlgTest, QuitChosenWhileAPassShowsAMessageWaitsForThePass) {
   CMonitorDlg& dlg = Open();
   m_work.MakeFolder("watched/denied");
   TypeFolders(m_watch, m_backup);
@@ -141,22 +147,23 @@ TEST_F(MonitorDlgTest, QuitChosenWhileAPassShowsAMessageIsRefusedQuietly) {
   // The pass meets a folder it may not read and says so in a box that waits for the user.
   platform::DirReader::InjectOpenErrorForTest(m_watch + "/denied", EACCES);
   ui::MessageBox::AnswerWithoutShowing(false);
-  bool ended = false, tried = false;
+  bool ended = false, tried = false, passRanOn = false;
   QObject::connect(&dlg, &QDialog::finished, [&ended] { ended = true; });
   WhenModalShows([&](QWidget& box) {
     tried = true;
     dlg.OnCommand(CMonitorDlg::kTrayQuit);
+    passRanOn = dlg.Session().IsPassRunning() && !ended;
+    ui::MessageBox::AnswerWithoutShowing(true);
     box.close();
   });
   g_changeSeen = 1;
   dlg.Session().SetWholeScanInterval(std::chrono::seconds(0));  // the denial comes with no event
-  dlg.Session().OnMonitorTick();
+  EXPECT_TRUE(QTest::qWaitFor([&] { return ended; }, 10000));
   platform::DirReader::InjectOpenErrorForTest("", 0);
-  ui::MessageBox::AnswerWithoutShowing(true);
   EXPECT_TRUE(tried);
-  EXPECT_FALSE(ended);
-  EXPECT_EQ(g_monitoring.load(), 1) << "the watcher keeps running";
-  EXPECT_NE(ReadFile(m_work / "log.csv").find("new.txt"), std::string::npos) << "the pass finished its work";
+  EXPECT_TRUE(passRanOn) << "nothing ends under the pass";
+  EXPECT_EQ(dlg.Session().Detector().LastLeftCount(), 1);
+  EXPECT_EQ(ui::MessageBox::TakeShownTexts(), std::vector<std::string>{msg::Format(msg::kFilesLeftForNextPass, {"1"})});
 }
 
 // Every way of quitting writes every key, with what the window holds at that moment.
@@ -168,12 +175,23 @@ TEST_P(QuitTest, WritesEveryKeyAndEndsTheRun) {
   Control<QTreeWidget>(dlg, 1017)->setColumnWidth(1, 123);
   dlg.move(60, 70);
   switch (GetParam()) {
-    case 0: Press(2); break;
-    case 1: QTest::keyClick(&dlg, Qt::Key_Escape); break;
-    case 2: dlg.close(); break;
+    case 0:
+      Press(2);
+      break;
+    case 1:
+      QTest::keyClick(&dlg, Qt::Key_Escape);
+      break;
+    case 2:
+      dlg.close();
+      break;
     case 3:
       Press(1);
       PickFromTrayMenu(CMonitorDlg::kTrayQuit);
+      break;
+    case 4:  // a logout or a service stop
+      dlg.QuitOnTerminationSignals();
+      ::raise(SIGTERM);
+      for (int i = 0; i < 100 && dlg.isVisible(); ++i) QTest::qWait(10);
       break;
   }
   EXPECT_FALSE(dlg.isVisible());
@@ -191,7 +209,7 @@ TEST_P(QuitTest, WritesEveryKeyAndEndsTheRun) {
   EXPECT_EQ(std::tie(saved.LEVEL, saved.LOGSZ, saved.BAKSZ, saved.FIRST), std::make_tuple(1, 100, 100, 0));
 }
 
-INSTANTIATE_TEST_SUITE_P(ButtonEscCloseBoxTray, QuitTest, ::testing::Values(0, 1, 2, 3));
+INSTANTIATE_TEST_SUITE_P(ButtonEscCloseBoxTraySignal, QuitTest, ::testing::Values(0, 1, 2, 3, 4));
 
 TEST_F(MonitorDlgTest, QuitWhileRunningStopsTheSessionAndKeepsTheIconUntilTheWindowGoes) {
   CMonitorDlg& dlg = Open();
@@ -204,6 +222,27 @@ TEST_F(MonitorDlgTest, QuitWhileRunningStopsTheSessionAndKeepsTheIconUntilTheWin
   EXPECT_TRUE(m_tray->shown);
   m_dlg.reset();
   EXPECT_FALSE(m_tray->shown);
+}
+
+// The passes of a session leave its snapshot to be saved later: a signal that ends the program
+// saves it first, as Quit does.
+TEST_F(MonitorDlgTest, ATerminationSignalWhileRunningSavesTheSnapshotAndEndsTheRun) {
+  CMonitorDlg& dlg = Open();
+  dlg.QuitOnTerminationSignals();
+  TypeFolders(m_watch, m_backup);
+  Press(1008);
+  ASSERT_EQ(g_monitoring.load(), 1);
+  m_work.Write("watched/new.txt", "new");
+  g_changeSeen = 1;
+  dlg.Session().OnMonitorTick();
+  ASSERT_EQ(ReadFile(m_work / "test2.dat").find("new.txt"), std::string::npos) << "saved at the pass already";
+  bool ended = false;
+  QObject::connect(&dlg, &QDialog::finished, [&ended] { ended = true; });
+  ::raise(SIGTERM);
+  for (int i = 0; i < 100 && !ended; ++i) QTest::qWait(10);
+  EXPECT_TRUE(ended);
+  EXPECT_EQ(g_monitoring.load(), 0);
+  EXPECT_NE(ReadFile(m_work / "test2.dat").find("new.txt"), std::string::npos);
 }
 
 }  // namespace

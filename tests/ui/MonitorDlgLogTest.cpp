@@ -43,6 +43,21 @@ TEST_F(MonitorDlgTest, ShowLogRefreshesTheViewingCopyOrWithoutALogDeletesItAndSa
   EXPECT_TRUE(ui::MessageBox::TakeShownTexts().empty());
 }
 
+// With no desktop program to open the file (the offscreen platform has none), Show log and Help
+// name the file in a message, so the user can open it another way.
+TEST_F(MonitorDlgTest, ShowLogAndHelpWithoutADesktopProgramNameTheirFile) {
+  Open();
+  m_work.Write("log.csv", "<20120917143005.0>\n");
+  m_work.Write("help/main.htm", "<html></html>");
+  for (const auto& [button, file] :
+       {std::pair(1010, m_work / "log_bak.csv"), std::pair(1009, m_work / "help/main.htm")}) {
+    Press(button);
+    EXPECT_EQ(ui::MessageBox::TakeShownTexts(),
+              Texts{file + " を開くプログラムが見つかりません。このファイルをご自分で開いてください。"})
+        << button;
+  }
+}
+
 TEST_F(MonitorDlgTest, ChangeListRowsAndADoubleClickThatDoesNothing) {
   UrlCatcher desktop;
   ui::CMonitorDlg& dlg = Open();

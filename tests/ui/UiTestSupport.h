@@ -34,6 +34,7 @@ class FakeTray : public ui::TrayIcon {
     bool shown = false;
     int adds = 0;  // additions that made an icon appear
     std::vector<std::string> balloons;
+    QString toolTip;
     FakeTray* tray = nullptr;
     // A press on the icon, as the desktop reports it.
     void Notify(int mouseMessage) { tray->onNotify(kIconId, mouseMessage); }
@@ -48,6 +49,7 @@ class FakeTray : public ui::TrayIcon {
   void Remove() override { m_state->shown = false; }
   bool IsShown() const override { return m_state->shown; }
   void ShowBalloon(const std::string&, const std::string& text) override { m_state->balloons.push_back(text); }
+  void SetToolTip(const QString& text) override { m_state->toolTip = text; }
 
  private:
   std::shared_ptr<State> m_state;

@@ -28,6 +28,18 @@ bool InstanceLock::Acquire(const std::string& name) {
   return true;
 }
 
+long InstanceLock::ThisProcess() { return static_cast<long>(::GetCurrentProcessId()); }
+
+// The named mutex has no file to keep a status beside.
+std::string InstanceLock::PathOf(const std::string&) { return {}; }
+
+long InstanceLock::Holder(const std::string& name) {
+  const HANDLE mutex = ::OpenMutexW(SYNCHRONIZE, FALSE, win32::Wide(name).c_str());
+  if (mutex == nullptr) return 0;
+  ::CloseHandle(mutex);
+  return -1;
+}
+
 void InstanceLock::Release() {
   if (m_fd >= 0) {
     ::CloseHandle(reinterpret_cast<HANDLE>(static_cast<std::intptr_t>(m_fd)));

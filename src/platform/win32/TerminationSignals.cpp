@@ -43,4 +43,6 @@ void IgnoreBrokenPipe() {
   // Writes to a closed pipe fail with an error here; nothing ends the program.
 }
 
+bool TerminationSignalPending() { return ::InterlockedCompareExchange(&g_signal, 0, 0) != 0; }
+
 }  // namespace talvenor::platform

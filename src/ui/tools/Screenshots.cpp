@@ -45,6 +45,7 @@ class PictureTray : public ui::TrayIcon {
   void Remove() override { m_shown = false; }
   bool IsShown() const override { return m_shown; }
   void ShowBalloon(const std::string&, const std::string&) override {}
+  void SetToolTip(const QString&) override {}
 
  private:
   bool m_shown = false;
