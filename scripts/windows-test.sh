@@ -97,7 +97,7 @@ test -f "$installed/talvenor.exe" && test -f "$installed/uninstall.exe"
 test -f "$menu/Talvenor/Talvenor.lnk" && test -f "$startup/Talvenor.lnk"
 wine reg query 'HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Talvenor' /v UninstallString
 wine "$installed/talvenor.exe" --version | tee "$c/version.txt"
-grep -q "^Talvenor" "$c/version.txt"
+grep -q "$version" "$c/version.txt"
 # The uninstaller runs from a copy of itself in the temporary folder: wait for all of Wine.
 wine "$installed/uninstall.exe" /S
 wineserver -w
