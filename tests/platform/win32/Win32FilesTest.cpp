@@ -316,3 +316,17 @@ TEST(Win32FolderFiles, RecordsAreReadWhileHeldAndOwnLinesStayWhole) {
   EXPECT_EQ("new\n", ReadOwnFile(folder, "order", 100).value_or("?"));
   EXPECT_FALSE(PathExists(dir.path() + "/order.new"));
 }
+
+// A version put back from the versions window replaces the file, with the version's time.
+TEST(Win32Copy, AVersionPutBackReplacesTheFileWithItsTime) {
+  TempDir dir;
+  const std::string version = dir.Write("版.txt", "older words");
+  talvenor::test::SetWriteTime(version, 1347892205);
+  const std::string target = dir.Write("表.txt", "current");
+  ASSERT_TRUE(CopyFileReplacing(version, target)) << errno;
+  EXPECT_EQ("older words", ReadFile(target));
+  EXPECT_EQ(ToFileTime(1347892205, 0), StatFile(target)->writeTime);
+  EXPECT_EQ(2u, Listed(dir.path()).size()) << "no temporary left";
+  EXPECT_FALSE(CopyFileReplacing(dir.path() + "/missing", target));
+  EXPECT_EQ("older words", ReadFile(target));
+}
