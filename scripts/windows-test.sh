@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Runs the Windows build under Wine with a Japanese system code page (932): the Win32 platform
-# tests, then a headless session end to end, with the settings written by `reg add`.
+# tests, a headless session end to end with the settings written by `reg add`, and the
+# installer installed, run and uninstalled silently.
 # Usage: scripts/windows-test.sh [BUILD_FOLDER]   (default build-win, made by windows-build.sh)
 # Needs: apt-get install -y g++-mingw-w64-x86-64-posix googletest wine wine64 nsis zip locales
 set -euo pipefail
@@ -51,7 +52,8 @@ printf 'changed\r\n' >> "$c/w/plain.txt"
 printf 'kanji\r\n' > "$c/w/sub/$japanese"
 printf 'emoji\r\n' > "$c/w/sub/$emoji"
 for _ in $(seq 60); do
-  [ "$(find "$c/bk" -type f | wc -l)" -ge 3 ] && break
+  # The copies alone: the store's own records begin with a dot.
+  [ "$(find "$c/bk" -type f ! -name '.*' | wc -l)" -ge 3 ] && break
   sleep 0.5
 done
 
@@ -76,7 +78,30 @@ cmp "$c/w/plain.txt" "$c/bk/$generation/plain.txt"
 cmp "$c/w/sub/$japanese" "$c/bk/"*"/$japanese"
 cmp "$c/w/sub/$emoji" "$c/bk/"*"/$emoji"
 cat "$c/st/log.csv"
+# UTF-8 with its byte-order mark, the form a Japanese Excel opens without garbling a name.
+test "$(head -c 3 "$c/st/log.csv" | od -An -tx1 | tr -d ' ')" = efbbbf
 grep -qF "plain.txt,C:\\w\\plain.txt,C:\\bk\\$generation\\plain.txt" "$c/st/log.csv"
 grep -qF "$japanese,C:\\w\\sub\\$japanese,C:\\bk\\" "$c/st/log.csv"
 grep -qF "$emoji,C:\\w\\sub\\$emoji,C:\\bk\\" "$c/st/log.csv"
+
+echo "== installer"
+version=$(sed -n 's/^project(talvenor VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
+wine "$build/talvenor-$version-win64-setup.exe" /S /AUTOSTART
+# Wine's own folders for the user: %LOCALAPPDATA%, the Start menu and its Startup folder.
+home=$(find "$c/users" -mindepth 1 -maxdepth 1 -type d ! -name Public | head -n 1)
+installed=$home/AppData/Local/Programs/Talvenor
+menu="$home/AppData/Roaming/Microsoft/Windows/Start Menu/Programs"
+startup=$(find "$menu" -mindepth 1 -maxdepth 1 -type d -iname startup)  # Wine says "StartUp"
+ls "$installed"
+test -f "$installed/talvenor.exe" && test -f "$installed/uninstall.exe"
+test -f "$menu/Talvenor/Talvenor.lnk" && test -f "$startup/Talvenor.lnk"
+wine reg query 'HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Talvenor' /v UninstallString
+wine "$installed/talvenor.exe" --version | tee "$c/version.txt"
+grep -q "$version" "$c/version.txt"
+# The uninstaller runs from a copy of itself in the temporary folder: wait for all of Wine.
+wine "$installed/uninstall.exe" /S
+wineserver -w
+test ! -e "$installed" && test ! -e "$menu/Talvenor" && test ! -e "$startup/Talvenor.lnk"
+! wine reg query 'HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Talvenor' > /dev/null 2>&1
+echo "installed, ran and uninstalled"
 echo "windows tests passed"

@@ -87,9 +87,7 @@ QString Translate(const char* context, const char* source, const char* disambigu
   return translated.isEmpty() ? QString::fromUtf8(source) : translated;
 }
 
-std::string TranslateText(const char* context, const char* source) {
-  return Translate(context, source).toStdString();
-}
+std::string TranslateText(const char* context, const char* source) { return Translate(context, source).toStdString(); }
 
 std::string TranslateEngineText(const std::string& text) {
   if (TheCatalogues().program.isEmpty()) return text;

@@ -6,8 +6,8 @@
 
 namespace talvenor {
 
-ChangeLog::ChangeLog(const AppPaths& paths, const Settings& settings, UiPort& ui)
-    : m_paths(paths), m_settings(settings), m_ui(ui) {}
+ChangeLog::ChangeLog(const AppPaths& paths, const Settings& settings, UiPort& ui, std::string_view fileMark)
+    : m_paths(paths), m_settings(settings), m_ui(ui), m_mark(fileMark) {}
 
 ChangeLog::~ChangeLog() { Close(); }
 
@@ -53,7 +53,8 @@ void ChangeLog::AppendLogLine(const std::string& path, const std::string& line) 
 
   const std::string record = EscapeLineBreaks(line);
   const std::int64_t before = m_log.Size();
-  if (!m_log.Append(record + "\r\n")) {
+  // The mark goes in with the first line, in the same write, so a log never holds it alone.
+  if (!m_log.Append((before == 0 ? m_mark : std::string()) + record + "\r\n")) {
     // Never leave half a record behind: the next line would run into it.
     if (before >= 0) platform::TruncateTo(m_log.Descriptor(), before);
     if (!m_writeFailing) m_ui.ShowMessage(msg::Format(msg::kDiskFullFormat, {path}), MessageIcon::Stop);

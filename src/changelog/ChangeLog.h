@@ -2,18 +2,22 @@
 // The change log "log.csv" and the rows of the change list.
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "core/AppPaths.h"
 #include "core/Settings.h"
 #include "core/UiPort.h"
 #include "platform/LockedFile.h"
+#include "platform/TextFileMark.h"
 
 namespace talvenor {
 
 class ChangeLog {
  public:
   // The log is paths.g_logPath, its viewing copy paths.g_logBakPath; the limit settings.LOGSZ.
-  ChangeLog(const AppPaths& paths, const Settings& settings, UiPort& ui);
+  // A log the program starts, and every log its size rule rewrites, begins with fileMark.
+  ChangeLog(const AppPaths& paths, const Settings& settings, UiPort& ui,
+            std::string_view fileMark = platform::kTextFileMark);
   ~ChangeLog();
 
   void LogChange(const std::string& name, const std::string& folder, const std::string& destination);
@@ -48,6 +52,7 @@ class ChangeLog {
   const AppPaths& m_paths;
   const Settings& m_settings;
   UiPort& m_ui;
+  const std::string m_mark;
   platform::LockedFile m_log;
   // Bytes at the start of the file that the size rule has already cut; written away only
   // now and then, so the cost per line does not grow with the log.

@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "platform/TextFileMark.h"
+
 namespace talvenor {
 
 std::string EscapeLineBreaks(const std::string& line) {
@@ -24,7 +26,8 @@ std::vector<std::string> CopiesNamedInLog(std::string_view log, const std::strin
   const std::string name = sourcePath.substr(slash == std::string::npos ? 0 : slash + 1);
   const std::string start = EscapeLineBreaks(name + "," + sourcePath + ",");
   std::vector<std::string> copies;
-  std::size_t at = 0;
+  // The mark a log may begin with is no part of its first line.
+  std::size_t at = log.starts_with(platform::kTextFileMark) ? platform::kTextFileMark.size() : 0;
   while (at < log.size()) {
     const void* found = std::memchr(log.data() + at, '\n', log.size() - at);
     if (found == nullptr) break;  // torn by a crash: its copy path may be cut short

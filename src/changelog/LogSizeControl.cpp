@@ -59,11 +59,12 @@ bool ChangeLog::WriteTrimmed(const std::string& path, bool reportFailure) {
   platform::LockedFile trimmed;
   // The trimmed log is locked before it takes the log's name, so the lock is never let go;
   // a crash leaves the whole older log or the whole trimmed one.
-  if (platform::ReplaceWithTail(m_log, m_cut, path + ".tmp", path, trimmed)) {
+  // The cut always holds the oldest line, and with it the mark the file began with.
+  if (platform::ReplaceWithTail(m_log, m_cut, path + ".tmp", path, trimmed, m_mark)) {
     m_log = std::move(trimmed);
     const auto consumed = static_cast<std::size_t>(std::clamp<std::int64_t>(m_cut - m_headStart, 0, m_head.size()));
     m_head.erase(0, consumed);
-    m_headStart = 0;
+    m_headStart = static_cast<std::int64_t>(m_mark.size());
     m_cut = 0;
     return true;
   }
@@ -117,7 +118,7 @@ void ChangeLog::CopyLogForViewing(const std::string& path) {
   // Written from the open log itself, as the size rule has it: the lock is never let go, so
   // no other program can take the log meanwhile.
   if (m_log.IsOpen()) {
-    platform::CopyTailReplacing(m_log, m_cut, m_paths.g_logBakPath);
+    platform::CopyTailReplacing(m_log, m_cut, m_paths.g_logBakPath, m_cut > 0 ? m_mark : std::string());
     return;
   }
   // A missing log leaves an older viewing copy as it was.

@@ -19,7 +19,7 @@ bool CopyFileNoReplace(const std::string& src, const std::string& dst) {
 }
 
 bool ReplaceWithTail(const LockedFile& from, std::int64_t offset, const std::string& tmpPath, const std::string& dst,
-                     LockedFile& replaced) {
+                     LockedFile& replaced, std::string_view head) {
   struct stat st {};
   if (!from.IsOpen() || ::fstat(from.Descriptor(), &st) != 0) {
     errno = EBADF;
@@ -31,6 +31,7 @@ bool ReplaceWithTail(const LockedFile& from, std::int64_t offset, const std::str
   if (!tmp.Open(tmpPath, LockedFile::Mode::ReadWriteCreate)) return false;
   const std::uint64_t length = st.st_size > offset ? static_cast<std::uint64_t>(st.st_size - offset) : 0;
   bool ok = ::fchmod(tmp.Descriptor(), st.st_mode & 0777) == 0 &&
+            (head.empty() || WriteAllTo(tmp.Descriptor(), head)) &&
             CopyBytes(from.Descriptor(), offset, length, tmp.Descriptor()) && ::fsync(tmp.Descriptor()) == 0;
   if (ok) {
     Step("replace-before-rename");
@@ -49,15 +50,15 @@ bool ReplaceWithTail(const LockedFile& from, std::int64_t offset, const std::str
   return true;
 }
 
-bool CopyTailReplacing(const LockedFile& from, std::int64_t offset, const std::string& dst) {
+bool CopyTailReplacing(const LockedFile& from, std::int64_t offset, const std::string& dst, std::string_view head) {
   struct stat st {};
   if (!from.IsOpen() || ::fstat(from.Descriptor(), &st) != 0) {
     errno = EBADF;
     return false;
   }
   const std::uint64_t length = st.st_size > offset ? static_cast<std::uint64_t>(st.st_size - offset) : 0;
-  return ReplaceThroughTemporary(dst, st.st_mode, [&from, offset, length](int fd) {
-    return CopyBytes(from.Descriptor(), offset, length, fd);
+  return ReplaceThroughTemporary(dst, st.st_mode, [&from, offset, length, head](int fd) {
+    return (head.empty() || WriteAllTo(fd, head)) && CopyBytes(from.Descriptor(), offset, length, fd);
   });
 }
 

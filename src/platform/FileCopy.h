@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <string_view>
 
 #include "platform/FolderHandle.h"
 #include "platform/LockedFile.h"
@@ -45,14 +46,16 @@ bool CopyFileReplacing(const std::string& src, const std::string& dst);
 // ".talvenor-copy-" and six letters or digits. A crash can leave one behind.
 bool IsCopyTemporaryName(const std::string& name);
 
-// Replaces dst with the bytes of from, from offset to its end: written to tmpPath, flushed,
-// then renamed over dst. The new file is locked in replaced before the rename, so a lock
-// held on dst is never let go. A crash leaves either the old dst or the complete new one.
+// Replaces dst with head and then the bytes of from, from offset to its end: written to
+// tmpPath, flushed, then renamed over dst. The new file is locked in replaced before the
+// rename, so a lock held on dst is never let go. A crash leaves either the old dst or the
+// complete new one.
 bool ReplaceWithTail(const LockedFile& from, std::int64_t offset, const std::string& tmpPath, const std::string& dst,
-                     LockedFile& replaced);
+                     LockedFile& replaced, std::string_view head = {});
 
-// Writes the bytes of from, from offset to its end, over dst (temporary, fsync, rename).
-bool CopyTailReplacing(const LockedFile& from, std::int64_t offset, const std::string& dst);
+// Writes head and the bytes of from, from offset to its end, over dst (temporary, fsync,
+// rename).
+bool CopyTailReplacing(const LockedFile& from, std::int64_t offset, const std::string& dst, std::string_view head = {});
 
 // Tests act at named steps: "copy-attempt" before each attempt of a copy, "copy-chunk" after
 // each piece, "copy-before-publish", "replace-before-rename", "replace-after-rename",

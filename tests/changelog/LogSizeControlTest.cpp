@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <cerrno>
 #include <deque>
 #include <filesystem>
@@ -199,6 +200,58 @@ TEST_F(LogSizeControlTest, ViewingCopyWithAndWithoutALog) {
   log.CopyLogForViewing(paths.g_logPath);
   EXPECT_EQ("a\r\nb\r\n", ReadFile(paths.g_logBakPath));
   EXPECT_TRUE(log.IsOpen());
+}
+
+// Where the system's spreadsheet needs a byte-order mark to read UTF-8, the log begins with
+// it: once, whichever way the size rule last rewrote the file, and never counted as a line.
+TEST_F(LogSizeControlTest, TheMarkALogBeginsWithSurvivesEveryTrim) {
+  const std::string mark = "\xEF\xBB\xBF";
+  const auto lines = NumberedLines(40, 62);  // 64 bytes each with CR LF
+  // The log as read through file, if it is the mark and then the newest whole lines up to
+  // `newest`, no more than the limit; else a failure.
+  const auto expectMarkedTail = [&](const std::string& text, std::size_t newest, const char* what) {
+    ASSERT_TRUE(text.starts_with(mark)) << what;
+    const std::string body = text.substr(mark.size());
+    const std::size_t kept = body.size() / 64;
+    ASSERT_GE(newest, kept) << what;
+    EXPECT_EQ(Lines({lines.begin() + static_cast<long>(newest - kept), lines.begin() + static_cast<long>(newest)}),
+              body)
+        << what;
+    EXPECT_LE(body.size(), 1024u) << what;
+    EXPECT_GE(kept, std::min<std::size_t>(newest, 15)) << what;
+  };
+  const struct {
+    const char* what;
+    bool viewed;     // read through the viewing copy while held, else after Close
+    bool passBegin;  // written with a higher limit, brought down when a pass begins
+  } ways[] = {
+      {"cut line by line, viewed", true, false},
+      {"cut line by line, closed", false, false},
+      {"brought down at a pass", false, true},
+  };
+  for (const auto& way : ways) {
+    tmp.Write("log.csv", "");
+    std::filesystem::remove(paths.g_logPath);
+    ChangeLog marked{paths, settings, ui, mark};
+    settings.LOGSZ = way.passBegin ? 4 : 1;
+    marked.AppendLogLine(paths.g_logPath, lines[0]);
+    EXPECT_EQ(mark + Lines({lines[0]}), LogText()) << way.what;
+    for (std::size_t i = 1; i < lines.size(); ++i) {
+      marked.AppendLogLine(paths.g_logPath, lines[i]);
+      if (way.viewed) {
+        marked.CopyLogForViewing(paths.g_logPath);
+        expectMarkedTail(ReadFile(paths.g_logBakPath), i + 1, way.what);
+      }
+    }
+    if (way.passBegin) {
+      settings.LOGSZ = 1;
+      marked.BeginPass();
+      marked.EndPass();
+    }
+    marked.Close();
+    expectMarkedTail(LogText(), lines.size(), way.what);
+  }
+  EXPECT_TRUE(ui.messages.empty());
 }
 
 }  // namespace

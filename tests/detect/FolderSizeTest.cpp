@@ -9,6 +9,7 @@
 #include <set>
 
 #include "detect/FolderSize.h"
+#include "platform/PathText.h"
 #include "support/RecordingUi.h"
 #include "support/TempDir.h"
 
@@ -124,7 +125,8 @@ TEST(FolderSizeWaitTest, EscTakenWhileASubfolderIsBeingListedEndsTheWalkAtOnce) 
   };
   FolderNode walked;
   const std::int64_t size = GetFolderSize(tree.path(), ui, walked, [&](const std::string& folder) {
-    if (folder != tree.path() + "/slow/") return;
+    const std::string slow = tree.path() + platform::kSeparatorText + "slow" + platform::kSeparatorText;
+    if (folder != slow) return;
     // Held until the user has cancelled; a walk that never lets the window in goes on later.
     std::unique_lock lock(mutex);
     held = true;

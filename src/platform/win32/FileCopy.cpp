@@ -58,7 +58,7 @@ bool CopyFileNoReplace(const std::string& src, const std::string& dst) {
 }
 
 bool ReplaceWithTail(const LockedFile& from, std::int64_t offset, const std::string& tmpPath, const std::string& dst,
-                     LockedFile& replaced) {
+                     LockedFile& replaced, std::string_view head) {
   if (!from.IsOpen()) {
     errno = EBADF;
     return false;
@@ -67,7 +67,8 @@ bool ReplaceWithTail(const LockedFile& from, std::int64_t offset, const std::str
   if (!RemoveFile(tmpPath) && errno != ENOENT) return false;
   LockedFile tmp;
   if (!tmp.Open(tmpPath, LockedFile::Mode::ReadWriteCreate)) return false;
-  bool ok = CopyTail(from.Descriptor(), offset, tmp.Descriptor()) && tmp.Sync();
+  bool ok = (head.empty() || WriteAllTo(tmp.Descriptor(), head)) &&
+            CopyTail(from.Descriptor(), offset, tmp.Descriptor()) && tmp.Sync();
   if (ok) {
     Step("replace-before-rename");
     // Both files are open here, each shared for deletion only: nobody else can read or write
@@ -86,13 +87,14 @@ bool ReplaceWithTail(const LockedFile& from, std::int64_t offset, const std::str
   return true;
 }
 
-bool CopyTailReplacing(const LockedFile& from, std::int64_t offset, const std::string& dst) {
+bool CopyTailReplacing(const LockedFile& from, std::int64_t offset, const std::string& dst, std::string_view head) {
   if (!from.IsOpen()) {
     errno = EBADF;
     return false;
   }
-  return ReplaceThroughTemporary(dst, 0644,
-                                 [&from, offset](int fd) { return CopyTail(from.Descriptor(), offset, fd); });
+  return ReplaceThroughTemporary(dst, 0644, [&from, offset, head](int fd) {
+    return (head.empty() || WriteAllTo(fd, head)) && CopyTail(from.Descriptor(), offset, fd);
+  });
 }
 
 }  // namespace talvenor::platform

@@ -16,13 +16,15 @@ namespace {
 using win32::Handle;
 
 // The entry itself (a link is opened as a link and then refused): a regular file or nothing.
+// Shared with every kind of access: a record being appended to is read meanwhile, for one, by
+// the list of a file's versions.
 Handle OpenRegular(const std::wstring& path, DWORD access, DWORD disposition) {
   if (path.empty()) {
     errno = ENOENT;
     return Handle();
   }
-  Handle h(::CreateFileW(path.c_str(), access, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, disposition,
-                         FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+  Handle h(::CreateFileW(path.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                         disposition, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
   BY_HANDLE_FILE_INFORMATION info{};
   if (!h.Valid() || !::GetFileInformationByHandle(h.Get(), &info)) {
     win32::FailWithLastError();

@@ -13,11 +13,12 @@ namespace {
 
 using win32::Handle;
 
-// The entry itself, never what a link there names.
+// The entry itself, never what a link there names; shared, as the Linux file is, with readers
+// and writers alike.
 Handle OpenEntry(const std::wstring& path, DWORD access, DWORD disposition) {
   if (path.empty()) return Handle();
-  return Handle(::CreateFileW(path.c_str(), access, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, disposition,
-                              FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+  return Handle(::CreateFileW(path.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              disposition, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
 }
 
 bool IsOurs(HANDLE h, BY_HANDLE_FILE_INFORMATION& info) {

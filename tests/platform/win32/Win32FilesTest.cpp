@@ -11,8 +11,10 @@
 #include "platform/DirReader.h"
 #include "platform/FileCopy.h"
 #include "platform/FileSystem.h"
+#include "platform/FolderFile.h"
 #include "platform/FolderHandle.h"
 #include "platform/LockedFile.h"
+#include "platform/OwnFile.h"
 #include "platform/win32/WinText.h"
 #include "support/TempDir.h"
 
@@ -284,4 +286,47 @@ TEST(Win32Folders, NewGenerationFoldersAreOursAndNeverAnExistingOne) {
   EXPECT_FALSE(backup.NewChild("20120917143005.0", 0700).IsOpen());
   EXPECT_EQ(errno, EEXIST);
   EXPECT_FALSE(made.Removed());
+}
+
+// The record of a generation is read (the versions of a file) while the pass still appends to
+// it, and the program's own small files mend a line torn by a crash.
+TEST(Win32FolderFiles, RecordsAreReadWhileHeldAndOwnLinesStayWhole) {
+  TempDir dir;
+  const FolderHandle folder = FolderHandle::Open(dir.path());
+  ASSERT_TRUE(folder.IsOpen());
+  AppendFile record;
+  ASSERT_TRUE(record.Open(folder, "記録"));
+  EXPECT_TRUE(record.EmptyOrEndsWith('\n'));
+  ASSERT_TRUE(record.Append("one\n"));
+  ASSERT_TRUE(record.Append("two"));
+  EXPECT_FALSE(record.EmptyOrEndsWith('\n'));
+  std::string read;
+  ASSERT_TRUE(ReadFileIn(folder, "記録", 100, read)) << errno;
+  EXPECT_EQ("one\ntwo", read);
+  const auto status = StatFileIn(folder, "記録");
+  ASSERT_TRUE(status.has_value());
+  EXPECT_EQ(7u, status->size);
+  EXPECT_FALSE(ReadFileIn(folder, "missing", 100, read));
+
+  dir.Write("order", "a\nb");  // torn by a crash
+  ASSERT_TRUE(AppendOwnLine(folder, "order", "c"));
+  EXPECT_EQ("a\nb\nc\n", ReadOwnFile(folder, "order", 100).value_or("?"));
+  EXPECT_FALSE(ReadOwnFile(folder, "order", 3).has_value()) << "larger than asked for";
+  ASSERT_TRUE(ReplaceOwnFile(folder, "order", "new\n"));
+  EXPECT_EQ("new\n", ReadOwnFile(folder, "order", 100).value_or("?"));
+  EXPECT_FALSE(PathExists(dir.path() + "/order.new"));
+}
+
+// A version put back from the versions window replaces the file, with the version's time.
+TEST(Win32Copy, AVersionPutBackReplacesTheFileWithItsTime) {
+  TempDir dir;
+  const std::string version = dir.Write("版.txt", "older words");
+  talvenor::test::SetWriteTime(version, 1347892205);
+  const std::string target = dir.Write("表.txt", "current");
+  ASSERT_TRUE(CopyFileReplacing(version, target)) << errno;
+  EXPECT_EQ("older words", ReadFile(target));
+  EXPECT_EQ(ToFileTime(1347892205, 0), StatFile(target)->writeTime);
+  EXPECT_EQ(2u, Listed(dir.path()).size()) << "no temporary left";
+  EXPECT_FALSE(CopyFileReplacing(dir.path() + "/missing", target));
+  EXPECT_EQ("older words", ReadFile(target));
 }
