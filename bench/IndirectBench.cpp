@@ -8,11 +8,11 @@
 #include <memory>
 #include <string>
 
+#include "IdleHost.h"
 #include "core/AppPaths.h"
 #include "core/Settings.h"
 #include "detect/ChangeDetector.h"
 #include "detect/MonitorSession.h"
-#include "IdleHost.h"
 #include "support/RecordingUi.h"
 #include "support/TempDir.h"
 

@@ -8,11 +8,11 @@
 #include <fstream>
 #include <string>
 
+#include "IdleHost.h"
 #include "core/AppPaths.h"
 #include "core/Settings.h"
 #include "detect/ChangeDetector.h"
 #include "detect/MonitorSession.h"
-#include "IdleHost.h"
 #include "detect/SnapshotFile.h"
 #include "detect/SnapshotIndex.h"
 #include "detect/SnapshotTree.h"

@@ -19,8 +19,9 @@ Snapshot MakeSnapshot(std::size_t records) {
   s.reserve(records);
   SharedFolder folder;
   for (std::size_t i = 0; i < records; ++i) {
-    if (i % 20 == 0) folder = SharedFolder("/home/user/data/project" + std::to_string(i / 20 % 1000) + "/sub" +
-                                           std::to_string(i / 20) + "/");
+    if (i % 20 == 0)
+      folder = SharedFolder("/home/user/data/project" + std::to_string(i / 20 % 1000) + "/sub" +
+                            std::to_string(i / 20) + "/");
     CElement& e = s.emplace_back();
     e.m_strStamp = "20120917143005";
     e.m_strName = "file" + std::to_string(i % 20) + ".txt";
@@ -87,4 +88,3 @@ void BM_LoadSnapshot(benchmark::State& state) {
 BENCHMARK(BM_LoadSnapshot)->Arg(1000000)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 }  // namespace
-

@@ -10,6 +10,7 @@
 #include <memory>
 #include <string>
 
+#include "IdleHost.h"
 #include "backup/BackupStore.h"
 #include "backup/GenerationRecord.h"
 #include "backup/VersionList.h"
@@ -17,7 +18,6 @@
 #include "core/AppPaths.h"
 #include "detect/ChangeDetector.h"
 #include "detect/MonitorSession.h"
-#include "IdleHost.h"
 #include "support/RecordingUi.h"
 #include "support/TempDir.h"
 

@@ -6,13 +6,13 @@
 #include <vector>
 
 #include "app/CommandLine.h"
+#include "app/EngineText.h"
 #include "app/MonitorApp.h"
 #include "app/SettingsStore.h"
 #include "app/StateFolder.h"
 #include "app/StatusFile.h"
 #include "app/TerminalHost.h"
 #include "app/TerminalUi.h"
-#include "app/EngineText.h"
 #include "app/VersionsCommand.h"
 #include "backup/BackupOutage.h"
 #include "backup/BackupStore.h"

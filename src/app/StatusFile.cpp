@@ -49,8 +49,7 @@ void WriteStatusFile(InstanceStatus status, const std::string& mode) {
 
 void RemoveStatusFile() {
   const auto status = ReadStatusFile();
-  if (status && status->pid == platform::InstanceLock::ThisProcess())
-    std::remove(StatusFilePath().c_str());
+  if (status && status->pid == platform::InstanceLock::ThisProcess()) std::remove(StatusFilePath().c_str());
 }
 
 RunningInstance FindRunningInstance() {

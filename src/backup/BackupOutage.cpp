@@ -46,8 +46,8 @@ void BackupOutage::PassEnded(int refused, std::uint64_t smallestRefused, bool ou
 bool BackupOutage::RetryDue() {
   if (!m_waiting) return false;
   const std::optional<platform::FolderSpace> now = platform::SpaceOf(m_settings.DIR2);
-  if (!now) return false;         // still gone: nothing to try
-  if (!m_atLastTry) return true;  // the folder is back
+  if (!now) return false;                               // still gone: nothing to try
+  if (!m_atLastTry) return true;                        // the folder is back
   if (now->device != m_atLastTry->device) return true;  // a disk mounted there again
   if (now->freeBytes >= m_atLastTry->freeBytes + kRoomMade && now->freeBytes >= m_needed) return true;
   if (m_atLastTry->freeFiles == 0 && now->freeFiles > 0) return true;

@@ -108,7 +108,7 @@ class BackupStore {
   // The copy-name number to try next for each name, in the open generation.
   std::unordered_map<std::string, std::size_t> m_nextCopySuffix;
   std::set<std::string> m_toldKeptChanging;  // sources the user heard of, once each
-  std::string m_pinnedFolder;                 // empty: pinned where next met
+  std::string m_pinnedFolder;                // empty: pinned where next met
   unsigned long long m_pinnedDevice = 0;
 };
 

@@ -26,7 +26,8 @@ inline constexpr const char* kIgnoreFileUnreadable =
 // Start and the monitoring session.
 inline constexpr const char* kFolderSizeTitle = TALVENOR_TEXT("フォルダ容量確認中..");
 inline constexpr const char* kFolderSizeText = TALVENOR_TEXT(
-    "フォルダ容量を確認しています...\n\nしばらくお待ちください。中断は Cancelボタン押下か、ESCキーを押下してください。");
+    "フォルダ容量を確認しています...\n\nしばらくお待ちください。中断は "
+    "Cancelボタン押下か、ESCキーを押下してください。");
 inline constexpr const char* kFolderTooLarge = TALVENOR_TEXT("このフォルダのサイズが大き過ぎます。続けますか？");
 inline constexpr const char* kCheckFolders = TALVENOR_TEXT("監視先とバックアップ先を確認してください");
 inline constexpr const char* kWatchLimitReached = TALVENOR_TEXT(
@@ -42,7 +43,8 @@ inline constexpr const char* kRenamed = TALVENOR_TEXT("%1は\n%2に名称変更�
 inline constexpr const char* kNotRenamed = TALVENOR_TEXT("削除できなかった%1は自分で削除してください");
 // Notices. %1: the backup folder; the source file.
 inline constexpr const char* kCopiesWaiting = TALVENOR_TEXT(
-    "バックアップ先%1にコピーできません(ディスクがいっぱいか、フォルダがありません)。書き込めるようになりしだいコピーします");
+    "バックアップ先%1にコピーできません(ディスクがいっぱいか、フォルダがありません)"
+    "。書き込めるようになりしだいコピーします");
 inline constexpr const char* kKeptChanging = TALVENOR_TEXT(
     "%1はコピー中も書き換えられ続けました。最後のコピーを残しましたが、一つの版にそろっていないことがあります");
 // %1: how many changed files a pass ended by Stop or Quit did not copy.
@@ -57,10 +59,14 @@ inline constexpr const char* kLogCannotOpen = TALVENOR_TEXT("ログファイル�
 
 // Every text above: a text built with values is recognised by its fixed parts.
 inline constexpr const char* kAll[] = {
-    kAccessDenied,  kDiskNotReady,       kError,        kCannotWriteFile, kFolderSizeTitle, kFolderSizeText,
-    kFolderTooLarge, kCheckFolders,      kWatchLimitReached, kSameFolders, kCannotRemoveFolder, kRenamed,
-    kNotRenamed,    kLogSizeControl,     kDiskFullFormat, kLogCannotOpen, kFolderOutOfReach, kCopiesWaiting,
-    kKeptChanging,  kIgnoreLineUnreadable, kIgnoreFileUnreadable, kFilesLeftForNextPass,
+    kAccessDenied,         kDiskNotReady,         kError,
+    kCannotWriteFile,      kFolderSizeTitle,      kFolderSizeText,
+    kFolderTooLarge,       kCheckFolders,         kWatchLimitReached,
+    kSameFolders,          kCannotRemoveFolder,   kRenamed,
+    kNotRenamed,           kLogSizeControl,       kDiskFullFormat,
+    kLogCannotOpen,        kFolderOutOfReach,     kCopiesWaiting,
+    kKeptChanging,         kIgnoreLineUnreadable, kIgnoreFileUnreadable,
+    kFilesLeftForNextPass,
 };
 
 // The text with %1 to %9 replaced by the values, in one pass: a value holding "%1" stays as it is.

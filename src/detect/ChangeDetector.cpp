@@ -12,9 +12,9 @@
 #include "detect/SnapshotFile.h"
 #include "detect/SnapshotIndex.h"
 #include "detect/TreeSplice.h"
-#include "platform/LockedFile.h"
 #include "platform/DirReader.h"
 #include "platform/FileTime.h"
+#include "platform/LockedFile.h"
 #include "platform/PathText.h"
 
 namespace talvenor {
@@ -296,8 +296,8 @@ void ChangeDetector::Save(bool whole) {
   m_paths.RemoveLeftTemporaries();
   const auto produce = [this](const std::function<bool(std::string_view)>& put) { return EncodeTree(*m_held, put); };
   // Nothing the window may do meanwhile touches the held tree: Stop and Quit wait for the pass.
-  const bool saved =
-      WhileBreathing([&] { return platform::ReplaceFileAtomically(m_paths.g_snapshotPath, produce); }, [this] { Breathe(); });
+  const bool saved = WhileBreathing([&] { return platform::ReplaceFileAtomically(m_paths.g_snapshotPath, produce); },
+                                    [this] { Breathe(); });
   // As SaveSnapshotPieces says it, from this thread: the older file is still whole.
   if (!saved) m_ui.ShowMessage(msg::kCannotWriteFile);
   if (saved && whole) {

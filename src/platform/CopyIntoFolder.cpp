@@ -32,8 +32,8 @@ int OpenTemporary(const FolderHandle& folder, std::string& hidden) {
   if (fd >= 0 || (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL)) return fd;
   for (int tries = 0; tries < 100; ++tries) {
     std::string name = NewTemporaryName();
-    const int made = ::openat(folder.Descriptor(), name.c_str(), O_CREAT | O_EXCL | O_WRONLY | O_NOFOLLOW | O_CLOEXEC,
-                              0600);
+    const int made =
+        ::openat(folder.Descriptor(), name.c_str(), O_CREAT | O_EXCL | O_WRONLY | O_NOFOLLOW | O_CLOEXEC, 0600);
     if (made >= 0) hidden = std::move(name);
     if (made >= 0 || errno != EEXIST) return made;
   }

@@ -29,8 +29,8 @@ bool IsRegularFile(const std::string& path) {
 bool SameFolder(const std::string& a, const std::string& b) {
   struct stat sa {};
   struct stat sb {};
-  return ::stat(a.c_str(), &sa) == 0 && ::stat(b.c_str(), &sb) == 0 && S_ISDIR(sa.st_mode) &&
-         sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+  return ::stat(a.c_str(), &sa) == 0 && ::stat(b.c_str(), &sb) == 0 && S_ISDIR(sa.st_mode) && sa.st_dev == sb.st_dev &&
+         sa.st_ino == sb.st_ino;
 }
 
 bool CanReadFile(const std::string& path) {
@@ -73,9 +73,7 @@ bool RenameNoReplace(const std::string& from, const std::string& to) {
   return ::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0;
 }
 
-bool RenameReplace(const std::string& from, const std::string& to) {
-  return ::rename(from.c_str(), to.c_str()) == 0;
-}
+bool RenameReplace(const std::string& from, const std::string& to) { return ::rename(from.c_str(), to.c_str()) == 0; }
 
 bool IsAbsolutePath(const std::string& path) { return !path.empty() && path.front() == '/'; }
 

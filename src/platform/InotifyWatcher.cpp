@@ -98,7 +98,8 @@ std::optional<InotifyWatcher::NewWatch> InotifyWatcher::MakeWatch(const std::str
   made.folder = folder;
   made.isRoot = folder == m_root;
   // Taken before the watch: should the path change in between, the next check tells.
-  if (made.isRoot) made.rootIdentity = FolderIdentity(folder).value_or(std::make_pair(std::uint64_t{0}, std::uint64_t{0}));
+  if (made.isRoot)
+    made.rootIdentity = FolderIdentity(folder).value_or(std::make_pair(std::uint64_t{0}, std::uint64_t{0}));
   if (m_fakeLimit) {
     errno = ENOSPC;
   } else {
@@ -113,8 +114,8 @@ std::optional<InotifyWatcher::NewWatch> InotifyWatcher::MakeWatch(const std::str
   if (::stat(folder.c_str(), &st) == 0) {
     made.mode = st.st_mode & 07777;
     made.ignored = m_ignoredIdentity && S_ISDIR(st.st_mode) &&
-                   *m_ignoredIdentity == std::make_pair(static_cast<std::uint64_t>(st.st_dev),
-                                                        static_cast<std::uint64_t>(st.st_ino));
+                   *m_ignoredIdentity ==
+                       std::make_pair(static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino));
   }
   return made;
 }

@@ -74,7 +74,8 @@ int WaitForTerminationSignal(int timeoutMs) {
 bool TerminationSignalPending() {
   sigset_t pending;
   if (sigpending(&pending) != 0) return false;
-  return sigismember(&pending, SIGINT) == 1 || sigismember(&pending, SIGTERM) == 1 || sigismember(&pending, SIGHUP) == 1;
+  return sigismember(&pending, SIGINT) == 1 || sigismember(&pending, SIGTERM) == 1 ||
+         sigismember(&pending, SIGHUP) == 1;
 }
 
 void IgnoreBrokenPipe() { ::signal(SIGPIPE, SIG_IGN); }

@@ -43,8 +43,8 @@ constexpr ButtonDef kBottomButtons[] = {{1008, QT_TRANSLATE_NOOP("talvenor", "�
                                         {2, QT_TRANSLATE_NOOP("talvenor", "終了(&Q)"), 276, 155, 50, 14}};
 // Test commands that nothing in the window shows.
 constexpr ButtonDef kHiddenButtons[] = {{1014, "書き込みtest", 290, 30, 15, 10},
-                                         {1015, "読み込みtest", 305, 30, 15, 10},
-                                         {1016, "読み込み2", 295, 35, 15, 10}};
+                                        {1015, "読み込みtest", 305, 30, 15, 10},
+                                        {1016, "読み込み2", 295, 35, 15, 10}};
 
 const char* const kBytesProperty = "talvenorBytes";
 
@@ -57,16 +57,26 @@ constexpr int kEnglishBrowseWidth = 38;
 
 const char* CMonitorDlg::ToolTipText(int id) {
   switch (id) {
-    case 1008: return QT_TRANSLATE_NOOP("talvenor", "監視をスタートします");
-    case 1007: return QT_TRANSLATE_NOOP("talvenor", "監視をストップします");
-    case 1006: return QT_TRANSLATE_NOOP("talvenor", "ログサイズ、監視レベルの設定等を行います");
-    case 1010: return QT_TRANSLATE_NOOP("talvenor", "ログを表示します");
-    case 1: return QT_TRANSLATE_NOOP("talvenor", "画面を閉じます");
-    case 2: return QT_TRANSLATE_NOOP("talvenor", "アプリケーションを終了します");
-    case 1002: return QT_TRANSLATE_NOOP("talvenor", "監視先を設定します");
-    case 1003: return QT_TRANSLATE_NOOP("talvenor", "バックアップ先の設定します");
-    case 1009: return QT_TRANSLATE_NOOP("talvenor", "ヘルプを表示します");
-    default: return nullptr;
+    case 1008:
+      return QT_TRANSLATE_NOOP("talvenor", "監視をスタートします");
+    case 1007:
+      return QT_TRANSLATE_NOOP("talvenor", "監視をストップします");
+    case 1006:
+      return QT_TRANSLATE_NOOP("talvenor", "ログサイズ、監視レベルの設定等を行います");
+    case 1010:
+      return QT_TRANSLATE_NOOP("talvenor", "ログを表示します");
+    case 1:
+      return QT_TRANSLATE_NOOP("talvenor", "画面を閉じます");
+    case 2:
+      return QT_TRANSLATE_NOOP("talvenor", "アプリケーションを終了します");
+    case 1002:
+      return QT_TRANSLATE_NOOP("talvenor", "監視先を設定します");
+    case 1003:
+      return QT_TRANSLATE_NOOP("talvenor", "バックアップ先の設定します");
+    case 1009:
+      return QT_TRANSLATE_NOOP("talvenor", "ヘルプを表示します");
+    default:
+      return nullptr;
   }
 }
 
@@ -213,8 +223,9 @@ void CMonitorDlg::SetUpColumns() {
     *widths[1] = 3 * w / 7;
     *widths[2] = 3 * w / 7;
   }
-  m_list->setHeaderLabels({QCoreApplication::translate("talvenor", "ファイル名"), QCoreApplication::translate("talvenor", "パス"),
-                          QCoreApplication::translate("talvenor", "バックアップ先", "list column")});
+  m_list->setHeaderLabels({QCoreApplication::translate("talvenor", "ファイル名"),
+                           QCoreApplication::translate("talvenor", "パス"),
+                           QCoreApplication::translate("talvenor", "バックアップ先", "list column")});
   for (int column = 0; column < 3; ++column) m_list->setColumnWidth(column, *widths[column]);
 }
 
@@ -241,7 +252,7 @@ void CMonitorDlg::showEvent(QShowEvent* event) {
 // a name that is not valid UTF-8 reaches Start unchanged unless the user edits it.
 void CMonitorDlg::PushFolderTexts() {
   const std::pair<QLineEdit*, const std::string*> fields[] = {{m_editWatchDir, &m_settings.DIR1},
-                                                                {m_editBackupDir, &m_settings.DIR2}};
+                                                              {m_editBackupDir, &m_settings.DIR2}};
   for (const auto& [edit, text] : fields) {
     const QByteArray bytes = QByteArray::fromStdString(*text);
     edit->setProperty(kBytesProperty, bytes);
@@ -254,7 +265,8 @@ void CMonitorDlg::PullFolderTexts() {
                                                         {m_editBackupDir, &m_settings.DIR2}};
   for (const auto& [edit, text] : fields) {
     const QByteArray bytes = edit->property(kBytesProperty).toByteArray();
-    *text = edit->text() == QFile::decodeName(bytes) ? bytes.toStdString() : QFile::encodeName(edit->text()).toStdString();
+    *text =
+        edit->text() == QFile::decodeName(bytes) ? bytes.toStdString() : QFile::encodeName(edit->text()).toStdString();
   }
 }
 
@@ -268,23 +280,50 @@ void CMonitorDlg::SetRunningControls(bool running) {
 
 void CMonitorDlg::OnCommand(int id) {
   switch (id) {
-    case 1002: OnBrowseWatchDir(); break;
-    case 1003: OnBrowseBackupDir(); break;
+    case 1002:
+      OnBrowseWatchDir();
+      break;
+    case 1003:
+      OnBrowseBackupDir();
+      break;
     case 1008:
-    case kTrayStart: if (m_session) m_session->StartMonitoring(); break;
+    case kTrayStart:
+      if (m_session) m_session->StartMonitoring();
+      break;
     case 1007:
-    case kTrayStop: if (m_session) m_session->StopMonitoring(); break;
-    case 1006: OnDetailedSettings(); break;
-    case 1009: OnHelp(); break;
-    case 1010: OnShowLog(); break;
-    case 1014: OnWriteTest(); break;
-    case 1015: OnReadTest(); break;
-    case 1016: OnReadSnapshotTest(); break;
-    case 1: HideToTray(); break;
+    case kTrayStop:
+      if (m_session) m_session->StopMonitoring();
+      break;
+    case 1006:
+      OnDetailedSettings();
+      break;
+    case 1009:
+      OnHelp();
+      break;
+    case 1010:
+      OnShowLog();
+      break;
+    case 1014:
+      OnWriteTest();
+      break;
+    case 1015:
+      OnReadTest();
+      break;
+    case 1016:
+      OnReadSnapshotTest();
+      break;
+    case 1:
+      HideToTray();
+      break;
     case 2:
-    case kTrayQuit: OnQuit(); break;
-    case kAboutCommand: OnAbout(); break;
-    default: break;
+    case kTrayQuit:
+      OnQuit();
+      break;
+    case kAboutCommand:
+      OnAbout();
+      break;
+    default:
+      break;
   }
 }
 

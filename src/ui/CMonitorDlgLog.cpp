@@ -39,14 +39,16 @@ void CMonitorDlg::OnWriteTest() {
     entry.m_strStamp = "test2";
     g_currentSnapshot.push_back(std::move(entry));
   }
-  const std::string path = FileDialogs::GetSaveFileName(this, QCoreApplication::translate("talvenor", "表示一覧をCSV形式で保存"));
+  const std::string path =
+      FileDialogs::GetSaveFileName(this, QCoreApplication::translate("talvenor", "表示一覧をCSV形式で保存"));
   if (path.empty()) return;
   SaveSnapshot(path, g_currentSnapshot, *this);
   ClearCurrentSnapshot();
 }
 
 void CMonitorDlg::OnReadTest() {
-  const std::string path = FileDialogs::GetOpenFileName(this, QCoreApplication::translate("talvenor", "保存した一覧を開く"));
+  const std::string path =
+      FileDialogs::GetOpenFileName(this, QCoreApplication::translate("talvenor", "保存した一覧を開く"));
   if (path.empty()) return;
   LoadSnapshot(path, g_currentSnapshot);
   MessageBox::Show(this, ListSnapshot());
@@ -65,8 +67,8 @@ std::string CMonitorDlg::ListSnapshot() {
   for (const CElement& entry : g_currentSnapshot) {
     // A damaged file leaves empty records behind the ones it could read.
     if (entry == CElement()) continue;
-    text += entry.m_strName + " " + std::to_string(static_cast<std::int32_t>(entry.m_dwSize)) + " " +
-            entry.m_strStamp + " \r\n";
+    text += entry.m_strName + " " + std::to_string(static_cast<std::int32_t>(entry.m_dwSize)) + " " + entry.m_strStamp +
+            " \r\n";
   }
   return text;
 }

@@ -52,7 +52,7 @@ constexpr RadioDef kRadios[CSettingsDlg::kRadioCount] = {
 constexpr struct {
   int x, w;
 } kEnglishPlaces[CSettingsDlg::kRadioCount] = {{10, 39}, {50, 39}, {90, 39}, {10, 39}, {50, 39}, {90, 39},
-                                              {10, 24}, {46, 28}, {82, 32}, {10, 40}, {65, 62}};
+                                               {10, 24}, {46, 28}, {82, 32}, {10, 40}, {65, 62}};
 
 // First index and size of each row, and the stored value of each of its buttons.
 struct Row {
@@ -109,7 +109,7 @@ void PlaceAroundRow(QGroupBox& box, int rowTop) {
 }  // namespace
 
 const std::array<int, CSettingsDlg::kRadioCount> CSettingsDlg::kRadioIds = {1026, 1027, 1028, 1029, 1030, 1031,
-                                                                             1032, 1033, 1034, 1036, 1037};
+                                                                            1032, 1033, 1034, 1036, 1037};
 
 const char* CSettingsDlg::ToolTipText(int id) {
   for (const RadioDef& def : kRadios) {

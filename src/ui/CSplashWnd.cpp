@@ -1,8 +1,7 @@
 #include "ui/CSplashWnd.h"
 
-#include <QCoreApplication>
-
 #include <QApplication>
+#include <QCoreApplication>
 #include <QKeyEvent>
 #include <QPainter>
 #include <QPointer>

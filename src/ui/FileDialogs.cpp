@@ -32,7 +32,9 @@ std::optional<std::string> Answered(std::string request) {
   return answer;
 }
 
-std::string Bytes(const QString& path) { return path.isEmpty() ? std::string() : QFile::encodeName(path).toStdString(); }
+std::string Bytes(const QString& path) {
+  return path.isEmpty() ? std::string() : QFile::encodeName(path).toStdString();
+}
 
 }  // namespace
 
@@ -60,9 +62,8 @@ std::string FileDialogs::PickAnyFile(QWidget* parent, const QString& title, cons
   QFileDialog dialog(parent, title, QFile::decodeName(QByteArray::fromStdString(initialFolder)));
   dialog.setFileMode(QFileDialog::AnyFile);
   dialog.setAcceptMode(QFileDialog::AcceptOpen);
-  return dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty()
-             ? Bytes(dialog.selectedFiles().front())
-             : std::string();
+  return dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty() ? Bytes(dialog.selectedFiles().front())
+                                                                                 : std::string();
 }
 
 void FileDialogs::SetNextAnswer(const std::string& path) {

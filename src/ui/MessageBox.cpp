@@ -52,9 +52,7 @@ MessageBox::Answer Run(QWidget* parent, const std::string& text, MessageIcon ico
 void MessageBox::SetCaption(const QString& caption) { TheSeam().caption = caption; }
 QString MessageBox::Caption() { return TheSeam().caption; }
 
-void MessageBox::Show(QWidget* parent, const std::string& text, MessageIcon icon) {
-  Run(parent, text, icon, false);
-}
+void MessageBox::Show(QWidget* parent, const std::string& text, MessageIcon icon) { Run(parent, text, icon, false); }
 
 bool MessageBox::AskOkCancel(QWidget* parent, const std::string& text, MessageIcon icon) {
   return Run(parent, text, icon, true) == Answer::Ok;

@@ -77,8 +77,8 @@ TEST_F(StoreConfinementTest, ALinkSwappedInAtTheDangerousMomentIsNeverFollowed) 
     const char* step;  // where the swap happens; "" between two copies of one pass
     bool prune;        // the swap meets the pruning, else the copying
   };
-  for (const Case& c : {Case{"folder-listed", true}, Case{"folder-made", false}, Case{"copy-before-publish", false},
-                        Case{"", false}}) {
+  for (const Case& c :
+       {Case{"folder-listed", true}, Case{"folder-made", false}, Case{"copy-before-publish", false}, Case{"", false}}) {
     SCOPED_TRACE(c.step);
     for (const auto& e : fs::directory_iterator(settings.DIR2)) fs::remove_all(e.path());
     const std::string old = tmp.Write("bk/20120101000000.0/sub/copy", "copy");

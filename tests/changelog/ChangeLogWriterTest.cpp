@@ -28,10 +28,9 @@ TEST_F(ChangeLogWriterTest, TwoFilePassWritesFourExactLinesAndRows) {
       LogText());
   std::vector<std::string> rows;  // newest first
   for (const auto& row : ui.rows) rows.push_back(row.name + "|" + row.path + "|" + row.destination);
-  EXPECT_EQ(rows, (std::vector<std::string>{"<START>|<20120917143005.0>|",
-                                            "data.csv|/data/sub/data.csv|/bk/20120917143005.0/data.csv",
-                                            "report.txt|/data/report.txt|/bk/20120917143005.0/report.txt",
-                                            "<END>|<20120917143005.0>|"}));
+  EXPECT_EQ(rows, (std::vector<std::string>{
+                      "<START>|<20120917143005.0>|", "data.csv|/data/sub/data.csv|/bk/20120917143005.0/data.csv",
+                      "report.txt|/data/report.txt|/bk/20120917143005.0/report.txt", "<END>|<20120917143005.0>|"}));
   EXPECT_EQ(4u, ui.logLines.size());
   EXPECT_EQ("<20120917143005.0>", ui.logLines.back());
 }

@@ -45,7 +45,9 @@ TEST(SnapshotFormat, OneRecordIsTheKnownFiftyFiveBytes) {
 TEST(SnapshotFormat, CountAndLengthEncodings) {
   const Snapshot two = {Make("a", "/w/"), Make("b", "/w/")};
   const std::string bytes = EncodeSnapshot(two);
-  EXPECT_EQ(bytes.substr(0, 17), std::string("\x02\x00\xFF\xFF\x00\x00\x08\x00" "CElement\x0E", 17));
+  EXPECT_EQ(bytes.substr(0, 17), std::string("\x02\x00\xFF\xFF\x00\x00\x08\x00"
+                                             "CElement\x0E",
+                                             17));
   const std::size_t second = 2 + 14 + 15 + 2 + 12 + 4;  // count, class tag, stamp, name, numbers, folder
   EXPECT_EQ(bytes.substr(second, 2), std::string("\x01\x80", 2));
 
@@ -203,8 +205,8 @@ TEST(SnapshotIndex, HostileRecordsCostWorkInProportionToTheirNumber) {
     SCOPED_TRACE(c.what);
     Snapshot records;
     for (std::size_t i = 0; i < kRecords; ++i)
-      records.push_back(Make("same", "/w/", static_cast<std::uint32_t>(3 + i * c.sizeStep),
-                             128491744890000000ULL + i * c.timeStep));
+      records.push_back(
+          Make("same", "/w/", static_cast<std::uint32_t>(3 + i * c.sizeStep), 128491744890000000ULL + i * c.timeStep));
     Snapshot loaded;
     ASSERT_TRUE(DecodeSnapshot(EncodeSnapshot(records), loaded));
     const SnapshotIndex index(loaded);

@@ -83,8 +83,7 @@ TEST_F(MonitorDlgTest, ReadSnapshotTestListsTheProgramsSnapshotFileInOrder) {
                          recorder),
             0);
   Control<QPushButton>(*m_dlg, 1016)->click();
-  EXPECT_EQ(ui::MessageBox::TakeShownTexts(),
-            Texts{"a.txt 5 20120917143005 \r\nbig.bin -1 20120101000000 \r\n"});
+  EXPECT_EQ(ui::MessageBox::TakeShownTexts(), Texts{"a.txt 5 20120917143005 \r\nbig.bin -1 20120101000000 \r\n"});
   EXPECT_TRUE(g_currentSnapshot.empty());
 
   // A missing file lists nothing.
@@ -102,7 +101,8 @@ TEST_F(MonitorDlgTest, WriteTestSavesThreeEntriesAndReadTestListsThem) {
   FileDialogs::SetNextAnswer(saved);
   m_dlg->OnCommand(1015);
   EXPECT_EQ(FileDialogs::TakeRequests(), (Texts{"save:表示一覧をCSV形式で保存", "open:保存した一覧を開く"}));
-  EXPECT_EQ(ui::MessageBox::TakeShownTexts(), Texts{"test1 10001 test2 \r\ntest1 10001 test2 \r\ntest1 10001 test2 \r\n"});
+  EXPECT_EQ(ui::MessageBox::TakeShownTexts(),
+            Texts{"test1 10001 test2 \r\ntest1 10001 test2 \r\ntest1 10001 test2 \r\n"});
 
   // Cancelled: the entries stay in the working list; a cancelled read shows nothing.
   m_dlg->OnCommand(1014);

@@ -180,9 +180,12 @@ TEST_F(MonitorDlgTest, RefusedOrCancelledStartLeavesEverythingAsItWas) {
     EXPECT_FALSE(m_tray->shown) << what;
     EXPECT_EQ(g_monitoring.load(), 0) << what;
   };
-  for (const auto& [watch, backup] : std::vector<std::pair<std::string, std::string>>{
-           {m_watch, ""}, {"", m_backup}, {"relative/x", m_backup}, {m_watch + "/", m_backup},
-           {m_work / "missing", m_backup}, {m_watch, m_work / "\xff\xfe"}}) {
+  for (const auto& [watch, backup] : std::vector<std::pair<std::string, std::string>>{{m_watch, ""},
+                                                                                      {"", m_backup},
+                                                                                      {"relative/x", m_backup},
+                                                                                      {m_watch + "/", m_backup},
+                                                                                      {m_work / "missing", m_backup},
+                                                                                      {m_watch, m_work / "\xff\xfe"}}) {
     TypeFolders(watch, backup);
     Press(1008);
     const Texts shown = ui::MessageBox::TakeShownTexts();

@@ -181,8 +181,8 @@ TEST_F(ProgressWndTest, PositionComesBackWhereItWasLeftAndOffScreenIsCentred) {
   ASSERT_GT(wnd.Window()->width(), narrow);
   const auto offCentre = [&] { return wnd.Window()->frameGeometry().center() - owner.frameGeometry().center(); };
   // A window manager confirms the move a moment later.
-  EXPECT_TRUE(QTest::qWaitFor([&] { return offCentre().manhattanLength() <= 4; })) << offCentre().x() << ","
-                                                                                  << offCentre().y();
+  EXPECT_TRUE(QTest::qWaitFor([&] { return offCentre().manhattanLength() <= 4; }))
+      << offCentre().x() << "," << offCentre().y();
 }
 
 }  // namespace

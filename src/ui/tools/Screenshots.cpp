@@ -83,8 +83,8 @@ void Write(const std::string& path, const std::string& contents) { std::ofstream
 
 // Starts with these folders from the Start button and pictures the box Start shows, over its
 // progress window, before answering it.
-bool SaveBoxOfStart(ui::CMonitorDlg& window, const std::string& watch, const std::string& backup,
-                    const QString& folder, const char* name) {
+bool SaveBoxOfStart(ui::CMonitorDlg& window, const std::string& watch, const std::string& backup, const QString& folder,
+                    const char* name) {
   window.findChild<QLineEdit*>(QStringLiteral("1000"))->setText(QString::fromStdString(watch));
   window.findChild<QLineEdit*>(QStringLiteral("1001"))->setText(QString::fromStdString(backup));
   bool saved = false;
@@ -186,8 +186,7 @@ int main(int argc, char** argv) {
   ok &= SaveBoxOfStart(window, large, settings.DIR2, out, "question");
 
   // The folder picker as Browse shows it: Qt's own dialog, in Qt's translation.
-  QFileDialog picker(&window, QCoreApplication::translate("talvenor", ui::FileDialogs::kFolderTitle),
-                     scratch.path());
+  QFileDialog picker(&window, QCoreApplication::translate("talvenor", ui::FileDialogs::kFolderTitle), scratch.path());
   picker.setFileMode(QFileDialog::Directory);
   picker.setOptions(QFileDialog::ShowDirsOnly | QFileDialog::DontUseNativeDialog);
   ok &= Save(picker, out, "picker");
