@@ -28,6 +28,7 @@ using platform::win32::Utf8;
 using platform::win32::Wide;
 
 constexpr UINT_PTR kMonitorTimer = 1;
+constexpr UINT_PTR kSaveTimer = 2;
 UINT IconStyle(MessageIcon icon) {
   switch (icon) {
     case MessageIcon::Warning:
@@ -81,6 +82,7 @@ INT_PTR MonitorWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
       return FALSE;
     case WM_TIMER:
       if (wParam == kMonitorTimer && m_session) m_session->OnMonitorTick();
+      if (wParam == kSaveTimer && m_session) m_session->OnSaveTimer();
       return TRUE;
     case WM_SHOWWINDOW:
       if (wParam) m_bEverShown = true;
@@ -425,5 +427,9 @@ void MonitorWindow::Terminate(int status) {
 void MonitorWindow::StartTimer(int milliseconds) { SetTimer(m_hWnd, kMonitorTimer, milliseconds, nullptr); }
 
 void MonitorWindow::KillTimer() { ::KillTimer(m_hWnd, kMonitorTimer); }
+
+void MonitorWindow::StartSaveTimer(int milliseconds) { SetTimer(m_hWnd, kSaveTimer, milliseconds, nullptr); }
+
+void MonitorWindow::KillSaveTimer() { ::KillTimer(m_hWnd, kSaveTimer); }
 
 }  // namespace talvenor::win32

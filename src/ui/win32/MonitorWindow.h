@@ -55,6 +55,8 @@ class MonitorWindow final : public UiPort, public SessionHost {
   // SessionHost
   void StartTimer(int milliseconds) override;
   void KillTimer() override;
+  void StartSaveTimer(int milliseconds) override;
+  void KillSaveTimer() override;
   void PullFolderTexts() override;
   void SetRunningControls(bool running) override;
   void HideToTray() override;
