@@ -15,7 +15,7 @@
 #include "detect/MonitorSessionFixture.h"
 #include "detect/SnapshotFile.h"
 #include "platform/DirReader.h"
-#include "platform/InotifyWatcher.h"
+#include "platform/linux/InotifyWatcher.h"
 #include "support/PermissionsInForce.h"
 
 namespace talvenor {

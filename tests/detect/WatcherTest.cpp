@@ -9,7 +9,7 @@
 #include <thread>
 
 #include "detect/WatcherThread.h"
-#include "platform/InotifyWatcher.h"
+#include "platform/linux/InotifyWatcher.h"
 #include "support/TempDir.h"
 
 namespace talvenor {

@@ -1,6 +1,6 @@
 #pragma once
 // The change notification of this system, under the name the engine uses.
-#include "platform/InotifyWatcher.h"
+#include "platform/linux/InotifyWatcher.h"
 
 namespace talvenor::platform {
 

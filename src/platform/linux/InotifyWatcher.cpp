@@ -1,4 +1,4 @@
-#include "platform/InotifyWatcher.h"
+#include "platform/linux/InotifyWatcher.h"
 
 #include <fcntl.h>
 #include <poll.h>
