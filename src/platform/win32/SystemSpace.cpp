@@ -1,28 +1,12 @@
-#include "platform/FolderSpace.h"
+#include "platform/SystemSpace.h"
 
 #include <limits>
-#include <mutex>
 
 #include "platform/win32/WinText.h"
 
 namespace talvenor::platform {
-namespace {
 
-std::mutex g_sourceMutex;
-std::function<std::optional<FolderSpace>(const std::string&)> g_source;
-
-}  // namespace
-
-void SetSpaceSourceForTest(std::function<std::optional<FolderSpace>(const std::string&)> source) {
-  std::lock_guard lock(g_sourceMutex);
-  g_source = std::move(source);
-}
-
-std::optional<FolderSpace> SpaceOf(const std::string& folder) {
-  {
-    std::lock_guard lock(g_sourceMutex);
-    if (g_source) return g_source(folder);
-  }
+std::optional<FolderSpace> SystemSpaceOf(const std::string& folder) {
   const std::wstring path = win32::LongPath(folder);
   ULARGE_INTEGER available{};
   if (!::GetDiskFreeSpaceExW(path.c_str(), &available, nullptr, nullptr)) return std::nullopt;

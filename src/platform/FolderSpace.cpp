@@ -1,9 +1,8 @@
 #include "platform/FolderSpace.h"
 
-#include <sys/stat.h>
-#include <sys/statvfs.h>
-
 #include <mutex>
+
+#include "platform/SystemSpace.h"
 
 namespace talvenor::platform {
 namespace {
@@ -23,11 +22,7 @@ std::optional<FolderSpace> SpaceOf(const std::string& folder) {
     std::lock_guard lock(g_sourceMutex);
     if (g_source) return g_source(folder);
   }
-  struct statvfs st {};
-  struct stat where {};
-  if (::statvfs(folder.c_str(), &st) != 0 || ::stat(folder.c_str(), &where) != 0) return std::nullopt;
-  return FolderSpace{static_cast<std::uint64_t>(st.f_bavail) * st.f_frsize, static_cast<std::uint64_t>(st.f_favail),
-                     static_cast<std::uint64_t>(where.st_dev)};
+  return SystemSpaceOf(folder);
 }
 
 }  // namespace talvenor::platform
