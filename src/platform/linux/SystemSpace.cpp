@@ -1,7 +1,7 @@
+#include "platform/SystemSpace.h"
+
 #include <sys/stat.h>
 #include <sys/statvfs.h>
-
-#include "platform/SystemSpace.h"
 
 namespace talvenor::platform {
 
