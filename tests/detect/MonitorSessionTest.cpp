@@ -16,7 +16,7 @@
 #include "detect/MonitorSessionFixture.h"
 #include "detect/SnapshotFile.h"
 #include "detect/WatcherThread.h"
-#include "platform/DirReader.h"
+#include "platform/FaultInjection.h"
 
 namespace talvenor {
 namespace {
@@ -314,11 +314,12 @@ TEST_F(MonitorSessionTest, ALinksTargetWrittenOutsideTheTreeIsCopiedAtTheNextTic
 TEST_F(MonitorSessionTest, AFolderMadeReadableAgainStartsAPass) {
   session.StartMonitoring();
   // Root reads every folder: the denial is made at the listing.
-  platform::DirReader::InjectOpenErrorForTest(watch / "sub", EACCES);
-  watch.Write("sub/written-while-locked.txt", "x");
-  ASSERT_TRUE(WaitForFlag());
-  session.OnMonitorTick();
-  platform::DirReader::InjectOpenErrorForTest("", 0);
+  {
+    const platform::ScopedFaults denied({.unopenableFolder = watch / "sub", .openError = EACCES});
+    watch.Write("sub/written-while-locked.txt", "x");
+    ASSERT_TRUE(WaitForFlag());
+    session.OnMonitorTick();
+  }
   EXPECT_EQ(ui.messages, std::vector<std::string>{msg::kAccessDenied});
   EXPECT_TRUE(Generations().empty());
   fs::permissions(watch / "sub", fs::perms::owner_all);
