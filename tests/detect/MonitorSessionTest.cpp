@@ -113,9 +113,9 @@ TEST_F(MonitorSessionTest, ARefusedPairIsRefusedBeforeAnyWalk) {
     settings.DIR1 = dir1;
     settings.DIR2 = dir2;
     ui.messages.clear();
-    SetFolderCounterForTest(0);
+    const int walked = ProcessFolderCounter().value;
     session.StartMonitoring();
-    EXPECT_EQ(FolderCounter(), 0) << dir1 << " | " << dir2;
+    EXPECT_EQ(ProcessFolderCounter().value, walked) << dir1 << " | " << dir2;
     EXPECT_EQ(ui.messages.back(), msg::kCheckFolders) << dir1 << " | " << dir2;
     ExpectRefused();
   }
