@@ -6,10 +6,10 @@
 #include "core/Messages.h"
 #include "core/SearchOutcome.h"
 #include "platform/DirReader.h"
+#include "platform/FaultInjection.h"
 #include "platform/FileSystem.h"
 #include "platform/FolderHandle.h"
 #include "platform/PathText.h"
-#include "platform/StepHook.h"
 
 namespace talvenor {
 namespace {

@@ -14,14 +14,12 @@
 namespace talvenor {
 namespace {
 
-int g_folderCounter = 0;
-
 // After each summed subfolder; true when the user asked to cancel.
-bool SubfolderSummed(UiPort& ui) {
+bool SubfolderSummed(UiPort& ui, FolderCounter& counter) {
   ui.ProgressStep();
   ui.ProgressPump(true);
-  if (g_folderCounter > kFolderCounterLimit) {
-    g_folderCounter = 0;
+  if (counter.value > kFolderCounterLimit) {
+    counter.value = 0;
     ui.ProgressReset();
   }
   return ui.ProgressCancelRequested();
@@ -60,8 +58,8 @@ class ListedFolders {
 
 // The sum of what the threads listed, with the steps, pumps and counter of the one-thread
 // walk: the same window, the same moments to cancel.
-std::int64_t SumListed(const FolderNode& node, UiPort& ui, ListedFolders& listed) {
-  ++g_folderCounter;
+std::int64_t SumListed(const FolderNode& node, UiPort& ui, ListedFolders& listed, FolderCounter& counter) {
+  ++counter.value;
   if (!listed.WaitFor(node, ui, node.level > 0)) return -1;
   if (node.code != platform::kSearchOk) return 0;
   std::uint64_t total = 0;
@@ -70,22 +68,24 @@ std::int64_t SumListed(const FolderNode& node, UiPort& ui, ListedFolders& listed
     // Below the deepest level a scan records nothing; the size still counts.
     const std::string& path = child.node->path.str();
     const std::int64_t size = child.node->level > FolderScanner::kDeepestLevel
-                                  ? GetFolderSize(path.substr(0, path.size() - 1), ui)
-                                  : SumListed(*child.node, ui, listed);
+                                  ? GetFolderSize(path.substr(0, path.size() - 1), ui, counter)
+                                  : SumListed(*child.node, ui, listed, counter);
     if (size < 0) return -1;
     total += static_cast<std::uint64_t>(size);
-    if (SubfolderSummed(ui)) return -1;
+    if (SubfolderSummed(ui, counter)) return -1;
   }
   return static_cast<std::int64_t>(total);
 }
 
 }  // namespace
 
-int FolderCounter() { return g_folderCounter; }
-void SetFolderCounterForTest(int value) { g_folderCounter = value; }
+FolderCounter& ProcessFolderCounter() {
+  static FolderCounter counter;
+  return counter;
+}
 
-std::int64_t GetFolderSize(const std::string& folder, UiPort& ui) {
-  ++g_folderCounter;
+std::int64_t GetFolderSize(const std::string& folder, UiPort& ui, FolderCounter& counter) {
+  ++counter.value;
   // The separator is added even after one already there: "" then lists the root, as the
   // pattern "\*.*" does.
   const std::string base = folder + platform::kSeparator;
@@ -107,17 +107,17 @@ std::int64_t GetFolderSize(const std::string& folder, UiPort& ui) {
   reader.Close();
 
   for (const std::string& subfolder : subfolders) {
-    const std::int64_t size = GetFolderSize(subfolder, ui);
+    const std::int64_t size = GetFolderSize(subfolder, ui, counter);
     if (size < 0) return -1;
     total += static_cast<std::uint64_t>(size);
-    if (SubfolderSummed(ui)) return -1;
+    if (SubfolderSummed(ui, counter)) return -1;
   }
   return static_cast<std::int64_t>(total);
 }
 
 std::int64_t GetFolderSize(const std::string& folder, UiPort& ui, FolderNode& tree,
                            const std::function<void(const std::string& folder)>& beforeListing,
-                           std::shared_ptr<const IgnoreRules> ignore) {
+                           std::shared_ptr<const IgnoreRules> ignore, FolderCounter& counter) {
   tree.path = SharedFolder(folder + platform::kSeparator);
   tree.level = 0;
   ListedFolders listed;
@@ -135,7 +135,7 @@ std::int64_t GetFolderSize(const std::string& folder, UiPort& ui, FolderNode& tr
   ui.ProgressWait();
   // The listing runs ahead on two threads while this one serves the progress window.
   std::thread walk([&] { scanner.List(tree, true); });
-  const std::int64_t size = SumListed(tree, ui, listed);
+  const std::int64_t size = SumListed(tree, ui, listed, counter);
   if (size < 0) cancelled = true;
   walk.join();
   return size;

@@ -66,10 +66,6 @@ class DirReader {
   // Maps an errno met when opening a folder onto a search code.
   static int CodeForErrno(int err, bool listedByParent);
 
-  // Tests make the opening of one folder fail with an errno that cannot be produced on demand
-  // (EIO, or EACCES when running as root). An empty path clears it.
-  static void InjectOpenErrorForTest(const std::string& folder, int err);
-
  private:
   void* m_dir = nullptr;  // DIR*, kept opaque so no system header leaks upward
   int m_lastError = 0;

@@ -2,7 +2,6 @@
 // Copies that never show a half-written file under a name anyone reads: the bytes go into a
 // temporary first and the finished file is published in one step.
 #include <cstdint>
-#include <functional>
 #include <string>
 #include <string_view>
 
@@ -56,11 +55,5 @@ bool ReplaceWithTail(const LockedFile& from, std::int64_t offset, const std::str
 // Writes head and the bytes of from, from offset to its end, over dst (temporary, fsync,
 // rename).
 bool CopyTailReplacing(const LockedFile& from, std::int64_t offset, const std::string& dst, std::string_view head = {});
-
-// Tests act at named steps: "copy-attempt" before each attempt of a copy, "copy-chunk" after
-// each piece, "copy-before-publish", "replace-before-rename", "replace-after-rename",
-// "folder-made" between making a folder and opening it, "folder-listed" after a folder that is
-// being emptied was listed. Empty turns it off.
-void SetCopyStepHookForTest(std::function<void(const std::string& step)> hook);
 
 }  // namespace talvenor::platform

@@ -5,7 +5,6 @@
 #include <array>
 #include <cstdint>
 #include <ctime>
-#include <functional>
 #include <string>
 
 namespace talvenor::platform {
@@ -42,7 +41,7 @@ FileTime ShiftFileTime(FileTime utc, long offsetSeconds);
 // Breaks a FILETIME into calendar fields as if it were UTC.
 SystemTime FileTimeToSystemTime(FileTime ft);
 
-// The local wall clock now, for generation names.
+// The local wall clock now, for generation names, from the clock in force (Clock.h).
 SystemTime GetLocalTime();
 
 // "%.4d%.2d%.2d%.2d%.2d%.2d" of year to second.
@@ -51,12 +50,7 @@ std::string FormatStamp(const SystemTime& st);
 // Seconds east of UTC in force now.
 long CurrentUtcOffsetSeconds();
 
-// Seconds east of UTC in force at that moment.
+// Seconds east of UTC in force at that moment, from the clock in force (Clock.h).
 long UtcOffsetSecondsAt(std::int64_t unixSeconds);
-
-// Tests replace the zone's offset (one for every moment) and the wall clock; an empty function
-// restores the system's.
-void SetUtcOffsetSourceForTest(std::function<long()> source);
-void SetLocalTimeSourceForTest(std::function<SystemTime()> source);
 
 }  // namespace talvenor::platform

@@ -1,17 +1,12 @@
 // What file times are on every system: the arithmetic of 100-ns ticks since 1601, the fields
-// of a date, the stamp text, and the clocks tests put in place of the system's.
+// of a date and the stamp text.
 #include <cstdio>
-#include <mutex>
 
 #include "platform/FileTime.h"
-#include "platform/TimeSources.h"
+#include "platform/FileTimeUnits.h"
 
 namespace talvenor::platform {
 namespace {
-
-std::mutex g_sourceMutex;
-std::function<long()> g_offsetSource;
-std::function<SystemTime()> g_clockSource;
 
 // Howard Hinnant's days-to-civil, valid for every date a FILETIME can hold.
 void CivilFromDays(std::int64_t z, int& y, int& m, int& d) {
@@ -28,18 +23,6 @@ void CivilFromDays(std::int64_t z, int& y, int& m, int& d) {
 }
 
 }  // namespace
-
-std::optional<long> UtcOffsetFromTestSource() {
-  std::lock_guard lock(g_sourceMutex);
-  if (g_offsetSource) return g_offsetSource();
-  return std::nullopt;
-}
-
-std::optional<SystemTime> LocalTimeFromTestSource() {
-  std::lock_guard lock(g_sourceMutex);
-  if (g_clockSource) return g_clockSource();
-  return std::nullopt;
-}
 
 FileTime ToFileTime(std::int64_t unixSeconds, long nanoseconds) {
   const std::int64_t secs = unixSeconds + kEpochDifference;
@@ -113,16 +96,6 @@ std::string FormatStamp(const SystemTime& st) {
   two(out + 10, st.minute);
   two(out + 12, st.second);
   return std::string(out, sizeof out);
-}
-
-void SetUtcOffsetSourceForTest(std::function<long()> source) {
-  std::lock_guard lock(g_sourceMutex);
-  g_offsetSource = std::move(source);
-}
-
-void SetLocalTimeSourceForTest(std::function<SystemTime()> source) {
-  std::lock_guard lock(g_sourceMutex);
-  g_clockSource = std::move(source);
 }
 
 }  // namespace talvenor::platform

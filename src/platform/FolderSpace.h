@@ -2,7 +2,6 @@
 // Free space of the file system that holds a folder: a cheap question that can be asked at
 // every tick while copies wait for room.
 #include <cstdint>
-#include <functional>
 #include <optional>
 #include <string>
 
@@ -16,8 +15,5 @@ struct FolderSpace {
 
 // nullopt when the folder cannot be reached (removed, unplugged).
 std::optional<FolderSpace> SpaceOf(const std::string& folder);
-
-// Tests stand in for the file system's answer. Empty turns it off.
-void SetSpaceSourceForTest(std::function<std::optional<FolderSpace>(const std::string&)> source);
 
 }  // namespace talvenor::platform

@@ -31,9 +31,6 @@ class InstanceLock {
   // The lock file a copy that runs would hold, found where Acquire looks; empty when none is.
   static std::string PathOf(const std::string& name);
 
-  // Tests put the shared temporary folder (normally /tmp) elsewhere; empty restores it.
-  static void SetSharedTemporaryFolderForTest(const std::string& folder);
-
  private:
   int m_fd = -1;
   std::string m_path;

@@ -55,12 +55,6 @@ bool ReplaceFileAtomically(const std::string& path, std::string_view data);
 using PiecePut = std::function<bool(std::string_view piece)>;
 bool ReplaceFileAtomically(const std::string& path, const std::function<bool(const PiecePut& put)>& produce);
 
-// Write failures injected by tests: after this many further bytes a write fails with ENOSPC.
-// A negative value turns it off.
-void SetWriteFailureAfterBytesForTest(std::int64_t bytes);
-// Used by every writing path of the platform layer; true when the write must fail now.
-bool InjectedWriteFailure(std::size_t bytesAboutToWrite);
-
 // The one way the program replaces a file of its own: write(fd) fills a temporary beside
 // path (given mode & 0777), which is fsynced and renamed over path, then the folder is
 // fsynced. On any failure the temporary is removed, path is untouched and errno says why.

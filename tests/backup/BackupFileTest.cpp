@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include "BackupFixture.h"
+#include "platform/FaultInjection.h"
 #include "platform/FileCopy.h"
 #include "platform/FileSystem.h"
 #include "platform/LockedFile.h"
@@ -162,9 +163,11 @@ TEST_F(BackupFileTest, DiskFullMidCopyLeavesNoFileUnderAnyName) {
   tmp.Write("w/big", std::string(6 << 20, 'b'));
   tmp.Write("w/small", "s");
   ASSERT_EQ(1, Backup(tmp / "w/", "small", 0));
-  platform::SetWriteFailureAfterBytesForTest(1 << 20);
-  const int result = Backup(tmp / "w/", "big", 1);
-  platform::SetWriteFailureAfterBytesForTest(-1);
+  int result = 0;
+  {
+    const platform::ScopedFaults full({.writeFailsAfterBytes = 1 << 20});
+    result = Backup(tmp / "w/", "big", 1);
+  }
   EXPECT_EQ(0, result);
   EXPECT_EQ("", destination);
   // Neither the final name nor a temporary of the copy is left.

@@ -10,6 +10,7 @@
 #include "backup/GenerationOrder.h"
 #include "backup/GenerationRecord.h"
 #include "platform/FileTime.h"
+#include "support/MockClock.h"
 #include "support/RecordingUi.h"
 #include "support/TempDir.h"
 
@@ -22,12 +23,10 @@ class BackupFixture : public ::testing::Test {
     settings.BAKSZ = 100;
     SetClock(2012, 9, 17, 14, 30, 5);
   }
-  ~BackupFixture() override { platform::SetLocalTimeSourceForTest({}); }
-
   void SetClock(int y, int mo, int d, int h, int mi, int s) {
     platform::SystemTime st;
     st.year = y, st.month = mo, st.day = d, st.hour = h, st.minute = mi, st.second = s;
-    platform::SetLocalTimeSourceForTest([st] { return st; });
+    clock.SetLocalNow(st);
   }
 
   // Names directly inside a folder, but for the program's own files (a generation's record, the
@@ -51,6 +50,7 @@ class BackupFixture : public ::testing::Test {
     return generation;
   }
 
+  MockClock clock;
   TempDir tmp;
   Settings settings;
   RecordingUi ui;

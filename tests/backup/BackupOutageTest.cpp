@@ -4,12 +4,14 @@
 #include <algorithm>
 #include <filesystem>
 #include <functional>
+#include <optional>
 
 #include "HeldEntry.h"
 #include "core/Messages.h"
 #include "detect/MonitorSessionFixture.h"
+#include "platform/FaultInjection.h"
 #include "platform/FileTime.h"
-#include "platform/FolderSpace.h"
+#include "support/MockClock.h"
 
 namespace talvenor::test {
 namespace {
@@ -18,10 +20,15 @@ namespace fs = std::filesystem;
 
 class BackupOutageTest : public MonitorSessionFixture {
  protected:
-  ~BackupOutageTest() override { platform::SetSpaceSourceForTest({}); }
   void FakeFreeBytes(std::uint64_t bytes) {
-    platform::SetSpaceSourceForTest([bytes](const std::string&) { return platform::FolderSpace{bytes, 1000}; });
+    m_faults.reset();
+    m_faults.emplace(platform::Faults{.space = [bytes](const std::string&) {
+      return std::optional(platform::FolderSpace{bytes, 1000});
+    }});
   }
+
+ private:
+  std::optional<platform::ScopedFaults> m_faults;
 };
 
 TEST_F(BackupOutageTest, ToldOnceTriedOnlyWhenItCanWorkAndCaughtUpAtTheNextTick) {
@@ -66,6 +73,7 @@ TEST_F(BackupOutageTest, ToldOnceTriedOnlyWhenItCanWorkAndCaughtUpAtTheNextTick)
 }
 
 TEST_F(BackupOutageTest, ACopyRefusedForAnotherReasonBringsNoNotice) {
+  std::optional<MockClock> clock;
   struct Case {
     const char* what;
     std::function<void()> arrange;
@@ -78,9 +86,8 @@ TEST_F(BackupOutageTest, ACopyRefusedForAnotherReasonBringsNoNotice) {
          watch.Write("b/" + name, "2");
        }},
       {"every generation name of the second taken",
-       [this] {
-         platform::SystemTime st{2012, 9, 17, 14, 30, 5, 0};
-         platform::SetLocalTimeSourceForTest([st] { return st; });
+       [this, &clock] {
+         clock.emplace(platform::SystemTime{2012, 9, 17, 14, 30, 5, 0});
          for (int n = 0; n < 100; ++n) backup.MakeFolder("20120917143005." + std::to_string(n));
          watch.Write("c.txt", "3");
        }},
@@ -90,7 +97,7 @@ TEST_F(BackupOutageTest, ACopyRefusedForAnotherReasonBringsNoNotice) {
     c.arrange();
     g_changeSeen = 1;
     session.OnMonitorTick();
-    platform::SetLocalTimeSourceForTest({});
+    clock.reset();
     EXPECT_TRUE(std::any_of(ui.logLines.begin(), ui.logLines.end(), [](const std::string& line) {
       return !line.empty() && line.back() == ',';
     })) << "a copy was refused";

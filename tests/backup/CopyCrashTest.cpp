@@ -3,7 +3,7 @@
 #include <csignal>
 
 #include "BackupFixture.h"
-#include "platform/FileCopy.h"
+#include "platform/FaultInjection.h"
 
 namespace talvenor::test {
 namespace {
@@ -17,9 +17,9 @@ class CopyCrashTest : public BackupFixture {
   void KillAt(const std::string& step, const std::string& source) {
     EXPECT_EXIT(
         {
-          platform::SetCopyStepHookForTest([step](const std::string& at) {
+          const platform::ScopedFaults crash({.atStep = [step](const std::string& at) {
             if (at == step) std::raise(SIGKILL);
-          });
+          }});
           Pass(source);
           std::_Exit(0);  // the step never came
         },

@@ -8,6 +8,7 @@
 
 #include "BackupFixture.h"
 #include "backup/GenerationRecord.h"
+#include "platform/FaultInjection.h"
 #include "platform/FileCopy.h"
 
 namespace talvenor::test {
@@ -136,9 +137,9 @@ TEST_F(GenerationRecordTest, AKillDuringAPassLeavesARecordOfEveryCopyBeforeTheOn
   EXPECT_EXIT(
       {
         int publishing = 0;
-        platform::SetCopyStepHookForTest([&publishing](const std::string& at) {
+        const platform::ScopedFaults crash({.atStep = [&publishing](const std::string& at) {
           if (at == "copy-before-publish" && ++publishing == 3) std::raise(SIGKILL);
-        });
+        }});
         for (int i = 0; i < 4; ++i) Backup(tmp / "w/", "f" + std::to_string(i), i);
         std::_Exit(0);
       },

@@ -8,8 +8,11 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <functional>
+#include <optional>
 
 #include "BackupFixture.h"
+#include "platform/FaultInjection.h"
 #include "platform/FileCopy.h"
 #include "platform/FileSystem.h"
 
@@ -26,7 +29,11 @@ class StoreConfinementTest : public BackupFixture {
     tmp.Write("outside/dir/inner", "inner");
     ::chmod((tmp / "outside/dir").c_str(), 0555);
   }
-  ~StoreConfinementTest() override { platform::SetCopyStepHookForTest({}); }
+  // Acts at the named steps of the store's file work until the next call, or the test's end.
+  void AtStep(std::function<void(const std::string& step)> act) {
+    m_faults.reset();
+    if (act) m_faults.emplace(platform::Faults{.atStep = std::move(act)});
+  }
 
   // The outside tree exactly as the fixture made it.
   void ExpectOutsideUntouched() {
@@ -47,6 +54,9 @@ class StoreConfinementTest : public BackupFixture {
   }
 
   std::string outside;
+
+ private:
+  std::optional<platform::ScopedFaults> m_faults;
 };
 
 TEST_F(StoreConfinementTest, EveryKindOfEntryGoesAndNothingItPointsToIsChanged) {
@@ -85,7 +95,7 @@ TEST_F(StoreConfinementTest, ALinkSwappedInAtTheDangerousMomentIsNeverFollowed) 
     const std::string generation = settings.DIR2 + "/20120917143005.0";
     const std::string victim = c.prune ? platform::ParentFolder(old) : generation;
     bool swapped = false;
-    platform::SetCopyStepHookForTest([&](const std::string& step) {
+    AtStep([&](const std::string& step) {
       if (step != c.step || swapped) return;
       swapped = true;
       SwapForLink(victim, outside + "/dir");
@@ -103,7 +113,7 @@ TEST_F(StoreConfinementTest, ALinkSwappedInAtTheDangerousMomentIsNeverFollowed) 
       }
       Backup(tmp / "w/", "b", 1);
     }
-    platform::SetCopyStepHookForTest({});
+    AtStep(nullptr);
     EXPECT_TRUE(swapped);
     ExpectOutsideUntouched();
   }
@@ -116,7 +126,7 @@ TEST_F(StoreConfinementTest, NoCopyGoesIntoAnOpenFolderSwappedInForTheNewGenerat
   const std::string open = tmp.MakeFolder("bk/20120101000000.0");
   ::chmod(open.c_str(), 0755);
   const std::string made = settings.DIR2 + "/20120917143005.0";
-  platform::SetCopyStepHookForTest([&](const std::string& step) {
+  AtStep([&](const std::string& step) {
     if (step != "folder-made") return;
     fs::remove(made);
     fs::rename(open, made);

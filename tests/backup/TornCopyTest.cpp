@@ -2,7 +2,7 @@
 // again, and only a file that never rests keeps a copy that may mix versions, with one notice.
 #include "BackupFixture.h"
 #include "core/Messages.h"
-#include "platform/FileCopy.h"
+#include "platform/FaultInjection.h"
 
 namespace talvenor::test {
 namespace {
@@ -22,16 +22,18 @@ TEST_F(TornCopyTest, ASourceRewrittenWhileItIsCopiedIsCopiedAgain) {
     const std::string src = tmp.Write("w/db.bin", Version(0));
     int attempt = 0;
     int rewrites = 0;
-    platform::SetCopyStepHookForTest([&](const std::string& step) {
-      if (step == "copy-attempt") ++attempt;
-      // Between two pieces of the copy, as a database writing in place would.
-      if (step == "copy-chunk" && rewrites < attempt && rewrites < c.rewrittenAttempts) {
-        tmp.Write("w/db.bin", Version(++rewrites));
-      }
-    });
-    SetClock(2012, 9, 17, 14, 30, c.rewrittenAttempts);
-    const int copied = Backup(tmp / "w/", "db.bin", 0);
-    platform::SetCopyStepHookForTest({});
+    int copied = 0;
+    {
+      const platform::ScopedFaults rewriting({.atStep = [&](const std::string& step) {
+        if (step == "copy-attempt") ++attempt;
+        // Between two pieces of the copy, as a database writing in place would.
+        if (step == "copy-chunk" && rewrites < attempt && rewrites < c.rewrittenAttempts) {
+          tmp.Write("w/db.bin", Version(++rewrites));
+        }
+      }});
+      SetClock(2012, 9, 17, 14, 30, c.rewrittenAttempts);
+      copied = Backup(tmp / "w/", "db.bin", 0);
+    }
     ASSERT_EQ(1, copied);
     // Only the published copy is left, never a discarded attempt.
     EXPECT_EQ(std::set<std::string>{"db.bin"}, Names(store.m_strGenerationDir));
@@ -45,12 +47,13 @@ TEST_F(TornCopyTest, ASourceRewrittenWhileItIsCopiedIsCopiedAgain) {
 
   // The same restless file again in this session: copied, and not told twice.
   int rewrites = 0;
-  platform::SetCopyStepHookForTest([&](const std::string& step) {
-    if (step == "copy-chunk" && rewrites < 3) tmp.Write("w/db.bin", Version(++rewrites));
-  });
-  SetClock(2012, 9, 17, 14, 31, 0);
-  EXPECT_EQ(1, Backup(tmp / "w/", "db.bin", 0));
-  platform::SetCopyStepHookForTest({});
+  {
+    const platform::ScopedFaults rewriting({.atStep = [&](const std::string& step) {
+      if (step == "copy-chunk" && rewrites < 3) tmp.Write("w/db.bin", Version(++rewrites));
+    }});
+    SetClock(2012, 9, 17, 14, 31, 0);
+    EXPECT_EQ(1, Backup(tmp / "w/", "db.bin", 0));
+  }
   EXPECT_EQ(1u, ui.notices.size());
 }
 

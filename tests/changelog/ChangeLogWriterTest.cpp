@@ -3,6 +3,7 @@
 
 #include "ChangeLogFixture.h"
 #include "core/Messages.h"
+#include "platform/FaultInjection.h"
 #include "platform/FileSystem.h"
 #include "platform/LockedFile.h"
 #include "support/PermissionsInForce.h"
@@ -122,10 +123,11 @@ TEST_F(ChangeLogWriterTest, LogHeldByAnotherProgramOrNotAFileEndsTheRunWithStatu
 
 TEST_F(ChangeLogWriterTest, FailedWritesAreReportedOnceAndLeaveWholeLines) {
   log.LogPassMarker("g", "<END>");
-  platform::SetWriteFailureAfterBytesForTest(0);
-  log.LogChange("a", "/w/", "/bk/g/a");
-  log.LogChange("b", "/w/", "/bk/g/b");
-  platform::SetWriteFailureAfterBytesForTest(-1);
+  {
+    const platform::ScopedFaults full({.writeFailsAfterBytes = 0});
+    log.LogChange("a", "/w/", "/bk/g/a");
+    log.LogChange("b", "/w/", "/bk/g/b");
+  }
   EXPECT_EQ(std::vector<std::string>{paths.g_logPath + " へのｱｸｾｽ中にﾃﾞｨｽｸがいっぱいになりました。"}, ui.messages);
   log.LogPassMarker("g", "<START>");
   EXPECT_EQ("<g>\r\n<g>\r\n", LogText());

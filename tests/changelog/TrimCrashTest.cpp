@@ -3,6 +3,7 @@
 #include <csignal>
 
 #include "ChangeLogFixture.h"
+#include "platform/FaultInjection.h"
 #include "platform/FileCopy.h"
 
 namespace talvenor::test {
@@ -24,9 +25,9 @@ TEST_P(TrimCrashTest, LeavesAWholeLog) {
 
   EXPECT_EXIT(
       {
-        platform::SetCopyStepHookForTest([step](const std::string& at) {
+        const platform::ScopedFaults crash({.atStep = [step](const std::string& at) {
           if (at == step) std::raise(SIGKILL);
-        });
+        }});
         log.AppendLogLine(paths.g_logPath, "appended");
         log.Close();  // writes the trimmed log
         std::_Exit(0);

@@ -7,6 +7,7 @@
 #include "detect/MonitorSessionFixture.h"
 #include "detect/Snapshot.h"
 #include "detect/SnapshotFile.h"
+#include "platform/FaultInjection.h"
 #include "platform/LockedFile.h"
 #include "support/PermissionsInForce.h"
 
@@ -166,9 +167,10 @@ TEST_F(ChangeDetectionTest, APassThatCopiesNothingNeitherPrunesNorLeavesAnEmptyG
   fs::create_directory(backup / "20200101000002.0");
   watch.Write("new.txt", "new");
   // The disk is full: the generation folder can be made, no copy can.
-  platform::SetWriteFailureAfterBytesForTest(0);
-  EXPECT_EQ(Pass(), 1);
-  platform::SetWriteFailureAfterBytesForTest(-1);
+  {
+    const platform::ScopedFaults full({.writeFailsAfterBytes = 0});
+    EXPECT_EQ(Pass(), 1);
+  }
   EXPECT_EQ(Generations(), (std::vector<std::string>{"20200101000001.0", "20200101000002.0"}));
   EXPECT_EQ(session.Detector().LastBackupFailures(), 1);
   // Room again: the copy is made and only then does the oldest make way.

@@ -10,8 +10,9 @@
 
 #include "core/Messages.h"
 #include "detect/FolderScanner.h"
-#include "platform/DirReader.h"
+#include "platform/FaultInjection.h"
 #include "platform/FileTime.h"
+#include "support/MockClock.h"
 #include "support/RecordingUi.h"
 #include "support/TempDir.h"
 
@@ -42,16 +43,16 @@ struct Scan {
   }
 };
 
+// One zone offset for every moment, for the guard's lifetime.
 struct OffsetGuard {
-  explicit OffsetGuard(long seconds) {
-    platform::SetUtcOffsetSourceForTest([seconds] { return seconds; });
-  }
-  ~OffsetGuard() { platform::SetUtcOffsetSourceForTest(nullptr); }
+  explicit OffsetGuard(long seconds) { clock.SetUtcOffset(seconds); }
+  test::MockClock clock;
 };
 
+// Opening folder fails with err, for the guard's lifetime.
 struct InjectGuard {
-  InjectGuard(const std::string& folder, int err) { platform::DirReader::InjectOpenErrorForTest(folder, err); }
-  ~InjectGuard() { platform::DirReader::InjectOpenErrorForTest("", 0); }
+  InjectGuard(const std::string& folder, int err) : faults({.unopenableFolder = folder, .openError = err}) {}
+  platform::ScopedFaults faults;
 };
 
 }  // namespace

@@ -20,17 +20,18 @@ namespace {
 // the same total, steps, pumps and moments to cancel.
 class FolderSizeTest : public ::testing::TestWithParam<bool> {
  protected:
-  void SetUp() override { SetFolderCounterForTest(0); }
-
   std::int64_t Size(const std::string& folder) {
-    if (!GetParam()) return GetFolderSize(folder, ui);
+    if (!GetParam()) return GetFolderSize(folder, ui, counter);
     std::mutex mutex;
     std::set<std::string> watched;
     FolderNode tree;
-    const std::int64_t size = GetFolderSize(folder, ui, tree, [&](const std::string& path) {
-      std::lock_guard lock(mutex);
-      watched.insert(path);
-    });
+    const std::int64_t size = GetFolderSize(
+        folder, ui, tree,
+        [&](const std::string& path) {
+          std::lock_guard lock(mutex);
+          watched.insert(path);
+        },
+        nullptr, counter);
     // Start watches each folder of a walk that was not cancelled just before listing it.
     std::set<std::string> listed;
     VisitInScanOrder(
@@ -44,6 +45,7 @@ class FolderSizeTest : public ::testing::TestWithParam<bool> {
 
   test::TempDir tree;
   test::RecordingUi ui;
+  FolderCounter counter;
 };
 
 INSTANTIATE_TEST_SUITE_P(Walks, FolderSizeTest, ::testing::Bool(),
@@ -86,14 +88,14 @@ TEST_P(FolderSizeTest, AFolderWithoutSubfoldersCannotBeCancelled) {
 
 TEST_P(FolderSizeTest, TheCounterRestartsTheBarPastTwentyThousandFolders) {
   tree.MakeFolder("a/b");
-  SetFolderCounterForTest(kFolderCounterLimit - 1);
+  counter.value = kFolderCounterLimit - 1;
   EXPECT_EQ(Size(tree.path()), 0);
   // Calls for the tree, a and a/b make 20002: reset after a/b is summed, then counting anew.
   EXPECT_EQ(ui.progressResets, 1);
-  EXPECT_EQ(FolderCounter(), 0);
+  EXPECT_EQ(counter.value, 0);
   // The counter carries over from one walk to the next.
   EXPECT_EQ(Size(tree.path()), 0);
-  EXPECT_EQ(FolderCounter(), 3);
+  EXPECT_EQ(counter.value, 3);
 }
 
 class WaitingUi : public test::RecordingUi {

@@ -14,7 +14,6 @@
 #include "detect/FolderScanner.h"
 #include "detect/MonitorSessionFixture.h"
 #include "detect/SnapshotFile.h"
-#include "platform/DirReader.h"
 #include "platform/linux/InotifyWatcher.h"
 #include "support/PermissionsInForce.h"
 
@@ -35,7 +34,6 @@ class IncrementalPassTest : public test::MonitorSessionFixture {
     session.DetectChanges(watch.path(), 0);
     reference.DetectChanges(watch.path(), 0);
   }
-  void TearDown() override { platform::DirReader::InjectOpenErrorForTest("", 0); }
 
   // Every event is queued when its call returns: one step without waiting reads them all.
   // Returns whether a pass ran (only changes that raise the flag start one).

@@ -16,7 +16,7 @@
 #include "detect/MonitorSessionFixture.h"
 #include "detect/SnapshotFile.h"
 #include "detect/WatcherThread.h"
-#include "platform/DirReader.h"
+#include "platform/FaultInjection.h"
 
 namespace talvenor {
 namespace {
@@ -113,9 +113,9 @@ TEST_F(MonitorSessionTest, ARefusedPairIsRefusedBeforeAnyWalk) {
     settings.DIR1 = dir1;
     settings.DIR2 = dir2;
     ui.messages.clear();
-    SetFolderCounterForTest(0);
+    const int walked = ProcessFolderCounter().value;
     session.StartMonitoring();
-    EXPECT_EQ(FolderCounter(), 0) << dir1 << " | " << dir2;
+    EXPECT_EQ(ProcessFolderCounter().value, walked) << dir1 << " | " << dir2;
     EXPECT_EQ(ui.messages.back(), msg::kCheckFolders) << dir1 << " | " << dir2;
     ExpectRefused();
   }
@@ -314,11 +314,12 @@ TEST_F(MonitorSessionTest, ALinksTargetWrittenOutsideTheTreeIsCopiedAtTheNextTic
 TEST_F(MonitorSessionTest, AFolderMadeReadableAgainStartsAPass) {
   session.StartMonitoring();
   // Root reads every folder: the denial is made at the listing.
-  platform::DirReader::InjectOpenErrorForTest(watch / "sub", EACCES);
-  watch.Write("sub/written-while-locked.txt", "x");
-  ASSERT_TRUE(WaitForFlag());
-  session.OnMonitorTick();
-  platform::DirReader::InjectOpenErrorForTest("", 0);
+  {
+    const platform::ScopedFaults denied({.unopenableFolder = watch / "sub", .openError = EACCES});
+    watch.Write("sub/written-while-locked.txt", "x");
+    ASSERT_TRUE(WaitForFlag());
+    session.OnMonitorTick();
+  }
   EXPECT_EQ(ui.messages, std::vector<std::string>{msg::kAccessDenied});
   EXPECT_TRUE(Generations().empty());
   fs::permissions(watch / "sub", fs::perms::owner_all);

@@ -9,6 +9,7 @@
 #include "core/Messages.h"
 #include "detect/SnapshotFile.h"
 #include "detect/SnapshotIndex.h"
+#include "platform/FaultInjection.h"
 #include "platform/LockedFile.h"
 #include "support/PermissionsInForce.h"
 #include "support/RecordingUi.h"
@@ -241,9 +242,10 @@ TEST(SnapshotFile, MissingOrHeldFilesAndTheirMessages) {
   EXPECT_EQ(out, kept) << "the refused save left the older file whole";
 
   // A full disk in the middle of the save: the older file stays whole and the user hears of it.
-  platform::SetWriteFailureAfterBytesForTest(10);
-  EXPECT_EQ(SaveSnapshot(path, Snapshot(1000, Make("new", "/n/")), ui), 0);
-  platform::SetWriteFailureAfterBytesForTest(-1);
+  {
+    const platform::ScopedFaults full({.writeFailsAfterBytes = 10});
+    EXPECT_EQ(SaveSnapshot(path, Snapshot(1000, Make("new", "/n/")), ui), 0);
+  }
   EXPECT_EQ(ui.messages.size(), 2u);
   EXPECT_EQ(LoadSnapshot(path, out), 1);
   EXPECT_EQ(out, kept);

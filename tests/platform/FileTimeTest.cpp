@@ -5,16 +5,16 @@
 #include <string>
 
 #include "platform/FileTime.h"
+#include "support/MockClock.h"
 
 using namespace talvenor::platform;
 
 namespace {
 
+// One zone offset for every moment, for the guard's lifetime.
 struct OffsetGuard {
-  explicit OffsetGuard(long seconds) {
-    SetUtcOffsetSourceForTest([seconds] { return seconds; });
-  }
-  ~OffsetGuard() { SetUtcOffsetSourceForTest(nullptr); }
+  explicit OffsetGuard(long seconds) { clock.SetUtcOffset(seconds); }
+  talvenor::test::MockClock clock;
 };
 
 // A zone for the test's thread of the process, given as a rule so that no zone files are needed.
@@ -107,8 +107,9 @@ TEST(FileTime, CalendarFieldsAcrossLeapDaysAndCenturies) {
 
 TEST(FileTime, LocalClockCanBeReplaced) {
   SystemTime fixed{2012, 9, 17, 14, 30, 5, 0};
-  SetLocalTimeSourceForTest([fixed] { return fixed; });
-  EXPECT_EQ(FormatStamp(GetLocalTime()), "20120917143005");
-  SetLocalTimeSourceForTest(nullptr);
+  {
+    talvenor::test::MockClock clock(fixed);
+    EXPECT_EQ(FormatStamp(GetLocalTime()), "20120917143005");
+  }
   EXPECT_GE(GetLocalTime().year, 2020);
 }

@@ -9,6 +9,7 @@
 #include <iterator>
 #include <optional>
 
+#include "platform/FaultInjection.h"
 #include "platform/FileSystem.h"
 #include "platform/InstanceLock.h"
 #include "platform/LockedFile.h"
@@ -33,9 +34,10 @@ TEST(LockedFile, ASecondOpenIsRefusedWhileTheFirstHoldsIt) {
 TEST(LockedFile, ReplaceKeepsTheOldFileWhenTheWriteFailsOrAnotherHoldsIt) {
   TempDir dir;
   const std::string path = dir.Write("state.dat", "old contents");
-  SetWriteFailureAfterBytesForTest(3);
-  EXPECT_FALSE(ReplaceFileAtomically(path, "new contents that do not fit"));
-  SetWriteFailureAfterBytesForTest(-1);
+  {
+    const ScopedFaults full({.writeFailsAfterBytes = 3});
+    EXPECT_FALSE(ReplaceFileAtomically(path, "new contents that do not fit"));
+  }
   EXPECT_EQ(ReadFile(path), "old contents");
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1) << "no temporary left";
 
@@ -101,7 +103,7 @@ TEST(InstanceLock, NobodyElseCanTakeTheLockFirst) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     TempDir shared, home, elsewhere;
-    InstanceLock::SetSharedTemporaryFolderForTest(shared.path());
+    const ScopedFaults planted({.sharedTemporaryFolder = shared.path()});
     ::setenv("HOME", home.path().c_str(), 1);
     c.plant(shared, elsewhere.path());
     InstanceLock first, second;
@@ -118,7 +120,6 @@ TEST(InstanceLock, NobodyElseCanTakeTheLockFirst) {
     }
     EXPECT_TRUE(std::filesystem::is_empty(elsewhere.path())) << "nothing made through a link";
   }
-  InstanceLock::SetSharedTemporaryFolderForTest("");
   if (savedHome) ::setenv("HOME", savedHome->c_str(), 1);
 }
 

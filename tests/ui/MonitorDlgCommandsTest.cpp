@@ -14,7 +14,7 @@
 #include "core/Messages.h"
 #include "detect/ChangeDetector.h"
 #include "detect/MonitorSession.h"
-#include "platform/DirReader.h"
+#include "platform/FaultInjection.h"
 #include "ui/FileDialogs.h"
 #include "ui/MessageBox.h"
 
@@ -145,7 +145,7 @@ TEST_F(MonitorDlgTest, QuitChosenWhileAPassShowsAMessageWaitsForThePass) {
   ASSERT_EQ(g_monitoring.load(), 1);
   m_work.Write("watched/new.txt", "new");
   // The pass meets a folder it may not read and says so in a box that waits for the user.
-  platform::DirReader::InjectOpenErrorForTest(m_watch + "/denied", EACCES);
+  const platform::ScopedFaults denied({.unopenableFolder = m_watch + "/denied", .openError = EACCES});
   ui::MessageBox::AnswerWithoutShowing(false);
   bool ended = false, tried = false, passRanOn = false;
   QObject::connect(&dlg, &QDialog::finished, [&ended] { ended = true; });
@@ -159,7 +159,6 @@ TEST_F(MonitorDlgTest, QuitChosenWhileAPassShowsAMessageWaitsForThePass) {
   g_changeSeen = 1;
   dlg.Session().SetWholeScanInterval(std::chrono::seconds(0));  // the denial comes with no event
   EXPECT_TRUE(QTest::qWaitFor([&] { return ended; }, 10000));
-  platform::DirReader::InjectOpenErrorForTest("", 0);
   EXPECT_TRUE(tried);
   EXPECT_TRUE(passRanOn) << "nothing ends under the pass";
   EXPECT_EQ(dlg.Session().Detector().LastLeftCount(), 1);

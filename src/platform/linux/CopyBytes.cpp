@@ -10,8 +10,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/FaultInjection.h"
 #include "platform/LockedFile.h"
-#include "platform/StepHook.h"
 
 namespace talvenor::platform {
 namespace {

@@ -7,8 +7,8 @@
 #include <string_view>
 
 #include "platform/CopyBytes.h"
+#include "platform/FaultInjection.h"
 #include "platform/FileCopy.h"
-#include "platform/StepHook.h"
 
 namespace talvenor::platform {
 namespace {

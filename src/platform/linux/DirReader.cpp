@@ -7,32 +7,10 @@
 
 #include <cerrno>
 #include <cstring>
-#include <mutex>
+
+#include "platform/FaultInjection.h"
 
 namespace talvenor::platform {
-namespace {
-
-std::mutex g_injectMutex;
-std::string g_injectedFolder;
-int g_injectedErrno = 0;
-
-std::string WithoutTrailingSlash(const std::string& path) {
-  return path.size() > 1 && path.back() == '/' ? path.substr(0, path.size() - 1) : path;
-}
-
-int InjectedError(const std::string& folder) {
-  std::lock_guard lock(g_injectMutex);
-  if (g_injectedFolder.empty() || WithoutTrailingSlash(folder) != g_injectedFolder) return 0;
-  return g_injectedErrno;
-}
-
-}  // namespace
-
-void DirReader::InjectOpenErrorForTest(const std::string& folder, int err) {
-  std::lock_guard lock(g_injectMutex);
-  g_injectedFolder = WithoutTrailingSlash(folder);
-  g_injectedErrno = err;
-}
 
 DirReader::~DirReader() { Close(); }
 
@@ -65,7 +43,7 @@ int DirReader::CodeForErrno(int err, bool listedByParent) {
 int DirReader::Open(const std::string& folder, bool listedByParent) {
   Close();
   m_lastError = 0;
-  if (const int injected = InjectedError(folder); injected != 0) return CodeForErrno(injected, listedByParent);
+  if (const int injected = InjectedOpenError(folder); injected != 0) return CodeForErrno(injected, listedByParent);
   const char* path = folder.empty() ? "." : folder.c_str();
   const int fd = ::open(path, O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NOCTTY);
   if (fd < 0) return CodeForErrno(errno, listedByParent);

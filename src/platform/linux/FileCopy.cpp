@@ -6,8 +6,8 @@
 #include <cerrno>
 
 #include "platform/CopyBytes.h"
+#include "platform/FaultInjection.h"
 #include "platform/FileSystem.h"
-#include "platform/StepHook.h"
 
 namespace talvenor::platform {
 

@@ -2,14 +2,13 @@
 
 #include <ctime>
 
-#include "platform/TimeSources.h"
+#include "platform/Clock.h"
 
 namespace talvenor::platform {
 
 long CurrentUtcOffsetSeconds() { return UtcOffsetSecondsAt(std::time(nullptr)); }
 
-long UtcOffsetSecondsAt(std::int64_t unixSeconds) {
-  if (const auto tested = UtcOffsetFromTestSource()) return *tested;
+long SystemClock::UtcOffsetAt(std::int64_t unixSeconds) const {
   const std::time_t at = static_cast<std::time_t>(unixSeconds);
   std::tm local{};
   if (localtime_r(&at, &local) != nullptr) return local.tm_gmtoff;
@@ -18,8 +17,7 @@ long UtcOffsetSecondsAt(std::int64_t unixSeconds) {
   return localtime_r(&now, &local) != nullptr ? local.tm_gmtoff : 0;
 }
 
-SystemTime GetLocalTime() {
-  if (const auto tested = LocalTimeFromTestSource()) return *tested;
+SystemTime SystemClock::LocalNow() const {
   timespec ts{};
   clock_gettime(CLOCK_REALTIME, &ts);
   std::tm local{};

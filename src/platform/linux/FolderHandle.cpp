@@ -8,7 +8,7 @@
 #include <cerrno>
 #include <utility>
 
-#include "platform/StepHook.h"
+#include "platform/FaultInjection.h"
 
 namespace talvenor::platform {
 namespace {

@@ -13,10 +13,10 @@
 #include <sstream>
 #include <vector>
 
+#include "platform/FaultInjection.h"
+
 namespace talvenor::platform {
 namespace {
-
-std::string g_sharedTemporary;  // empty: /tmp
 
 // The folder, opened, when it is a real folder of this user's that nobody else may write in;
 // -1 otherwise. closeToOthers: a folder of ours that others may write in is closed first.
@@ -57,7 +57,8 @@ std::vector<Place> Places(const std::string& name) {
   if (runtime != nullptr && runtime[0] != '\0') {
     places.push_back({OpenOwnFolder(runtime, true, false), runtime, name + ".lock"});
   } else {
-    const std::string shared = g_sharedTemporary.empty() ? "/tmp" : g_sharedTemporary;
+    const std::string injected = InjectedSharedTemporaryFolder();
+    const std::string shared = injected.empty() ? "/tmp" : injected;
     const std::string own = shared + "/talvenor-" + std::to_string(::geteuid());
     ::mkdir(own.c_str(), 0700);  // taken already (by us, or by someone else: then refused below)
     places.push_back({OpenOwnFolder(own, false, true), own, name + ".lock"});
@@ -162,7 +163,5 @@ void InstanceLock::Release() {
   }
   m_path.clear();
 }
-
-void InstanceLock::SetSharedTemporaryFolderForTest(const std::string& folder) { g_sharedTemporary = folder; }
 
 }  // namespace talvenor::platform

@@ -6,15 +6,14 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <atomic>
 #include <cerrno>
 
+#include "platform/FaultInjection.h"
 #include "platform/FileSystem.h"
 
 namespace talvenor::platform {
 namespace {
 
-std::atomic<std::int64_t> g_failAfter{-1};
 constexpr std::string_view kTemporaryMarker = ".tmp~";
 
 int OpenFlags(LockedFile::Mode mode) {
@@ -30,19 +29,6 @@ int OpenFlags(LockedFile::Mode mode) {
 }
 
 }  // namespace
-
-void SetWriteFailureAfterBytesForTest(std::int64_t bytes) { g_failAfter.store(bytes); }
-
-bool InjectedWriteFailure(std::size_t bytesAboutToWrite) {
-  std::int64_t left = g_failAfter.load();
-  if (left < 0) return false;
-  if (static_cast<std::int64_t>(bytesAboutToWrite) > left) {
-    g_failAfter.store(0);
-    return true;
-  }
-  g_failAfter.store(left - static_cast<std::int64_t>(bytesAboutToWrite));
-  return false;
-}
 
 bool WriteAllTo(int fd, std::string_view data) {
   if (InjectedWriteFailure(data.size())) {

@@ -7,8 +7,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/FaultInjection.h"
 #include "platform/FileCopy.h"
-#include "platform/StepHook.h"
 #include "platform/win32/FolderPath.h"
 #include "platform/win32/WinText.h"
 

@@ -2,29 +2,15 @@
 
 #include <cerrno>
 #include <memory>
-#include <mutex>
 #include <utility>
 
+#include "platform/FaultInjection.h"
 #include "platform/win32/WinText.h"
 
 namespace talvenor::platform {
 namespace {
 
 using win32::Wide;
-
-std::mutex g_injectMutex;
-std::string g_injectedFolder;
-int g_injectedErrno = 0;
-
-std::string WithoutTrailingSlash(const std::string& path) {
-  return path.size() > 1 && (path.back() == '/' || path.back() == '\\') ? path.substr(0, path.size() - 1) : path;
-}
-
-int InjectedError(const std::string& folder) {
-  std::lock_guard lock(g_injectMutex);
-  if (g_injectedFolder.empty() || WithoutTrailingSlash(folder) != g_injectedFolder) return 0;
-  return g_injectedErrno;
-}
 
 // One listing in progress: the entry FindFirstFileExW returned waits for the first Next.
 struct Search {
@@ -65,12 +51,6 @@ bool TargetOf(const std::wstring& path, DirEntry& entry) {
 
 }  // namespace
 
-void DirReader::InjectOpenErrorForTest(const std::string& folder, int err) {
-  std::lock_guard lock(g_injectMutex);
-  g_injectedFolder = WithoutTrailingSlash(folder);
-  g_injectedErrno = err;
-}
-
 DirReader::~DirReader() { Close(); }
 
 int DirReader::CodeForErrno(int err, bool listedByParent) {
@@ -101,7 +81,7 @@ int DirReader::CodeForErrno(int err, bool listedByParent) {
 int DirReader::Open(const std::string& folder, bool listedByParent) {
   Close();
   m_lastError = 0;
-  if (const int injected = InjectedError(folder); injected != 0) return CodeForErrno(injected, listedByParent);
+  if (const int injected = InjectedOpenError(folder); injected != 0) return CodeForErrno(injected, listedByParent);
   auto search = std::make_unique<Search>();
   search->folder = win32::LongPath(folder);
   if (search->folder.back() != L'\\') search->folder.push_back(L'\\');

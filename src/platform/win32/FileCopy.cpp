@@ -6,8 +6,8 @@
 #include <cerrno>
 #include <vector>
 
+#include "platform/FaultInjection.h"
 #include "platform/FileSystem.h"
-#include "platform/StepHook.h"
 #include "platform/win32/WinText.h"
 
 namespace talvenor::platform {

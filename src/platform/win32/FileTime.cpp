@@ -2,7 +2,8 @@
 
 #include <windows.h>
 
-#include "platform/TimeSources.h"
+#include "platform/Clock.h"
+#include "platform/FileTimeUnits.h"
 
 namespace talvenor::platform {
 
@@ -13,8 +14,7 @@ long CurrentUtcOffsetSeconds() {
   return UtcOffsetSecondsAt(value / static_cast<std::int64_t>(kTicksPerSecond) - kEpochDifference);
 }
 
-long UtcOffsetSecondsAt(std::int64_t unixSeconds) {
-  if (const auto tested = UtcOffsetFromTestSource()) return *tested;
+long SystemClock::UtcOffsetAt(std::int64_t unixSeconds) const {
   // The zone's rule for that year, daylight saving included; FileTimeToLocalFileTime would
   // apply the offset of now.
   const std::int64_t since1601 = unixSeconds + kEpochDifference;
@@ -33,8 +33,7 @@ long UtcOffsetSecondsAt(std::int64_t unixSeconds) {
                            static_cast<std::int64_t>(kTicksPerSecond));
 }
 
-SystemTime GetLocalTime() {
-  if (const auto tested = LocalTimeFromTestSource()) return *tested;
+SystemTime SystemClock::LocalNow() const {
   SYSTEMTIME local{};
   ::GetLocalTime(&local);
   SystemTime st;

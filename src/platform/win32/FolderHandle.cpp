@@ -7,7 +7,7 @@
 #include <utility>
 #include <vector>
 
-#include "platform/StepHook.h"
+#include "platform/FaultInjection.h"
 #include "platform/win32/FolderPath.h"
 #include "platform/win32/WinText.h"
 

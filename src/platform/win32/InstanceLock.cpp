@@ -10,9 +10,6 @@ namespace talvenor::platform {
 // header's int holds it.
 InstanceLock::~InstanceLock() { Release(); }
 
-// A named mutex needs no shared folder.
-void InstanceLock::SetSharedTemporaryFolderForTest(const std::string&) {}
-
 bool InstanceLock::Acquire(const std::string& name) {
   Release();
   // The named mutex of the user's session; the system closes it with the process, however it

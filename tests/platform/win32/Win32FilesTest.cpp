@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/DirReader.h"
+#include "platform/FaultInjection.h"
 #include "platform/FileCopy.h"
 #include "platform/FileSystem.h"
 #include "platform/FolderFile.h"
@@ -137,19 +138,21 @@ TEST_P(TornCopyWin32Test, ARewrittenSourceIsCopiedAgain) {
   const FolderHandle target = FolderHandle::Open(dir.MakeFolder("out"));
   int done = 0;
   int chunk = 0;
-  SetCopyStepHookForTest([&](const std::string& step) {
-    if (step == "copy-attempt") chunk = 0;
-    if (step != "copy-chunk" || ++chunk != 1 || done >= rewrites) return;
-    ++done;
-    const HANDLE h =
-        ::CreateFileW(win32::LongPath(source).c_str(), FILE_APPEND_DATA,
-                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING, 0, nullptr);
-    DWORD put = 0;
-    ::WriteFile(h, "b", 1, &put, nullptr);
-    ::CloseHandle(h);
-  });
-  const CopyResult result = CopyIntoFolder(source, target, "log.txt", 3);
-  SetCopyStepHookForTest(nullptr);
+  CopyResult result{};
+  {
+    const ScopedFaults rewriting({.atStep = [&](const std::string& step) {
+      if (step == "copy-attempt") chunk = 0;
+      if (step != "copy-chunk" || ++chunk != 1 || done >= rewrites) return;
+      ++done;
+      const HANDLE h =
+          ::CreateFileW(win32::LongPath(source).c_str(), FILE_APPEND_DATA,
+                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING, 0, nullptr);
+      DWORD put = 0;
+      ::WriteFile(h, "b", 1, &put, nullptr);
+      ::CloseHandle(h);
+    }});
+    result = CopyIntoFolder(source, target, "log.txt", 3);
+  }
   EXPECT_EQ(result, rewrites < 3 ? CopyResult::Copied : CopyResult::CopiedWhileChanging);
   EXPECT_EQ(Entries(target), std::vector<std::string>{"log.txt"});
   if (rewrites < 3) {
