@@ -18,7 +18,7 @@ bool CopyFileNoReplace(const std::string& src, const std::string& dst) {
   return result == CopyResult::Copied || result == CopyResult::CopiedWhileChanging;
 }
 
-bool ReplaceWithTail(const LockedFile& from, std::int64_t offset, const std::string& tmpPath, const std::string& dst,
+bool ReplaceWithTail(LockedFile& from, std::int64_t offset, const std::string& tmpPath, const std::string& dst,
                      LockedFile& replaced, std::string_view head) {
   struct stat st {};
   if (!from.IsOpen() || ::fstat(from.Descriptor(), &st) != 0) {
