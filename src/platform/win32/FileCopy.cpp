@@ -61,13 +61,6 @@ bool RenameOverReleased(const std::string& from, LockedFile& held, const std::st
 
 }  // namespace
 
-bool CopyFileNoReplace(const std::string& src, const std::string& dst) {
-  const FolderHandle folder = FolderHandle::Open(ParentFolder(dst));
-  if (!folder.IsOpen()) return false;
-  const CopyResult result = CopyIntoFolder(src, folder, dst.substr(dst.find_last_of("/\\") + 1), 1);
-  return result == CopyResult::Copied || result == CopyResult::CopiedWhileChanging;
-}
-
 bool ReplaceWithTail(LockedFile& from, std::int64_t offset, const std::string& tmpPath, const std::string& dst,
                      LockedFile& replaced, std::string_view head) {
   if (!from.IsOpen()) {
