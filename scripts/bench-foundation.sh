@@ -3,16 +3,7 @@
 # find's listing of the same tree (warm cache), and save/load of 1,000,000 records.
 # usage: scripts/bench-foundation.sh [BUILD_DIR] [WORK_DIR]
 set -euo pipefail
-here=$(cd "$(dirname "$0")/.." && pwd)
-build=${1:-$here/build}
-work=${2:-/var/tmp/talvenor-bench}
-bench=$build/bench/talvenor_bench
-[ -x "$bench" ] || { echo "build first: $bench missing" >&2; exit 1; }
-tree=$work/tree100k
-if [ ! -d "$tree" ]; then
-  mkdir -p "$work"
-  python3 "$here/scripts/make-tree.py" "$tree" 100000 20 6
-fi
+source "$(dirname "$0")/bench-tree-setup.sh" "$@"
 
 time_ms() {  # best of 5 runs of a command, in milliseconds
   local best=999999999 start end

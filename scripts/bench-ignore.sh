@@ -4,16 +4,7 @@
 # and the scan of 100,000 files without and with those patterns (warm cache).
 # usage: scripts/bench-ignore.sh [BUILD_DIR] [WORK_DIR]
 set -euo pipefail
-here=$(cd "$(dirname "$0")/.." && pwd)
-build=${1:-$here/build}
-work=${2:-/var/tmp/talvenor-bench}
-bench=$build/bench/talvenor_bench
-[ -x "$bench" ] || { echo "build first: $bench missing" >&2; exit 1; }
-tree=$work/tree100k
-if [ ! -d "$tree" ]; then
-  mkdir -p "$work"
-  python3 "$here/scripts/make-tree.py" "$tree" 100000 20 6
-fi
+source "$(dirname "$0")/bench-tree-setup.sh" "$@"
 median() {  # median() NAME COLUMN: the median of a benchmark's repetitions in ms (3 real time, 4 CPU time)
   awk -F, -v n="\"$1_median\"" -v c="$2" '$1 == n { printf "%d", $c }' <<<"$csv"
 }

@@ -12,14 +12,7 @@ if ! command -v wine > /dev/null || ! test -f /usr/share/i18n/locales/ja_JP; the
   export DEBIAN_FRONTEND=noninteractive
   apt-get update && apt-get install -y wine wine64 locales
 fi
-# Wine takes the code page from the locale, and names files on the Linux side in its charset.
-if ! locale -a 2> /dev/null | grep -qi '^ja_JP\.utf-\?8$'; then
-  localedef -i ja_JP -f UTF-8 ja_JP.UTF-8
-fi
-export LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8 WINEDEBUG=-all
-WINEPREFIX=$(mktemp -d)
-export WINEPREFIX
-trap 'wineserver -k 2> /dev/null || true; rm -rf "$WINEPREFIX"' EXIT
+source scripts/wine-prefix-setup.sh
 wineboot -i > /dev/null 2>&1 || true
 
 echo "== code page"

@@ -8,13 +8,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=$(cd "${1:-build-win}" && pwd)
-if ! locale -a 2> /dev/null | grep -qi '^ja_JP\.utf-\?8$'; then
-  localedef -i ja_JP -f UTF-8 ja_JP.UTF-8
-fi
-export LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8 WINEDEBUG=-all
-WINEPREFIX=$(mktemp -d)
-export WINEPREFIX
-trap 'wineserver -k 2> /dev/null || true; rm -rf "$WINEPREFIX"' EXIT
+source scripts/wine-prefix-setup.sh
 
 echo "== dialogs, tray menu, strings and splash from the resources"
 scripts/with-desktop.sh sh -c "wineboot -i > /dev/null 2>&1; wine '$build/tests/test_win32_ui.exe'"

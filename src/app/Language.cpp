@@ -3,6 +3,8 @@
 #include <cstdlib>
 #include <sstream>
 
+#include "platform/DesktopLanguage.h"
+
 namespace talvenor {
 namespace {
 
@@ -33,7 +35,10 @@ Language ChooseLanguage(const LocaleVariables& variables) {
 }
 
 Language LanguageFromEnvironment() {
-  return ChooseLanguage({Variable("LANGUAGE"), Variable("LC_ALL"), Variable("LC_MESSAGES"), Variable("LANG")});
+  LocaleVariables variables{Variable("LANGUAGE"), Variable("LC_ALL"), Variable("LC_MESSAGES"), Variable("LANG")};
+  if (variables.language.empty() && variables.lcAll.empty() && variables.lcMessages.empty() && variables.lang.empty())
+    variables.lang = platform::DesktopLocale();
+  return ChooseLanguage(variables);
 }
 
 }  // namespace talvenor

@@ -17,6 +17,8 @@ struct LocaleVariables {
 // locale, naming Japanese or English decides; any other language gets English.
 Language ChooseLanguage(const LocaleVariables& variables);
 
+// From the environment's variables; with none of them set, from the desktop's language where
+// the system has one to tell (Windows, whose programs get no locale variables).
 Language LanguageFromEnvironment();
 
 }  // namespace talvenor

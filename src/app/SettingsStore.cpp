@@ -6,6 +6,8 @@
 #include <QStringList>
 #include <limits>
 
+#include "app/SettingsFields.h"
+
 namespace talvenor {
 namespace {
 
@@ -55,40 +57,16 @@ std::string SettingsStore::FilePath() const {
 Settings SettingsStore::Load() const {
   QSettings s(QString::fromStdString(FilePath()), QSettings::IniFormat);
   s.beginGroup(kGroup);
-  Settings d;  // defaults
-  Settings out;
-  out.DIR1 = ReadPath(s, "DIR1", d.DIR1);
-  out.DIR2 = ReadPath(s, "DIR2", d.DIR2);
-  out.LEFT = ReadInt(s, "LEFT", d.LEFT);
-  out.TOP = ReadInt(s, "TOP", d.TOP);
-  out.RIGHT = ReadInt(s, "RIGHT", d.RIGHT);
-  out.BOTTOM = ReadInt(s, "BOTTOM", d.BOTTOM);
-  out.LEVEL = ReadInt(s, "LEVEL", d.LEVEL);
-  out.LOGSZ = ReadInt(s, "LOGSZ", d.LOGSZ);
-  out.BAKSZ = ReadInt(s, "BAKSZ", d.BAKSZ);
-  out.FIRST = ReadInt(s, "FIRST", d.FIRST);
-  out.COLUMNX1 = ReadInt(s, "COLUMNX1", d.COLUMNX1);
-  out.COLUMNX2 = ReadInt(s, "COLUMNX2", d.COLUMNX2);
-  out.COLUMNX3 = ReadInt(s, "COLUMNX3", d.COLUMNX3);
-  return out;
+  return ReadSettings([&s](const char* key, const std::string& fallback) { return ReadPath(s, key, fallback); },
+                      [&s](const char* key, int fallback) { return ReadInt(s, key, fallback); });
 }
 
 void SettingsStore::Save(const Settings& v) const {
   QSettings s(QString::fromStdString(FilePath()), QSettings::IniFormat);
   s.beginGroup(kGroup);
-  s.setValue("DIR1", PathValue(v.DIR1));
-  s.setValue("DIR2", PathValue(v.DIR2));
-  s.setValue("LEFT", v.LEFT);
-  s.setValue("TOP", v.TOP);
-  s.setValue("RIGHT", v.RIGHT);
-  s.setValue("BOTTOM", v.BOTTOM);
-  s.setValue("LEVEL", v.LEVEL);
-  s.setValue("LOGSZ", v.LOGSZ);
-  s.setValue("BAKSZ", v.BAKSZ);
-  s.setValue("FIRST", v.FIRST);
-  s.setValue("COLUMNX1", v.COLUMNX1);
-  s.setValue("COLUMNX2", v.COLUMNX2);
-  s.setValue("COLUMNX3", v.COLUMNX3);
+  WriteSettings(
+      v, [&s](const char* key, const std::string& path) { s.setValue(key, PathValue(path)); },
+      [&s](const char* key, int number) { s.setValue(key, number); });
   s.endGroup();
   s.sync();  // a failed write goes unnoticed, as a failed profile write always did
 }

@@ -8,6 +8,7 @@
 #include "backup/VersionList.h"
 #include "core/Messages.h"
 #include "platform/FileSystem.h"
+#include "platform/PathText.h"
 
 namespace talvenor {
 namespace {
@@ -26,7 +27,7 @@ int RunVersions(const CommandLine& command, const Settings& settings) {
   // The log is only read: a state folder that does not exist is not made for it.
   const std::string stateFolder = StateFolderFor(command);
   const std::string logFolder = stateFolder.empty() ? current : AbsoluteFilePath(stateFolder, current);
-  const VersionListing listing = ListVersions(backup, source, logFolder + "/log.csv");
+  const VersionListing listing = ListVersions(backup, source, logFolder + platform::kSeparatorText + "log.csv");
   if (!listing.backupReadable) {
     PrintError(kBackupUnreadableText, backup);
     return kExitNoVersions;

@@ -47,7 +47,7 @@ int EnterLevel(const platform::FolderHandle& parent, const std::string& name, bo
   const int code = folder.IsOpen() ? platform::kSearchOk : platform::DirReader::CodeForErrno(errno, listedByParent);
   // The terminal names the folder from the generation down; the window shows the text alone.
   std::string where;
-  for (const Level& outer : levels) where += outer.name + "/";
+  for (const Level& outer : levels) where += outer.name + platform::kSeparatorText;
   switch (ReportSearchCode(code, ui, where + name)) {
     case SearchOutcome::Walk:
       break;

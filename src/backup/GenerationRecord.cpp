@@ -4,6 +4,8 @@
 #include <chrono>
 #include <cstring>
 
+#include "platform/PathText.h"
+
 namespace talvenor {
 namespace {
 
@@ -136,9 +138,11 @@ bool TakeField(std::string_view& rest, std::string_view& field) {
   return true;
 }
 
+// One name inside the generation: no separator, "/" or the system's own, that could lead a planted
+// record out of it.
 bool IsSafeCopyName(const std::string& name) {
   return !name.empty() && name != "." && name != ".." && name.find('/') == std::string::npos &&
-         name.find('\0') == std::string::npos;
+         name.find(platform::kSeparator) == std::string::npos && name.find('\0') == std::string::npos;
 }
 
 }  // namespace

@@ -6,8 +6,10 @@
 #include "backup/BackupStore.h"
 #include "backup/GenerationRecord.h"
 #include "changelog/LogLineText.h"
+#include "platform/FileSystem.h"
 #include "platform/FolderFile.h"
 #include "platform/FolderHandle.h"
+#include "platform/PathText.h"
 
 namespace talvenor {
 namespace {
@@ -16,7 +18,7 @@ namespace {
 constexpr std::size_t kReadLimit = std::size_t{256} << 20;
 
 std::string Join(const std::string& folder, const std::string& name) {
-  return folder + (!folder.empty() && folder.back() == '/' ? "" : "/") + name;
+  return folder + (!folder.empty() && folder.back() == platform::kSeparator ? "" : platform::kSeparatorText) + name;
 }
 
 struct Found {
@@ -56,9 +58,9 @@ VersionListing ListVersions(const std::string& backupDir, const std::string& sou
   }
   if (!unrecorded.empty() && !logPath.empty() && platform::ReadWholeFile(logPath, kReadLimit, bytes)) {
     for (const std::string& copyPath : CopiesNamedInLog(bytes, sourcePath)) {
-      const std::size_t slash = copyPath.find_last_of('/');
+      const std::size_t slash = copyPath.find_last_of(platform::kSeparator);
       if (slash == std::string::npos || slash == 0) continue;
-      const std::size_t before = copyPath.find_last_of('/', slash - 1);
+      const std::size_t before = copyPath.find_last_of(platform::kSeparator, slash - 1);
       const std::string name = copyPath.substr(before == std::string::npos ? 0 : before + 1, slash - before - 1);
       const auto generation = unrecorded.find(name);
       if (generation != unrecorded.end()) add(generation->second, name, copyPath.substr(slash + 1));
@@ -82,11 +84,18 @@ std::string PassTimeOf(const std::string& generation) {
 }
 
 std::string AbsoluteFilePath(const std::string& path, const std::string& currentDirectory) {
-  const std::string whole = !path.empty() && path.front() == '/' ? path : currentDirectory + "/" + path;
+  constexpr char kSeparator = platform::kSeparator;
+  const std::string whole = platform::IsAbsolutePath(path) ? path : currentDirectory + kSeparator + path;
+  // Either separator may be typed where the system takes both; the result has the system's own.
+  constexpr char kSeparators[] = {kSeparator, '/', '\0'};
+  const std::size_t root = platform::RootLength(whole);
+  std::string out = whole.substr(0, root);
+  std::replace(out.begin(), out.end(), '/', kSeparator);
+  if (out.empty() || out.back() != kSeparator) out += kSeparator;
   std::vector<std::string> parts;
-  std::size_t at = 0;
+  std::size_t at = root;
   while (at <= whole.size()) {
-    std::size_t slash = whole.find('/', at);
+    std::size_t slash = whole.find_first_of(kSeparators, at);
     if (slash == std::string::npos) slash = whole.size();
     const std::string part = whole.substr(at, slash - at);
     if (part == "..") {
@@ -96,9 +105,8 @@ std::string AbsoluteFilePath(const std::string& path, const std::string& current
     }
     at = slash + 1;
   }
-  std::string out;
-  for (const std::string& part : parts) out += "/" + part;
-  return out.empty() ? "/" : out;
+  for (std::size_t i = 0; i < parts.size(); ++i) out += (i > 0 ? platform::kSeparatorText : "") + parts[i];
+  return out;
 }
 
 }  // namespace talvenor

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "platform/PathText.h"
 #include "platform/TextFileMark.h"
 
 namespace talvenor {
@@ -22,7 +23,7 @@ std::string EscapeLineBreaks(const std::string& line) {
 }
 
 std::vector<std::string> CopiesNamedInLog(std::string_view log, const std::string& sourcePath) {
-  const std::size_t slash = sourcePath.find_last_of('/');
+  const std::size_t slash = sourcePath.find_last_of(platform::kSeparator);
   const std::string name = sourcePath.substr(slash == std::string::npos ? 0 : slash + 1);
   const std::string start = EscapeLineBreaks(name + "," + sourcePath + ",");
   std::vector<std::string> copies;

@@ -61,7 +61,7 @@ void FolderScanner::Fill(FolderNode& node, std::vector<FolderNode*>& found) cons
   const std::string& path = node.path.str();
   const bool filtered = m_ignore && !m_ignore->Empty() && path.size() >= m_ignoreRoot.size() &&
                         path.compare(0, m_ignoreRoot.size(), m_ignoreRoot) == 0;
-  std::string relative = filtered ? path.substr(m_ignoreRoot.size()) : std::string();
+  std::string relative = filtered ? IgnoreRules::RulePath(path.substr(m_ignoreRoot.size())) : std::string();
   const std::size_t base = relative.size();
   platform::DirEntry entry;
   unsigned entries = 0;

@@ -4,6 +4,7 @@
 
 #include "core/Messages.h"
 #include "platform/FileContents.h"
+#include "platform/PathText.h"
 
 namespace talvenor {
 namespace {
@@ -54,9 +55,9 @@ bool IgnoreFile::Skips(const std::string& entry, bool folder) const {
   }
   const std::string& root = current->folder;
   std::string_view path = entry;
-  if (!path.empty() && path.back() == '/') path.remove_suffix(1);
+  if (!path.empty() && path.back() == platform::kSeparator) path.remove_suffix(1);
   if (current->rules.Empty() || path.size() <= root.size() || path.compare(0, root.size(), root) != 0) return false;
-  return current->rules.ExcludedWithParents(path.substr(root.size()), folder);
+  return current->rules.ExcludedWithParents(IgnoreRules::RulePath(path.substr(root.size())), folder);
 }
 
 }  // namespace talvenor

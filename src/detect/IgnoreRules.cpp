@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <array>
 
+#include "platform/PathText.h"
+
 namespace talvenor {
 namespace {
 
@@ -401,6 +403,12 @@ int IgnoreRules::Decide(std::string_view path, std::size_t names, bool folder) c
     if (hit) return rule->negated ? -1 : 1;
   }
   return 0;
+}
+
+std::string IgnoreRules::RulePath(std::string_view path) {
+  std::string out(path);
+  if constexpr (platform::kSeparator != '/') std::replace(out.begin(), out.end(), platform::kSeparator, '/');
+  return out;
 }
 
 bool IgnoreRules::Excluded(std::string_view path, bool folder) const {

@@ -33,6 +33,9 @@ class IgnoreRules {
   bool Excluded(std::string_view path, bool folder) const;
   // The same for any path: left out also when one of its parent folders is.
   bool ExcludedWithParents(std::string_view path, bool folder) const;
+  // A path below the watched folder as the system writes it, spelled as the rules read it:
+  // "/" between its names where the system writes another separator.
+  static std::string RulePath(std::string_view path);
 
  private:
   struct CharSet {

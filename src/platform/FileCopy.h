@@ -48,8 +48,10 @@ bool IsCopyTemporaryName(const std::string& name);
 // Replaces dst with head and then the bytes of from, from offset to its end: written to
 // tmpPath, flushed, then renamed over dst. The new file is locked in replaced before the
 // rename, so a lock held on dst is never let go. A crash leaves either the old dst or the
-// complete new one.
-bool ReplaceWithTail(const LockedFile& from, std::int64_t offset, const std::string& tmpPath, const std::string& dst,
+// complete new one. Where the system cannot rename over a file held open (Windows without
+// POSIX renames, Wine), from is closed for the rename and, should the rename fail, opened
+// again on dst.
+bool ReplaceWithTail(LockedFile& from, std::int64_t offset, const std::string& tmpPath, const std::string& dst,
                      LockedFile& replaced, std::string_view head = {});
 
 // Writes head and the bytes of from, from offset to its end, over dst (temporary, fsync,

@@ -55,6 +55,9 @@ bool RenameReplace(const std::string& from, const std::string& to);
 
 // True for a path that names its place without the current folder.
 bool IsAbsolutePath(const std::string& path);
+// How much of an absolute path names its root, with the separator after it: "/" here;
+// "C:\", "\\server\share\" or "\\?\C:\" on Windows. ".." never climbs above it.
+std::size_t RootLength(const std::string& path);
 
 // Absolute path with links, "." and ".." resolved; empty when it cannot be resolved.
 std::string ResolvePath(const std::string& path);

@@ -2,6 +2,7 @@
 // numbers for the rest, under the same names and defaults as on Linux.
 #include "app/SettingsStore.h"
 
+#include "app/SettingsFields.h"
 #include "platform/RegistrySettings.h"
 
 namespace talvenor {
@@ -27,40 +28,16 @@ std::string SettingsStore::FilePath() const {
 
 Settings SettingsStore::Load() const {
   const platform::RegistrySettings s(m_applicationName, kSection);
-  Settings d;  // defaults
-  Settings out;
-  out.DIR1 = ReadPath(s, "DIR1", d.DIR1);
-  out.DIR2 = ReadPath(s, "DIR2", d.DIR2);
-  out.LEFT = ReadInt(s, "LEFT", d.LEFT);
-  out.TOP = ReadInt(s, "TOP", d.TOP);
-  out.RIGHT = ReadInt(s, "RIGHT", d.RIGHT);
-  out.BOTTOM = ReadInt(s, "BOTTOM", d.BOTTOM);
-  out.LEVEL = ReadInt(s, "LEVEL", d.LEVEL);
-  out.LOGSZ = ReadInt(s, "LOGSZ", d.LOGSZ);
-  out.BAKSZ = ReadInt(s, "BAKSZ", d.BAKSZ);
-  out.FIRST = ReadInt(s, "FIRST", d.FIRST);
-  out.COLUMNX1 = ReadInt(s, "COLUMNX1", d.COLUMNX1);
-  out.COLUMNX2 = ReadInt(s, "COLUMNX2", d.COLUMNX2);
-  out.COLUMNX3 = ReadInt(s, "COLUMNX3", d.COLUMNX3);
-  return out;
+  return ReadSettings([&s](const char* key, const std::string& fallback) { return ReadPath(s, key, fallback); },
+                      [&s](const char* key, int fallback) { return ReadInt(s, key, fallback); });
 }
 
 void SettingsStore::Save(const Settings& v) const {
   const platform::RegistrySettings s(m_applicationName, kSection);
   // A failed write goes unnoticed, as a failed profile write always did.
-  s.WriteString("DIR1", v.DIR1);
-  s.WriteString("DIR2", v.DIR2);
-  s.WriteNumber("LEFT", v.LEFT);
-  s.WriteNumber("TOP", v.TOP);
-  s.WriteNumber("RIGHT", v.RIGHT);
-  s.WriteNumber("BOTTOM", v.BOTTOM);
-  s.WriteNumber("LEVEL", v.LEVEL);
-  s.WriteNumber("LOGSZ", v.LOGSZ);
-  s.WriteNumber("BAKSZ", v.BAKSZ);
-  s.WriteNumber("FIRST", v.FIRST);
-  s.WriteNumber("COLUMNX1", v.COLUMNX1);
-  s.WriteNumber("COLUMNX2", v.COLUMNX2);
-  s.WriteNumber("COLUMNX3", v.COLUMNX3);
+  WriteSettings(
+      v, [&s](const char* key, const std::string& path) { s.WriteString(key, path); },
+      [&s](const char* key, int number) { s.WriteNumber(key, number); });
 }
 
 std::pair<int, int> SettingsStore::LoadProgressPosition() const {

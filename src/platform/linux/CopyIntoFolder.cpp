@@ -9,20 +9,10 @@
 #include "platform/CopyBytes.h"
 #include "platform/FaultInjection.h"
 #include "platform/FileCopy.h"
+#include "platform/TemporaryNames.h"
 
 namespace talvenor::platform {
 namespace {
-
-constexpr std::string_view kTemporaryPrefix = ".talvenor-copy-";
-constexpr std::string_view kTemporaryLetters = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
-constexpr std::size_t kTemporaryLength = kTemporaryPrefix.size() + 6;
-
-std::string NewTemporaryName() {
-  thread_local std::mt19937_64 random{std::random_device{}()};
-  std::string name(kTemporaryPrefix);
-  while (name.size() < kTemporaryLength) name += kTemporaryLetters[random() % kTemporaryLetters.size()];
-  return name;
-}
 
 // A file for the copy's bytes: unnamed where the file system allows (a crash leaves nothing),
 // else hidden under a name of our own, returned in hidden.
@@ -31,7 +21,7 @@ int OpenTemporary(const FolderHandle& folder, std::string& hidden) {
   const int fd = ::openat(folder.Descriptor(), ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
   if (fd >= 0 || (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL)) return fd;
   for (int tries = 0; tries < 100; ++tries) {
-    std::string name = NewTemporaryName();
+    std::string name = NewCopyTemporaryName();
     const int made =
         ::openat(folder.Descriptor(), name.c_str(), O_CREAT | O_EXCL | O_WRONLY | O_NOFOLLOW | O_CLOEXEC, 0600);
     if (made >= 0) hidden = std::move(name);
@@ -99,11 +89,6 @@ Attempt CopyOnce(int in, struct stat& st, const FolderHandle& folder, const std:
 }
 
 }  // namespace
-
-bool IsCopyTemporaryName(const std::string& name) {
-  return name.size() == kTemporaryLength && name.starts_with(kTemporaryPrefix) &&
-         name.find_first_not_of(kTemporaryLetters, kTemporaryPrefix.size()) == std::string::npos;
-}
 
 CopyResult CopyIntoFolder(const std::string& src, const FolderHandle& folder, const std::string& name, int attempts,
                           CopiedVersion* version) {

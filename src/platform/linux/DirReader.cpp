@@ -10,35 +10,11 @@
 
 #include "platform/FaultInjection.h"
 
+#include "platform/DirEntryFill.h"
+
 namespace talvenor::platform {
 
 DirReader::~DirReader() { Close(); }
-
-int DirReader::CodeForErrno(int err, bool listedByParent) {
-  switch (err) {
-    case 0:
-      return kSearchOk;
-    case EACCES:
-    case EPERM:
-      return kSearchAccessDenied;
-    case EIO:
-    case ENXIO:
-    case ENODEV:
-    case ENOMEDIUM:
-      return kSearchNotReady;
-    case ENOENT:
-    case ENOTDIR:
-      return listedByParent ? kSearchNotFound : kSearchPathNotFound;
-    case ENAMETOOLONG:
-      return kSearchPathTooLong;
-    default:
-      // Keep other errno values distinct from the codes above so they read as "any other".
-      return err == kSearchNotFound || err == kSearchPathNotFound || err == kSearchAccessDenied ||
-                     err == kSearchNotReady || err == kSearchPathTooLong
-                 ? 1000 + err
-                 : err;
-  }
-}
 
 int DirReader::Open(const std::string& folder, bool listedByParent) {
   Close();
@@ -75,24 +51,16 @@ bool DirReader::Next(DirEntry& entry) {
       return false;
     }
     const char* name = de->d_name;
-    if (name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'))) continue;
+    if (IsDotName(name)) continue;
 
     // A folder needs no stat: its size and time are never used.
     if (de->d_type == DT_DIR) {
-      entry.name.assign(name);
-      entry.kind = EntryKind::Folder;
-      entry.size = 0;
-      entry.writeTime = 0;
-      entry.indirect = entry.otherNames = false;
+      FillKindOnly(entry, name, EntryKind::Folder);
       return true;
     }
     if (de->d_type != DT_REG && de->d_type != DT_LNK && de->d_type != DT_UNKNOWN) continue;
     if (m_kindsOnly && de->d_type == DT_REG) {
-      entry.name.assign(name);
-      entry.kind = EntryKind::File;
-      entry.size = 0;
-      entry.writeTime = 0;
-      entry.indirect = entry.otherNames = false;
+      FillKindOnly(entry, name, EntryKind::File);
       return true;
     }
 
@@ -102,13 +70,7 @@ bool DirReader::Next(DirEntry& entry) {
              (de->d_type == DT_UNKNOWN && ::fstatat(dfd, name, &lst, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(lst.st_mode));
     };
     const auto passedLink = [&] {
-      entry.name.assign(name);
-      entry.kind = EntryKind::PassedLink;
-      entry.size = 0;
-      entry.writeTime = 0;
-      entry.indirect = true;
-      entry.otherNames = false;
-      entry.device = entry.inode = 0;
+      FillPassedLink(entry, name);
       return true;
     };
     struct stat st {};
@@ -123,11 +85,7 @@ bool DirReader::Next(DirEntry& entry) {
         if (m_reportPassedLinks) return passedLink();
         continue;  // never walk into a linked folder
       }
-      entry.name.assign(name);
-      entry.kind = EntryKind::Folder;
-      entry.size = 0;
-      entry.writeTime = 0;
-      entry.indirect = entry.otherNames = false;
+      FillKindOnly(entry, name, EntryKind::Folder);
       return true;
     }
     if (!S_ISREG(st.st_mode)) {

@@ -11,14 +11,7 @@
 
 namespace talvenor::platform {
 
-bool CopyFileNoReplace(const std::string& src, const std::string& dst) {
-  const FolderHandle folder = FolderHandle::Open(ParentFolder(dst));
-  if (!folder.IsOpen()) return false;
-  const CopyResult result = CopyIntoFolder(src, folder, dst.substr(dst.find_last_of('/') + 1), 1);
-  return result == CopyResult::Copied || result == CopyResult::CopiedWhileChanging;
-}
-
-bool ReplaceWithTail(const LockedFile& from, std::int64_t offset, const std::string& tmpPath, const std::string& dst,
+bool ReplaceWithTail(LockedFile& from, std::int64_t offset, const std::string& tmpPath, const std::string& dst,
                      LockedFile& replaced, std::string_view head) {
   struct stat st {};
   if (!from.IsOpen() || ::fstat(from.Descriptor(), &st) != 0) {

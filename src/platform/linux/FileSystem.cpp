@@ -77,6 +77,8 @@ bool RenameReplace(const std::string& from, const std::string& to) { return ::re
 
 bool IsAbsolutePath(const std::string& path) { return !path.empty() && path.front() == '/'; }
 
+std::size_t RootLength(const std::string& path) { return IsAbsolutePath(path) ? 1 : 0; }
+
 std::string ResolvePath(const std::string& path) {
   if (path.empty()) return {};
   char* resolved = ::realpath(path.c_str(), nullptr);

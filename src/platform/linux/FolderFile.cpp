@@ -50,18 +50,6 @@ bool ReadAndClose(int fd, std::size_t limit, std::string& out) {
 
 }  // namespace
 
-AppendFile::~AppendFile() { Close(); }
-
-AppendFile::AppendFile(AppendFile&& other) noexcept : m_fd(std::exchange(other.m_fd, -1)) {}
-
-AppendFile& AppendFile::operator=(AppendFile&& other) noexcept {
-  if (this != &other) {
-    Close();
-    m_fd = std::exchange(other.m_fd, -1);
-  }
-  return *this;
-}
-
 bool AppendFile::Open(const FolderHandle& folder, const std::string& name) {
   Close();
   m_fd = OpenRegularAt(folder.Descriptor(), name.c_str(), O_RDWR | O_APPEND | O_CREAT);

@@ -48,18 +48,6 @@ bool GiveOwnerAccess(int pathFd) {
 
 }  // namespace
 
-FolderHandle::~FolderHandle() { Close(); }
-
-FolderHandle::FolderHandle(FolderHandle&& other) noexcept : m_fd(std::exchange(other.m_fd, -1)) {}
-
-FolderHandle& FolderHandle::operator=(FolderHandle&& other) noexcept {
-  if (this != &other) {
-    Close();
-    m_fd = std::exchange(other.m_fd, -1);
-  }
-  return *this;
-}
-
 void FolderHandle::Close() {
   if (m_fd >= 0) ::close(std::exchange(m_fd, -1));
 }

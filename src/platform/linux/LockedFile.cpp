@@ -10,11 +10,11 @@
 
 #include "platform/FaultInjection.h"
 #include "platform/FileSystem.h"
+#include "platform/TemporaryNames.h"
 
 namespace talvenor::platform {
 namespace {
 
-constexpr std::string_view kTemporaryMarker = ".tmp~";
 
 int OpenFlags(LockedFile::Mode mode) {
   switch (mode) {
@@ -48,22 +48,6 @@ bool WriteAllTo(int fd, std::string_view data) {
     data.remove_prefix(static_cast<std::size_t>(n));
   }
   return true;
-}
-
-LockedFile::~LockedFile() { Close(); }
-
-LockedFile::LockedFile(LockedFile&& other) noexcept : m_fd(other.m_fd), m_path(std::move(other.m_path)) {
-  other.m_fd = -1;
-}
-
-LockedFile& LockedFile::operator=(LockedFile&& other) noexcept {
-  if (this != &other) {
-    Close();
-    m_fd = other.m_fd;
-    m_path = std::move(other.m_path);
-    other.m_fd = -1;
-  }
-  return *this;
 }
 
 bool LockedFile::Open(const std::string& path, Mode mode) {
@@ -132,10 +116,6 @@ bool LockedFile::IsStillAt(const std::string& path) const {
 
 bool LockedFile::Sync() { return m_fd >= 0 && ::fdatasync(m_fd) == 0; }
 
-bool ReplaceFileAtomically(const std::string& path, std::string_view data) {
-  return ReplaceFileAtomically(path, [data](const PiecePut& put) { return put(data); });
-}
-
 bool ReplaceFileAtomically(const std::string& path, const std::function<bool(const PiecePut& put)>& produce) {
   // Opened as the file it replaces would be opened for writing: a lock held on it, or a file
   // made read-only, refuses the save. The rename alone would replace it all the same.
@@ -149,18 +129,8 @@ bool ReplaceFileAtomically(const std::string& path, const std::function<bool(con
   });
 }
 
-bool IsReplacementTemporaryName(std::string_view name, std::string_view base) {
-  if (name.size() != base.size() + kTemporaryMarker.size() + 6 || !name.starts_with(base)) return false;
-  name.remove_prefix(base.size());
-  if (!name.starts_with(kTemporaryMarker)) return false;
-  name.remove_prefix(kTemporaryMarker.size());
-  // What mkostemp puts in place of its XXXXXX, whatever the locale.
-  return std::all_of(name.begin(), name.end(),
-                     [](char c) { return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); });
-}
-
 bool ReplaceThroughTemporary(const std::string& path, unsigned mode, const std::function<bool(int fd)>& write) {
-  std::string tmpl = path + std::string(kTemporaryMarker) + "XXXXXX";
+  std::string tmpl = path + std::string(kReplacementMarker) + "XXXXXX";
   const int fd = ::mkostemp(tmpl.data(), O_CLOEXEC);  // made 0600: opened up only to mode below
   if (fd < 0) return false;
   bool ok = ::fchmod(fd, mode & 0777) == 0 && write(fd) && ::fsync(fd) == 0;

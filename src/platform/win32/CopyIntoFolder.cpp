@@ -9,6 +9,7 @@
 
 #include "platform/FaultInjection.h"
 #include "platform/FileCopy.h"
+#include "platform/TemporaryNames.h"
 #include "platform/win32/FolderPath.h"
 #include "platform/win32/WinText.h"
 
@@ -17,17 +18,7 @@ namespace {
 
 using win32::Handle;
 
-constexpr std::string_view kTemporaryPrefix = ".talvenor-copy-";
-constexpr std::string_view kTemporaryLetters = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
-constexpr std::size_t kTemporaryLength = kTemporaryPrefix.size() + 6;
 constexpr DWORD kChunk = 1 << 20;
-
-std::string NewTemporaryName() {
-  thread_local std::mt19937_64 random{std::random_device{}()};
-  std::string name(kTemporaryPrefix);
-  while (name.size() < kTemporaryLength) name += kTemporaryLetters[random() % kTemporaryLetters.size()];
-  return name;
-}
 
 // The state of a source that tells one version from the next.
 struct Version {
@@ -135,7 +126,7 @@ Attempt CopyOnce(HANDLE in, Version& v, const FolderHandle& folder, const std::s
   std::wstring hidden;
   Handle out;
   for (int tries = 0; tries < 100 && !out.Valid(); ++tries) {
-    hidden = win32::PathInFolder(folder.Descriptor(), NewTemporaryName());
+    hidden = win32::PathInFolder(folder.Descriptor(), NewCopyTemporaryName());
     out = Handle(::CreateFileW(hidden.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                FILE_ATTRIBUTE_HIDDEN, nullptr));
     if (!out.Valid() && ::GetLastError() != ERROR_FILE_EXISTS) break;
@@ -188,11 +179,6 @@ Attempt CopyOnce(HANDLE in, Version& v, const FolderHandle& folder, const std::s
 }
 
 }  // namespace
-
-bool IsCopyTemporaryName(const std::string& name) {
-  return name.size() == kTemporaryLength && name.starts_with(kTemporaryPrefix) &&
-         name.find_first_not_of(kTemporaryLetters, kTemporaryPrefix.size()) == std::string::npos;
-}
 
 CopyResult CopyIntoFolder(const std::string& src, const FolderHandle& folder, const std::string& name, int attempts,
                           CopiedVersion* version) {

@@ -4,6 +4,7 @@
 #include <memory>
 #include <utility>
 
+#include "platform/DirEntryFill.h"
 #include "platform/FaultInjection.h"
 #include "platform/win32/WinText.h"
 
@@ -19,10 +20,6 @@ struct Search {
   bool pending = true;
   std::wstring folder;  // long form, ending in "\"
 };
-
-bool IsDotName(const wchar_t* name) {
-  return name[0] == L'.' && (name[1] == L'\0' || (name[1] == L'.' && name[2] == L'\0'));
-}
 
 // Junctions and symbolic links name another place; other reparse points (cloud placeholders,
 // deduplicated files) are the entry itself.
@@ -52,31 +49,6 @@ bool TargetOf(const std::wstring& path, DirEntry& entry) {
 }  // namespace
 
 DirReader::~DirReader() { Close(); }
-
-int DirReader::CodeForErrno(int err, bool listedByParent) {
-  switch (err) {
-    case 0:
-      return kSearchOk;
-    case EACCES:
-    case EPERM:
-      return kSearchAccessDenied;
-    case EIO:
-    case ENXIO:
-    case ENODEV:
-      return kSearchNotReady;
-    case ENOENT:
-    case ENOTDIR:
-      return listedByParent ? kSearchNotFound : kSearchPathNotFound;
-    case ENAMETOOLONG:
-      return kSearchPathTooLong;
-    default:
-      // Keep other errno values distinct from the codes above so they read as "any other".
-      return err == kSearchNotFound || err == kSearchPathNotFound || err == kSearchAccessDenied ||
-                     err == kSearchNotReady || err == kSearchPathTooLong
-                 ? 1000 + err
-                 : err;
-  }
-}
 
 int DirReader::Open(const std::string& folder, bool listedByParent) {
   Close();
@@ -114,25 +86,22 @@ bool DirReader::Next(DirEntry& entry) {
       }
     }
     const WIN32_FIND_DATAW& data = search->data;
-    if (IsDotName(data.cFileName)) continue;
+    const std::string name = win32::Utf8(data.cFileName);
+    if (IsDotName(name)) continue;
     const bool isFolder = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
     if (IsLink(data)) {
       // Never walk into a linked folder; a dangling link may name a file later.
       if (isFolder || !TargetOf(search->folder + data.cFileName, entry)) {
         if (!m_reportPassedLinks) continue;
-        entry.kind = EntryKind::PassedLink;
-        entry.size = 0;
-        entry.writeTime = 0;
-        entry.otherNames = false;
-        entry.device = entry.inode = 0;
-      } else {
-        entry.kind = EntryKind::File;
+        FillPassedLink(entry, name);
+        return true;
       }
-      entry.name = win32::Utf8(data.cFileName);
+      entry.name = name;
+      entry.kind = EntryKind::File;
       entry.indirect = true;
       return true;
     }
-    entry.name = win32::Utf8(data.cFileName);
+    entry.name = name;
     entry.kind = isFolder ? EntryKind::Folder : EntryKind::File;
     // The listing carries size and time at no cost; a folder's are never used.
     entry.size = isFolder ? 0 : (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;

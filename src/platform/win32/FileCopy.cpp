@@ -26,7 +26,7 @@ bool CopyTail(int from, std::int64_t offset, int out) {
 
 // Renames over a file this process holds open. A plain rename refuses a target that is open;
 // POSIX semantics (Windows 10 1709 and later, on NTFS) replace it as Linux does, and the holder
-// keeps the old file.
+// keeps the old file. False, with nothing changed, where they are not to be had.
 bool RenameOverHeld(const std::string& from, const std::string& to) {
   win32::Handle h(::CreateFileW(win32::LongPath(from).c_str(), DELETE | SYNCHRONIZE,
                                 FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING, 0,
@@ -45,19 +45,23 @@ bool RenameOverHeld(const std::string& from, const std::string& to) {
       return true;
     }
   }
-  return RenameReplace(from, to);
+  return win32::FailWithLastError();
+}
+
+// Without POSIX renames the held file is let go for the plain rename only; the new file is held
+// meanwhile, so what takes the name is already ours. A refused rename takes the old file back.
+bool RenameOverReleased(const std::string& from, LockedFile& held, const std::string& to) {
+  held.Close();
+  if (RenameReplace(from, to)) return true;
+  const int err = errno;
+  held.Open(to, LockedFile::Mode::ReadWriteExisting);
+  errno = err;
+  return false;
 }
 
 }  // namespace
 
-bool CopyFileNoReplace(const std::string& src, const std::string& dst) {
-  const FolderHandle folder = FolderHandle::Open(ParentFolder(dst));
-  if (!folder.IsOpen()) return false;
-  const CopyResult result = CopyIntoFolder(src, folder, dst.substr(dst.find_last_of("/\\") + 1), 1);
-  return result == CopyResult::Copied || result == CopyResult::CopiedWhileChanging;
-}
-
-bool ReplaceWithTail(const LockedFile& from, std::int64_t offset, const std::string& tmpPath, const std::string& dst,
+bool ReplaceWithTail(LockedFile& from, std::int64_t offset, const std::string& tmpPath, const std::string& dst,
                      LockedFile& replaced, std::string_view head) {
   if (!from.IsOpen()) {
     errno = EBADF;
@@ -73,7 +77,7 @@ bool ReplaceWithTail(const LockedFile& from, std::int64_t offset, const std::str
     Step("replace-before-rename");
     // Both files are open here, each shared for deletion only: nobody else can read or write
     // either meanwhile.
-    ok = RenameOverHeld(tmpPath, dst);
+    ok = RenameOverHeld(tmpPath, dst) || RenameOverReleased(tmpPath, from, dst);
   }
   if (!ok) {
     const int err = errno;

@@ -127,6 +127,32 @@ bool IsAbsolutePath(const std::string& path) {
          ((path[0] >= 'A' && path[0] <= 'Z') || (path[0] >= 'a' && path[0] <= 'z'));
 }
 
+std::size_t RootLength(const std::string& path) {
+  const auto separator = [&path](std::size_t i) { return i < path.size() && (path[i] == '\\' || path[i] == '/'); };
+  const auto drive = [&path](std::size_t i) {
+    return i + 1 < path.size() && path[i + 1] == ':' &&
+           ((path[i] >= 'A' && path[i] <= 'Z') || (path[i] >= 'a' && path[i] <= 'z'));
+  };
+  // Past names names from at on, and the separator after the last.
+  const auto past = [&](std::size_t at, int names) {
+    for (int n = 0; n < names; ++n) {
+      if (n > 0 && separator(at)) ++at;
+      while (at < path.size() && !separator(at)) ++at;
+    }
+    return separator(at) ? at + 1 : at;
+  };
+  if (separator(0) && separator(1)) {
+    if (path.size() >= 4 && path[2] == '?' && separator(3)) {  // "\\?\": the long form
+      if (drive(4)) return separator(6) ? 7 : 6;
+      if (path.compare(4, 3, "UNC") == 0 && separator(7)) return past(8, 2);
+      return past(4, 1);
+    }
+    return past(2, 2);  // a share: "\\server\share\"
+  }
+  if (drive(0)) return separator(2) ? 3 : 2;
+  return separator(0) ? 1 : 0;
+}
+
 std::string ResolvePath(const std::string& path) {
   if (path.empty()) return {};
   const Handle h = OpenForQuery(path, 0);

@@ -58,18 +58,6 @@ bool ReadAll(HANDLE h, std::size_t limit, std::string& out) {
 
 }  // namespace
 
-AppendFile::~AppendFile() { Close(); }
-
-AppendFile::AppendFile(AppendFile&& other) noexcept : m_fd(std::exchange(other.m_fd, -1)) {}
-
-AppendFile& AppendFile::operator=(AppendFile&& other) noexcept {
-  if (this != &other) {
-    Close();
-    m_fd = std::exchange(other.m_fd, -1);
-  }
-  return *this;
-}
-
 bool AppendFile::Open(const FolderHandle& folder, const std::string& name) {
   Close();
   // Append data without write data: every write lands at the end, whatever the position.

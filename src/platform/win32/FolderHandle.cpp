@@ -77,18 +77,6 @@ bool RemoveThroughHandle(const std::wstring& path, bool folder) {
 
 }  // namespace
 
-FolderHandle::~FolderHandle() { Close(); }
-
-FolderHandle::FolderHandle(FolderHandle&& other) noexcept : m_fd(std::exchange(other.m_fd, -1)) {}
-
-FolderHandle& FolderHandle::operator=(FolderHandle&& other) noexcept {
-  if (this != &other) {
-    Close();
-    m_fd = std::exchange(other.m_fd, -1);
-  }
-  return *this;
-}
-
 void FolderHandle::Close() {
   if (m_fd < 0) return;
   win32::ForgetFolderPath(m_fd);

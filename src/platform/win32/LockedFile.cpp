@@ -8,20 +8,11 @@
 
 #include "platform/FaultInjection.h"
 #include "platform/FileSystem.h"
+#include "platform/TemporaryNames.h"
 #include "platform/win32/WinText.h"
 
 namespace talvenor::platform {
 namespace {
-
-constexpr std::string_view kTemporaryMarker = ".tmp~";
-constexpr std::string_view kLetters = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
-
-std::string RandomLetters() {
-  thread_local std::mt19937_64 random{std::random_device{}()};
-  std::string out;
-  while (out.size() < 6) out += kLetters[random() % kLetters.size()];
-  return out;
-}
 
 }  // namespace
 
@@ -42,22 +33,6 @@ bool WriteAllTo(int fd, std::string_view data) {
     data.remove_prefix(n);
   }
   return true;
-}
-
-LockedFile::~LockedFile() { Close(); }
-
-LockedFile::LockedFile(LockedFile&& other) noexcept : m_fd(other.m_fd), m_path(std::move(other.m_path)) {
-  other.m_fd = -1;
-}
-
-LockedFile& LockedFile::operator=(LockedFile&& other) noexcept {
-  if (this != &other) {
-    Close();
-    m_fd = other.m_fd;
-    m_path = std::move(other.m_path);
-    other.m_fd = -1;
-  }
-  return *this;
 }
 
 bool LockedFile::Open(const std::string& path, Mode mode) {
@@ -136,10 +111,6 @@ bool LockedFile::IsStillAt(const std::string& path) const {
 
 bool LockedFile::Sync() { return m_fd >= 0 && ::FlushFileBuffers(win32::HandleOf(m_fd)); }
 
-bool ReplaceFileAtomically(const std::string& path, std::string_view data) {
-  return ReplaceFileAtomically(path, [data](const PiecePut& put) { return put(data); });
-}
-
 bool ReplaceFileAtomically(const std::string& path, const std::function<bool(const PiecePut& put)>& produce) {
   // Opened as the file it replaces would be opened for writing: a file another program holds,
   // or one made read-only, refuses the save. The rename alone would replace it all the same.
@@ -151,19 +122,11 @@ bool ReplaceFileAtomically(const std::string& path, const std::function<bool(con
   });
 }
 
-bool IsReplacementTemporaryName(std::string_view name, std::string_view base) {
-  if (name.size() != base.size() + kTemporaryMarker.size() + 6 || !name.starts_with(base)) return false;
-  name.remove_prefix(base.size());
-  if (!name.starts_with(kTemporaryMarker)) return false;
-  name.remove_prefix(kTemporaryMarker.size());
-  return name.find_first_not_of(kLetters) == std::string_view::npos;
-}
-
 bool ReplaceThroughTemporary(const std::string& path, unsigned, const std::function<bool(int fd)>& write) {
   std::string tmp;
   win32::Handle h;
   for (int tries = 0; tries < 100 && !h.Valid(); ++tries) {
-    tmp = path + std::string(kTemporaryMarker) + RandomLetters();
+    tmp = path + std::string(kReplacementMarker) + RandomLetters(6);
     h = win32::Handle(::CreateFileW(win32::LongPath(tmp).c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_DELETE,
                                     nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!h.Valid() && ::GetLastError() != ERROR_FILE_EXISTS) return win32::FailWithLastError();
