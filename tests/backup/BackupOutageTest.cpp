@@ -40,7 +40,7 @@ TEST_F(BackupOutageTest, ToldOnceTriedOnlyWhenItCanWorkAndCaughtUpAtTheNextTick)
     }
     const std::string name = kind + ".txt";
     watch.Write(name, "important");
-    g_changeSeen = 1;
+    session.SetChangeSeen(true);
     session.OnMonitorTick();
     ++outages;
     EXPECT_EQ(std::vector<std::string>(outages, notice), ui.notices);
@@ -88,7 +88,7 @@ TEST_F(BackupOutageTest, ACopyRefusedForAnotherReasonBringsNoNotice) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     c.arrange();
-    g_changeSeen = 1;
+    session.SetChangeSeen(true);
     session.OnMonitorTick();
     platform::SetLocalTimeSourceForTest({});
     EXPECT_TRUE(std::any_of(ui.logLines.begin(), ui.logLines.end(), [](const std::string& line) {

@@ -287,10 +287,10 @@ TEST_F(ChangeDetectionTest, ATickDuringAPassDoesNothingAndLeavesTheFlag) {
   int ticksDuringPass = 0;
   ui.onInsertRow = [&] {
     EXPECT_TRUE(session.IsPassRunning());
-    g_changeSeen = 1;
+    session.SetChangeSeen(true);
     ++ticksDuringPass;
     session.OnMonitorTick();
-    EXPECT_EQ(g_changeSeen.load(), 1);
+    EXPECT_TRUE(session.ChangeSeen());
   };
   watch.Write("one", "1");
   watch.Write("two", "2");
@@ -302,7 +302,7 @@ TEST_F(ChangeDetectionTest, ATickDuringAPassDoesNothingAndLeavesTheFlag) {
   EXPECT_FALSE(session.IsPassRunning());
   // The change is handled by the next tick.
   session.OnMonitorTick();
-  EXPECT_EQ(g_changeSeen.load(), 0);
+  EXPECT_FALSE(session.ChangeSeen());
   EXPECT_EQ(session.Detector().LastChangeCount(), 0);
 }
 

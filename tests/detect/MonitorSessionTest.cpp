@@ -53,7 +53,7 @@ class MonitorSessionTest : public test::MonitorSessionFixture {
   }
   void ExpectRefused() {
     EXPECT_FALSE(session.IsRunning());
-    EXPECT_EQ(g_monitoring.load(), 0);
+    EXPECT_FALSE(session.IsRunning());
     EXPECT_EQ(std::count(host.calls.begin(), host.calls.end(), "running"), 0);
     EXPECT_EQ(host.timerMs, 0);
     EXPECT_FALSE(ui.progressOpen);
@@ -64,7 +64,6 @@ TEST_F(MonitorSessionTest, StartRunsItsStepsInOrderAndStopUndoesThem) {
   settings.LEVEL = 10;
   session.StartMonitoring();
   EXPECT_TRUE(session.IsRunning());
-  EXPECT_EQ(g_monitoring.load(), 1);
   EXPECT_EQ(host.calls, (std::vector<std::string>{"pull", "running", "timer:10000", "hide"}));
   EXPECT_EQ(ui.calls.front(), std::string("progress-open:") + msg::kFolderSizeTitle);
   EXPECT_EQ(ui.calls.back(), "progress-close");
@@ -72,7 +71,6 @@ TEST_F(MonitorSessionTest, StartRunsItsStepsInOrderAndStopUndoesThem) {
   host.calls.clear();
   session.StopMonitoring();
   EXPECT_EQ(host.calls, (std::vector<std::string>{"stopped", "kill-timer"}));
-  EXPECT_EQ(g_monitoring.load(), 0);
   EXPECT_FALSE(session.IsRunning());
 }
 
@@ -167,7 +165,7 @@ TEST_F(MonitorSessionTest, ASecondStartWhileCheckingIsRefusedQuietly) {
 
 TEST_F(MonitorSessionTest, FirstZeroNeverCopiesWhatExistedAtStart) {
   session.StartMonitoring();
-  g_changeSeen = 1;
+  session.SetChangeSeen(true);
   session.OnMonitorTick();
   EXPECT_TRUE(Generations().empty());
   watch.Write("sub/fresh.txt", "fresh");
@@ -224,7 +222,7 @@ TEST_F(MonitorSessionTest, AChangeSeenJustBeforeStopIsHandledInTheNextSession) {
   watch.Write("sub/late.txt", "late");
   ASSERT_TRUE(WaitForFlag());
   session.StopMonitoring();
-  EXPECT_EQ(g_changeSeen.load(), 1);
+  EXPECT_TRUE(session.ChangeSeen());
   EXPECT_TRUE(Generations().empty());
   session.StartMonitoring();
   session.OnMonitorTick();
@@ -250,12 +248,12 @@ TEST_F(MonitorSessionTest, ACopyTheBackupSideRefusedIsTriedAgainWithoutAnotherCh
   session.StartMonitoring();
   fs::remove_all(backup.path());
   watch.Write("report.txt", "important");
-  g_changeSeen = 1;
+  session.SetChangeSeen(true);
   session.OnMonitorTick();
   EXPECT_EQ(ui.rows.size(), 3u) << "logged although the copy failed";
   fs::create_directory(backup.path());
   // No event at all: the retry comes by itself within a few ticks.
-  g_changeSeen = 0;
+  session.SetChangeSeen(false);
   for (int tick = 0; tick < 3 && Generations().empty(); ++tick) session.OnMonitorTick();
   EXPECT_EQ(OnlyGenerationCopies(), std::vector<std::string>{"report.txt"});
 }
@@ -278,14 +276,14 @@ TEST_F(MonitorSessionTest, ABackupFolderFoundOnAnotherDiskGetsNoCopyUntilItsDisk
   fs::remove(mountPoint);
   fs::create_directory_symlink(other.path(), mountPoint);
   watch.Write("report.txt", "important");
-  g_changeSeen = 1;
+  session.SetChangeSeen(true);
   session.OnMonitorTick();
   EXPECT_TRUE(fs::is_empty(other.path())) << "copied onto the wrong disk";
   EXPECT_EQ(ui.notices.size(), 1u);
   fs::remove(mountPoint);
   fs::create_directory_symlink(backup.path(), mountPoint);
   // The disk is back: the copy follows at the next tick, with no change to start it.
-  g_changeSeen = 0;
+  session.SetChangeSeen(false);
   session.OnMonitorTick();
   EXPECT_EQ(OnlyGenerationCopies(), std::vector<std::string>{"report.txt"});
 }
@@ -404,10 +402,10 @@ TEST_F(MonitorSessionTest, PassesLeaveTheSnapshotToBeSavedOnceTheTreeIsQuiet) {
 
   session.SetSaveDelays(1ms, 1h);
   std::this_thread::sleep_for(5ms);
-  g_changeSeen = 1;  // a change seen and not passed yet: the tree is not quiet
+  session.SetChangeSeen(true);  // a change seen and not passed yet: the tree is not quiet
   session.OnSaveTimer();
   EXPECT_EQ(test::ReadFile(paths.g_snapshotPath), baseline);
-  g_changeSeen = 0;
+  session.SetChangeSeen(false);
   std::this_thread::sleep_for(5ms);
   session.OnSaveTimer();
   EXPECT_EQ(test::ReadFile(paths.g_snapshotPath), WholeScan());
@@ -416,9 +414,9 @@ TEST_F(MonitorSessionTest, PassesLeaveTheSnapshotToBeSavedOnceTheTreeIsQuiet) {
   // A tree that never rests is saved all the same, at the latest after the longest delay.
   session.SetSaveDelays(1h, 0ms);
   PassAfter("sub/busy.txt", "busy");
-  g_changeSeen = 1;
+  session.SetChangeSeen(true);
   session.OnSaveTimer();
-  g_changeSeen = 0;
+  session.SetChangeSeen(false);
   EXPECT_EQ(test::ReadFile(paths.g_snapshotPath), WholeScan());
 }
 
@@ -472,7 +470,7 @@ TEST_F(MonitorSessionTest, AKillBetweenSavesLosesNoCopyAndMissesNoChange) {
   MonitorSession later{settings, paths, laterUi, laterHost};
   later.StartMonitoring();
   watch.Write("sub/older.txt", "5");
-  ASSERT_TRUE(WaitForFlag());
+  ASSERT_TRUE(WaitForFlag(later));
   later.OnMonitorTick();
   later.StopMonitoring();
   // Every file has a copy of what it holds now.
