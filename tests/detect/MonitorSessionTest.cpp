@@ -17,6 +17,7 @@
 #include "detect/SnapshotFile.h"
 #include "detect/WatcherThread.h"
 #include "platform/DirReader.h"
+#include "support/FakeWatcher.h"
 
 namespace talvenor {
 namespace {
@@ -347,21 +348,24 @@ TEST_F(MonitorSessionTest, AWriteNoEventReportsIsFoundByTheHourlyWholeScan) {
 }
 
 TEST_F(MonitorSessionTest, WhileTheWatchLimitForcesPollingEveryPassScansTheWholeTree) {
+  auto owned = std::make_unique<test::FakeWatcher>();
+  test::FakeWatcher& watcher = *owned;
+  session.Watcher().UseWatcher(std::move(owned));
   session.StartMonitoring();
-  session.Watcher().SimulateWatchLimitForTest();
-  watch.Write("unwatched/first.txt", "1");  // its folder gets no watch: polling from now on
-  for (int i = 0; i < 300 && !session.Watcher().PollingMode(); ++i)
-    std::this_thread::sleep_for(std::chrono::milliseconds(10));
-  ASSERT_TRUE(session.Watcher().PollingMode());
+  watcher.HitWatchLimit();
+  watch.Write("unwatched/first.txt", "1");  // its folder got no watch
   session.OnMonitorTick();
   EXPECT_EQ(OnlyGenerationCopies(), std::vector<std::string>{"first.txt"});
   test::SetWriteTime(watch / "unwatched/first.txt", 1'000'000'000);  // no watch sees it
   watch.Write("sub/seen.txt", "seen");                               // a watch sees this
+  watcher.Report(
+      [&](platform::TouchedFolderCollector& touched) { return touched.FileChanged(watch / "sub", "seen.txt", false); });
   ASSERT_TRUE(WaitForFlag());
   session.OnMonitorTick();
   ASSERT_EQ(Generations().size(), 2u);
   EXPECT_EQ(CopiesIn(Generations()[1]), (std::vector<std::string>{"first.txt", "seen.txt"}));
   EXPECT_TRUE(session.Detector().LastPassWasWhole());
+  EXPECT_EQ(ui.messages, std::vector<std::string>{msg::kWatchLimitReached}) << "said once";
 }
 
 TEST_F(MonitorSessionTest, OneWalkAtStartGivesTheBaselineOfAScanAndMissesNothingWrittenMeanwhile) {

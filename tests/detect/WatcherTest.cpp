@@ -10,6 +10,7 @@
 
 #include "detect/WatcherThread.h"
 #include "platform/linux/InotifyWatcher.h"
+#include "support/InotifyQueue.h"
 #include "support/TempDir.h"
 
 namespace talvenor {
@@ -69,7 +70,7 @@ TEST(WatcherOwnFiles, TheProgramsOwnFilesRaiseNothingInTheirFolderOnly) {
   tree.MakeFolder("home");
   tree.MakeFolder("elsewhere");
   InotifyWatcher watcher;
-  watcher.IgnoreFilesIn(tree / "home", [](const std::string& name) { return name == "log.csv"; });
+  watcher.Touched().IgnoreFilesIn(tree / "home", [](const std::string& name) { return name == "log.csv"; });
   ASSERT_TRUE(watcher.Open(tree.path()));
   tree.Write("home/log.csv", "line");
   EXPECT_EQ(watcher.Step(200), Result::Nothing);
@@ -108,14 +109,16 @@ TEST_F(WatcherTest, AFolderArrivingWithFilesRaisesTheFlagAndIsWatched) {
   EXPECT_EQ(Step(), Result::Nothing);
 }
 
-TEST_F(WatcherTest, OverflowMeansRescanAndTheWatchLimitMeansPolling) {
-  watcher.InjectOverflowForTest();
+// The watch limit's polling is the session's: see its test with a stand-in watcher.
+TEST_F(WatcherTest, OverflowMeansRescan) {
+  std::atomic<int> flag{0};
+  watcher.Touched().RaiseOnChange(&flag);
+  test::OverflowQueue(tree / "sub");
   EXPECT_EQ(Step(), Result::Changed);
+  watcher.Touched().RaiseFlag();
+  bool raised = false;
+  EXPECT_TRUE(watcher.Touched().TakeTouched(flag, raised).everything);
   EXPECT_FALSE(watcher.PollingMode());
-  watcher.SimulateWatchLimitForTest();
-  tree.MakeFolder("more");
-  Step();
-  EXPECT_TRUE(watcher.PollingMode());
 }
 
 TEST_F(WatcherTest, ABurstPastTheQueueLimitIsOneChangeAndDrainsTheQueue) {
@@ -234,7 +237,8 @@ TEST(WatcherSkipTest, FoldersSkippedAreNotWatchedNorAnythingBelowThemAndFilesSki
   tree.MakeFolder("keep/deep");
   tree.MakeFolder("skip/deep");
   InotifyWatcher watcher;
-  watcher.Skip([](const std::string& path, bool) { return fs::path(path).filename().string().rfind("skip", 0) == 0; });
+  watcher.Touched().Skip(
+      [](const std::string& path, bool) { return fs::path(path).filename().string().rfind("skip", 0) == 0; });
   ASSERT_TRUE(watcher.Open(tree.path()));
   EXPECT_EQ(watcher.WatchCount(), 3u);  // the root, keep and keep/deep
   tree.Write("skip/deep/a.txt", "a");
