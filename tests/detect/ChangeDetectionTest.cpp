@@ -48,8 +48,6 @@ TEST_F(ChangeDetectionTest, ABaselineWritesTheSnapshotAndNothingElse) {
   EXPECT_TRUE(Generations().empty());
   EXPECT_TRUE(ui.rows.empty());
   EXPECT_FALSE(fs::exists(log));
-  EXPECT_TRUE(g_currentSnapshot.empty());
-  EXPECT_TRUE(g_previousSnapshot.empty());
   EXPECT_EQ(Pass(), 0);
   session.DetectChanges(watch.path() + "/", 1);  // a trailing slash gives the same records
   EXPECT_EQ(session.Detector().LastChangeCount(), 0);
