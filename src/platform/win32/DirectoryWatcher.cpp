@@ -119,7 +119,7 @@ bool DirectoryWatcher::HandleBatch(std::size_t bytes) {
       case FILE_ACTION_REMOVED:
       case FILE_ACTION_RENAMED_OLD_NAME:
         if (isFolder) {
-          // Only a folder that is there now: one removed or renamed away reads as a file.
+          // Made or renamed in, it brings all it holds. A name that is gone reads as a file.
           if (info->Action == FILE_ACTION_ADDED || info->Action == FILE_ACTION_RENAMED_NEW_NAME)
             m_touched.FolderArrived(full);
           m_touched.ListingChanged(parent);
