@@ -1,11 +1,15 @@
 // The inotify watcher, one step at a time, on real folders; and the thread around it.
 #include <gtest/gtest.h>
+#include <sched.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <thread>
 
 #include "detect/WatcherThread.h"
@@ -109,7 +113,6 @@ TEST_F(WatcherTest, AFolderArrivingWithFilesRaisesTheFlagAndIsWatched) {
   EXPECT_EQ(Step(), Result::Nothing);
 }
 
-// The watch limit's polling is the session's: see its test with a stand-in watcher.
 TEST_F(WatcherTest, OverflowMeansRescan) {
   std::atomic<int> flag{0};
   watcher.Touched().RaiseOnChange(&flag);
@@ -119,6 +122,34 @@ TEST_F(WatcherTest, OverflowMeansRescan) {
   bool raised = false;
   EXPECT_TRUE(watcher.Touched().TakeTouched(flag, raised).everything);
   EXPECT_FALSE(watcher.PollingMode());
+}
+
+// The per-user watch limit, met for real: in a user namespace of its own whose limit is two.
+TEST(WatcherLimitTest, TheWatchLimitMeansPollingNotFailure) {
+  test::TempDir tree;
+  tree.MakeFolder("a/b/c");
+  const auto write = [](const char* path, const std::string& text) {
+    std::ofstream file(path);
+    file << text;
+    file.close();
+    return !file.fail();
+  };
+  const pid_t child = ::fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    const std::string root = "0 " + std::to_string(::geteuid()) + " 1";
+    if (::unshare(CLONE_NEWUSER) != 0 || !write("/proc/self/uid_map", root) ||
+        !write("/proc/sys/user/max_inotify_watches", "2"))
+      ::_exit(77);
+    InotifyWatcher watcher;
+    const bool opened = watcher.Open(tree.path());
+    ::_exit(opened && watcher.PollingMode() && watcher.WatchCount() == 2 ? 0 : 1);
+  }
+  int status = 0;
+  ASSERT_EQ(::waitpid(child, &status, 0), child);
+  ASSERT_TRUE(WIFEXITED(status));
+  if (WEXITSTATUS(status) == 77) GTEST_SKIP() << "no user namespace of its own here";
+  EXPECT_EQ(WEXITSTATUS(status), 0);
 }
 
 TEST_F(WatcherTest, ABurstPastTheQueueLimitIsOneChangeAndDrainsTheQueue) {
