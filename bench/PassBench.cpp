@@ -135,7 +135,6 @@ void BM_IdleTick(benchmark::State& state) {
   test::RecordingUi ui;
   IdleHost host;
   MonitorSession session(settings, paths, ui, host);
-  g_changeSeen = 0;
   for (auto _ : state) session.OnMonitorTick();
 }
 BENCHMARK(BM_IdleTick);

@@ -217,15 +217,13 @@ void ChangeDetector::WholePass(const std::string& folder, int mode, std::unique_
   m_retryFolders.clear();
   std::unique_ptr<FolderNode> previous = std::move(m_held);
   bool loadedWhole = true;
+  Snapshot fromFile;  // the file's records, when no scan is held
   if (!previous) {
     // A damaged file leaves only the records read before the damage: those are compared.
     m_heldFile = platform::IdentifyFile(m_paths.g_snapshotPath);
-    loadedWhole = LoadSnapshot(m_paths.g_snapshotPath, g_currentSnapshot) != 0;
+    loadedWhole = LoadSnapshot(m_paths.g_snapshotPath, fromFile) != 0;
     // Replaced while it was read: which file the records came from is not known.
     m_heldFileKnown = platform::IdentifyFile(m_paths.g_snapshotPath) == m_heldFile;
-    ClearPreviousSnapshot();
-    g_previousSnapshot = std::move(g_currentSnapshot);
-    ClearCurrentSnapshot();
   }
 
   std::unique_ptr<FolderNode> fresh = std::move(listed);
@@ -246,7 +244,7 @@ void ChangeDetector::WholePass(const std::string& folder, int mode, std::unique_
       CompareWithTree(*fresh, previous.get(), found);
       found = InScanOrder(*fresh, found);
     } else {
-      CompareWithFile(*fresh, SnapshotIndex(g_previousSnapshot), found);
+      CompareWithFile(*fresh, SnapshotIndex(fromFile), found);
     }
   }
   m_held = std::move(fresh);
@@ -258,17 +256,17 @@ void ChangeDetector::WholePass(const std::string& folder, int mode, std::unique_
   // Compared once the changes that got no copy are out again: a file that stays unreadable is
   // found at every pass and changes nothing. What already holds exactly this scan is not
   // written again, nor marked unsaved.
-  const bool unchanged = mode == 1 && save && loadedWhole &&
-                         (previous ? SameRecords(*m_held, *previous) : SameAsFile(*m_held, g_previousSnapshot));
+  const bool unchanged =
+      mode == 1 && save && loadedWhole && (previous ? SameRecords(*m_held, *previous) : SameAsFile(*m_held, fromFile));
+  // Both gone before the save: a large tree's records need not be in memory three times.
   previous.reset();
-  ClearPreviousSnapshot();
+  Snapshot().swap(fromFile);
   if (!save) {
     DropHeld();  // the file keeps the older scan; so must the next pass
   } else if (!unchanged || (!whole && m_unsaved)) {
     Keep(whole);
   }
   if (!whole) DropHeld();  // what the scan did not reach is not known: the next one looks
-  ClearCurrentSnapshot();
 }
 
 void ChangeDetector::Keep(bool whole) {

@@ -18,9 +18,6 @@
 
 namespace talvenor {
 
-std::atomic<int> g_changeSeen{0};
-std::atomic<int> g_monitoring{0};
-
 namespace {
 
 // The progress window of Start stays open until Start returns, on every path.
@@ -64,16 +61,13 @@ MonitorSession::MonitorSession(Settings& settings, const AppPaths& paths, UiPort
   m_paths.RemoveLeftTemporaries();  // what a crash of an earlier run left
   // Folders let back in by new patterns get their watches; folders now left out lose theirs.
   m_detector->SetOnIgnoreChanged([this] {
-    if (m_watcher->IsRunning()) m_watcher->Start(m_settings.DIR1, g_changeSeen);
+    if (m_watcher->IsRunning()) m_watcher->Start(m_settings.DIR1, m_changeSeen);
   });
 }
 
 // Nothing is saved here: a window torn down without Quit could not show a failure. The file
 // then keeps an older scan, which costs copies again at worst.
-MonitorSession::~MonitorSession() {
-  m_watcher->Stop();
-  g_monitoring = 0;
-}
+MonitorSession::~MonitorSession() { m_watcher->Stop(); }
 
 BackupStore& MonitorSession::Backup() { return *m_backup; }
 ChangeLog& MonitorSession::Log() { return *m_log; }
@@ -143,7 +137,7 @@ bool MonitorSession::RunStartChecks(std::unique_ptr<FolderNode>& baseline) {
   // watched just before it is listed, so what changes after its listing is known to the first
   // pass; the watcher reads the events of the walk once it is over.
   PrepareWatch();
-  m_watcher->Prepare(m_settings.DIR1, g_changeSeen);
+  m_watcher->Prepare(m_settings.DIR1, m_changeSeen);
   baseline = std::make_unique<FolderNode>();
   m_detector->Ignore().Refresh(m_settings.DIR1 + platform::kSeparator);
   const std::int64_t size = GetFolderSize(
@@ -171,11 +165,10 @@ void MonitorSession::StartMonitoring() {
   // Start scans the whole tree: what changed while nobody watched is known to no event.
   m_detector->ForgetHeldSnapshot();
   m_sessionStart = std::chrono::steady_clock::now();
-  // Watching began with the size walk: a file saved while the tree is walked is then seen,
-  // at the cost of one pass too many, instead of missed until some other change.
-  g_monitoring = 1;
   m_backup->RemoveCopyLeftovers();
   m_backup->PinBackupDisk();
+  // Watching began with the size walk: a file saved while the tree is walked is then seen,
+  // at the cost of one pass too many, instead of missed until some other change.
   if (baseline) m_detector->AdoptBaseline(m_settings.DIR1, std::move(baseline));
   m_detector->DeferSaves(true);
   m_host.StartTimer(TimerMilliseconds(m_settings.LEVEL));
@@ -204,14 +197,14 @@ void MonitorSession::StopMonitoring() {
 
 int MonitorSession::StartWatcher(const std::string& folder) {
   Watch(folder);
-  g_monitoring = 1;
+  m_state = State::Running;
   return 0;
 }
 
 void MonitorSession::Watch(const std::string& folder) {
   PrepareWatch();
   // A watcher that cannot be set up is not reported: the session runs and sees nothing.
-  m_watcher->Start(folder, g_changeSeen);
+  m_watcher->Start(folder, m_changeSeen);
 }
 
 void MonitorSession::PrepareWatch() {
@@ -224,7 +217,8 @@ void MonitorSession::PrepareWatch() {
 
 int MonitorSession::StopWatcher() {
   m_watcher->Stop();
-  g_monitoring = 0;
+  // Quit ends the session here, without Stop: nothing watches any more.
+  if (m_state == State::Running) m_state = State::Stopped;
   SaveSnapshot();
   return 0;
 }
@@ -244,7 +238,7 @@ void MonitorSession::OnSaveTimer() {
   if (m_detector->IsRunning()) return;
   const auto now = std::chrono::steady_clock::now();
   // A change seen and not yet passed: the next pass changes the snapshot again.
-  if (g_changeSeen.load() != 0) m_lastActivity = now;
+  if (m_changeSeen.load() != 0) m_lastActivity = now;
   if (m_detector->SnapshotUnsaved() && now - m_lastActivity < m_quietBeforeSave &&
       now - m_unsavedSince < m_longestUnsaved)
     return;
@@ -263,7 +257,7 @@ void MonitorSession::OnMonitorTick() {
   // A tick from a message box's loop inside a pass leaves the flag for a later tick.
   if (m_detector->IsRunning()) return;
   if (m_watcher->PollingMode()) {
-    g_changeSeen = 1;
+    m_changeSeen = 1;
     if (!m_limitNoticeShown) {
       m_limitNoticeShown = true;
       m_ui.ShowMessage(msg::kWatchLimitReached, MessageIcon::Warning);
@@ -271,18 +265,18 @@ void MonitorSession::OnMonitorTick() {
   }
   // A copy the backup side refused (folder gone, disk full) must not wait for an unrelated
   // change: it is tried again on its own.
-  if (m_outage->RetryDue()) g_changeSeen = 1;
+  if (m_outage->RetryDue()) m_changeSeen = 1;
   const auto now = std::chrono::steady_clock::now();
   const bool wholeDue =
       m_state == State::Running && now - std::max(m_sessionStart, m_detector->LastWholeScan()) >= m_wholeScanInterval;
   bool raised = false;
-  platform::TouchedFolders touched = m_watcher->TakeTouched(g_changeSeen, raised);
+  platform::TouchedFolders touched = m_watcher->TakeTouched(m_changeSeen, raised);
   if (!raised && !wholeDue) {
     // A link's target or another name of a file may change without an event in the tree; the
     // folders that events touched meanwhile go with that pass.
     if (!m_detector->IndirectFilesChanged()) return;
-    g_changeSeen = 1;
-    touched = m_watcher->TakeTouched(g_changeSeen, raised);
+    m_changeSeen = 1;
+    touched = m_watcher->TakeTouched(m_changeSeen, raised);
   }
   m_host.PullFolderTexts();
   // While polling no event tells where: every pass scans the whole tree.

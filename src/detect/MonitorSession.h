@@ -21,11 +21,6 @@ class FolderScanner;
 class WatcherThread;
 struct FolderNode;
 
-// Raised by the watcher thread, tested and cleared by the tick.
-extern std::atomic<int> g_changeSeen;
-// 1 while a session runs; read by the tray menu.
-extern std::atomic<int> g_monitoring;
-
 // A watched tree above this many bytes makes Start ask before going on.
 inline constexpr long long kLargeFolderBytes = 10'000'000;
 
@@ -63,8 +58,12 @@ class MonitorSession {
   // True while Start is checking; a second Start or a Quit is then refused quietly.
   bool IsStarting() const;
   bool IsPassRunning() const;
-  // True between a successful Start and the next Stop.
+  // True between a successful Start and the next Stop (or the end of the watcher at Quit).
   bool IsRunning() const;
+
+  // A change for the next tick to look at, as the watcher raises it; or none.
+  void SetChangeSeen(bool seen) { m_changeSeen = seen ? 1 : 0; }
+  bool ChangeSeen() const { return m_changeSeen.load() != 0; }
 
   // The folder tests of Start: 1 when both folders may be used, 0 after
   // "監視先とバックアップ先を確認してください" (and CheckFolderPair's own message, if it refused).
@@ -104,6 +103,8 @@ class MonitorSession {
   const AppPaths& m_paths;
   UiPort& m_ui;
   SessionHost& m_host;
+  // Raised by the watcher thread, tested and cleared by the tick; it outlives the thread.
+  std::atomic<int> m_changeSeen{0};
   std::unique_ptr<FolderScanner> m_scanner;
   std::unique_ptr<BackupStore> m_backup;
   std::unique_ptr<ChangeLog> m_log;

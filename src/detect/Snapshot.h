@@ -8,12 +8,11 @@ namespace talvenor {
 
 using Snapshot = std::vector<CElement>;
 
-// The two snapshots of the run. Both are empty between passes; the last scan then lives
-// only in the snapshot file.
+// A scratch snapshot for the window's hidden test commands; the engine never uses it. Between
+// passes a session holds the last scan itself (see ChangeDetector::HeldSnapshot), until the
+// snapshot file is loaded again.
 extern Snapshot g_currentSnapshot;
-extern Snapshot g_previousSnapshot;
 
 void ClearCurrentSnapshot();
-void ClearPreviousSnapshot();
 
 }  // namespace talvenor

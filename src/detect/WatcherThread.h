@@ -3,16 +3,18 @@
 // and only raises the change flag. Stop wakes it and joins it before returning.
 #include <atomic>
 #include <functional>
+#include <memory>
 #include <string>
 #include <thread>
 
-#include "platform/SystemWatcher.h"
+#include "platform/Watcher.h"
 
 namespace talvenor {
 
 class WatcherThread {
  public:
-  WatcherThread() = default;
+  // This system's watcher.
+  WatcherThread();
   ~WatcherThread() { Stop(); }
   WatcherThread(const WatcherThread&) = delete;
   WatcherThread& operator=(const WatcherThread&) = delete;
@@ -25,32 +27,37 @@ class WatcherThread {
   // (from any thread) watches one folder, to be called before the caller lists it, and Begin
   // starts the thread once the walk is over. Events of the walk wait in the kernel's queue.
   bool Prepare(const std::string& folder, std::atomic<int>& flag);
-  void WatchFolder(const std::string& folder) { m_watcher.WatchFolder(folder); }
+  void WatchFolder(const std::string& folder) { m_watcher->WatchFolder(folder); }
   void Begin();
   // The program's own files in that folder raise nothing. Before Start.
   void IgnoreFilesIn(const std::string& folder, std::function<bool(const std::string& name)> isIgnored) {
-    m_watcher.IgnoreFilesIn(folder, std::move(isIgnored));
+    m_watcher->Touched().IgnoreFilesIn(folder, std::move(isIgnored));
   }
   // Entries the predicate accepts are of no interest: folders are not watched, nor anything
   // below them, and files raise nothing. Before Start.
-  void Skip(std::function<bool(const std::string& path, bool folder)> skip) { m_watcher.Skip(std::move(skip)); }
+  void Skip(std::function<bool(const std::string& path, bool folder)> skip) {
+    m_watcher->Touched().Skip(std::move(skip));
+  }
   void Stop();
   bool IsRunning() const { return m_thread.joinable(); }
+  // Another watcher from the next Start on: a stand-in that reports what a test says.
+  void UseWatcher(std::unique_ptr<platform::Watcher> watcher) {
+    Stop();
+    m_watcher = std::move(watcher);
+  }
 
   // When the flag is up, takes it down with the folders touched since the last time.
   platform::TouchedFolders TakeTouched(std::atomic<int>& flag, bool& raised) {
-    return m_watcher.TakeTouched(flag, raised);
+    return m_watcher->Touched().TakeTouched(flag, raised);
   }
-  // Makes every later watch fail as if the per-user limit had been reached.
-  void SimulateWatchLimitForTest() { m_watcher.SimulateWatchLimitForTest(); }
 
   // True when the watch limit was met: every tick must run a pass.
-  bool PollingMode() const { return m_watcher.PollingMode(); }
+  bool PollingMode() const { return m_watcher->PollingMode(); }
 
  private:
   void Run();
 
-  platform::SystemWatcher m_watcher;
+  std::unique_ptr<platform::Watcher> m_watcher;
   std::thread m_thread;
   bool m_prepared = false;
 };

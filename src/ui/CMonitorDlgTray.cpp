@@ -74,7 +74,7 @@ void CMonitorDlg::ShowTrayMenu() {
     raise();
     activateWindow();
   }
-  const bool monitoring = g_monitoring.load() == 1;
+  const bool monitoring = m_session && m_session->IsRunning();
   menu.actions()[0]->setEnabled(!monitoring);
   menu.actions()[1]->setEnabled(monitoring);
   if (QAction* chosen = menu.exec(cursor)) OnCommand(chosen->data().toInt());

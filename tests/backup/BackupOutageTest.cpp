@@ -47,7 +47,7 @@ TEST_F(BackupOutageTest, ToldOnceTriedOnlyWhenItCanWorkAndCaughtUpAtTheNextTick)
     }
     const std::string name = kind + ".txt";
     watch.Write(name, "important");
-    g_changeSeen = 1;
+    session.SetChangeSeen(true);
     session.OnMonitorTick();
     ++outages;
     EXPECT_EQ(std::vector<std::string>(outages, notice), ui.notices);
@@ -95,7 +95,7 @@ TEST_F(BackupOutageTest, ACopyRefusedForAnotherReasonBringsNoNotice) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     c.arrange();
-    g_changeSeen = 1;
+    session.SetChangeSeen(true);
     session.OnMonitorTick();
     clock.reset();
     EXPECT_TRUE(std::any_of(ui.logLines.begin(), ui.logLines.end(), [](const std::string& line) {

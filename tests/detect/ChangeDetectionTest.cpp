@@ -49,8 +49,6 @@ TEST_F(ChangeDetectionTest, ABaselineWritesTheSnapshotAndNothingElse) {
   EXPECT_TRUE(Generations().empty());
   EXPECT_TRUE(ui.rows.empty());
   EXPECT_FALSE(fs::exists(log));
-  EXPECT_TRUE(g_currentSnapshot.empty());
-  EXPECT_TRUE(g_previousSnapshot.empty());
   EXPECT_EQ(Pass(), 0);
   session.DetectChanges(watch.path() + "/", 1);  // a trailing slash gives the same records
   EXPECT_EQ(session.Detector().LastChangeCount(), 0);
@@ -289,10 +287,10 @@ TEST_F(ChangeDetectionTest, ATickDuringAPassDoesNothingAndLeavesTheFlag) {
   int ticksDuringPass = 0;
   ui.onInsertRow = [&] {
     EXPECT_TRUE(session.IsPassRunning());
-    g_changeSeen = 1;
+    session.SetChangeSeen(true);
     ++ticksDuringPass;
     session.OnMonitorTick();
-    EXPECT_EQ(g_changeSeen.load(), 1);
+    EXPECT_TRUE(session.ChangeSeen());
   };
   watch.Write("one", "1");
   watch.Write("two", "2");
@@ -304,7 +302,7 @@ TEST_F(ChangeDetectionTest, ATickDuringAPassDoesNothingAndLeavesTheFlag) {
   EXPECT_FALSE(session.IsPassRunning());
   // The change is handled by the next tick.
   session.OnMonitorTick();
-  EXPECT_EQ(g_changeSeen.load(), 0);
+  EXPECT_FALSE(session.ChangeSeen());
   EXPECT_EQ(session.Detector().LastChangeCount(), 0);
 }
 

@@ -15,6 +15,7 @@
 #include "detect/MonitorSessionFixture.h"
 #include "detect/SnapshotFile.h"
 #include "platform/linux/InotifyWatcher.h"
+#include "support/InotifyQueue.h"
 #include "support/PermissionsInForce.h"
 
 namespace talvenor {
@@ -29,7 +30,7 @@ class IncrementalPassTest : public test::MonitorSessionFixture {
     for (const char* name : {"a/1.txt", "a/b/2.txt", "a/b/c/3.txt", "d/4.txt", "top.txt"}) watch.Write(name, name);
     refSettings.DIR1 = watch.path();
     refSettings.DIR2 = refBackup.path();
-    watcher.RaiseOnChange(&flag);
+    watcher.Touched().RaiseOnChange(&flag);
     ASSERT_TRUE(watcher.Open(watch.path()));
     session.DetectChanges(watch.path(), 0);
     reference.DetectChanges(watch.path(), 0);
@@ -38,14 +39,14 @@ class IncrementalPassTest : public test::MonitorSessionFixture {
   // Every event is queued when its call returns: one step without waiting reads them all.
   // Returns whether a pass ran (only changes that raise the flag start one).
   bool Pass() {
-    while (watcher.Step(0) == InotifyWatcher::StepResult::Changed) watcher.RaiseFlag();
+    while (watcher.Step(0) == InotifyWatcher::StepResult::Changed) watcher.Touched().RaiseFlag();
     bool raised = false;
-    platform::TouchedFolders touched = watcher.TakeTouched(flag, raised);
+    platform::TouchedFolders touched = watcher.Touched().TakeTouched(flag, raised);
     // As the tick does: a link's target or another name of a file changes with no event here.
     if (!raised) {
       if (!session.Detector().IndirectFilesChanged()) return false;
       flag = 1;
-      touched = watcher.TakeTouched(flag, raised);
+      touched = watcher.Touched().TakeTouched(flag, raised);
     }
     session.Detector().DetectChanges(watch.path(), 1, touched);
     reference.DetectChanges(watch.path(), 1);
@@ -232,7 +233,7 @@ TEST_F(IncrementalPassTest, LostEventsAndAWatchedFolderWatchedAnewFallBackToAWho
   ASSERT_TRUE(Pass());
   EXPECT_FALSE(session.Detector().LastPassWasWhole());
 
-  watcher.InjectOverflowForTest();
+  test::OverflowQueue(watch / "d");
   watch.Write("a/b/after-overflow.txt", "x");
   ASSERT_TRUE(Pass());
   EXPECT_TRUE(session.Detector().LastPassWasWhole());
@@ -264,9 +265,9 @@ TEST_F(IncrementalPassTest, AFileReplacedBetweenItsListingAndItsCopyIsRecordedAs
     const std::string other = fourFirst ? "d/5.txt" : "d/4.txt";
     fs::rename(outside.Write("saved.tmp", "replaced by a rename before its copy"), watch / other);
   };
-  while (watcher.Step(0) == InotifyWatcher::StepResult::Changed) watcher.RaiseFlag();
+  while (watcher.Step(0) == InotifyWatcher::StepResult::Changed) watcher.Touched().RaiseFlag();
   bool raised = false;
-  session.Detector().DetectChanges(watch.path(), 1, watcher.TakeTouched(flag, raised));
+  session.Detector().DetectChanges(watch.path(), 1, watcher.Touched().TakeTouched(flag, raised));
   ui.onInsertRow = nullptr;
   ASSERT_EQ(ui.rows.size(), 4u);
   test::RecordingUi quiet;
@@ -276,8 +277,8 @@ TEST_F(IncrementalPassTest, AFileReplacedBetweenItsListingAndItsCopyIsRecordedAs
   scanner.ScanFolder(0, scan);
   EXPECT_EQ(test::ReadFile(paths.g_snapshotPath), EncodeSnapshot(scan));
   // The rename's own events bring a pass that finds that version copied already.
-  while (watcher.Step(0) == InotifyWatcher::StepResult::Changed) watcher.RaiseFlag();
-  session.Detector().DetectChanges(watch.path(), 1, watcher.TakeTouched(flag, raised));
+  while (watcher.Step(0) == InotifyWatcher::StepResult::Changed) watcher.Touched().RaiseFlag();
+  session.Detector().DetectChanges(watch.path(), 1, watcher.Touched().TakeTouched(flag, raised));
   EXPECT_EQ(session.Detector().LastChangeCount(), 0);
 }
 

@@ -64,7 +64,6 @@ class MonitorSessionFixture : public ::testing::Test {
   MonitorSessionFixture() {
     settings.DIR1 = watch.path();
     settings.DIR2 = backup.path();
-    g_changeSeen = 0;
   }
 
   // The names inside a folder of the backup side, sorted: the generations, oldest first, or
@@ -92,12 +91,13 @@ class MonitorSessionFixture : public ::testing::Test {
     return {std::to_string(generations.size()) + " generations"};
   }
   // Waits for the watcher thread to raise the change flag.
-  static bool WaitForFlag() {
-    for (int i = 0; i < 300 && g_changeSeen.load() == 0; ++i) {
+  static bool WaitForFlag(const MonitorSession& of) {
+    for (int i = 0; i < 300 && !of.ChangeSeen(); ++i) {
       std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
-    return g_changeSeen.load() == 1;
+    return of.ChangeSeen();
   }
+  bool WaitForFlag() const { return WaitForFlag(session); }
 
   TempDir watch;
   TempDir backup;

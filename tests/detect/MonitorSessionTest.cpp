@@ -16,7 +16,9 @@
 #include "detect/MonitorSessionFixture.h"
 #include "detect/SnapshotFile.h"
 #include "detect/WatcherThread.h"
+#include "platform/DirReader.h"
 #include "platform/FaultInjection.h"
+#include "support/FakeWatcher.h"
 
 namespace talvenor {
 namespace {
@@ -53,7 +55,7 @@ class MonitorSessionTest : public test::MonitorSessionFixture {
   }
   void ExpectRefused() {
     EXPECT_FALSE(session.IsRunning());
-    EXPECT_EQ(g_monitoring.load(), 0);
+    EXPECT_FALSE(session.IsRunning());
     EXPECT_EQ(std::count(host.calls.begin(), host.calls.end(), "running"), 0);
     EXPECT_EQ(host.timerMs, 0);
     EXPECT_FALSE(ui.progressOpen);
@@ -64,7 +66,6 @@ TEST_F(MonitorSessionTest, StartRunsItsStepsInOrderAndStopUndoesThem) {
   settings.LEVEL = 10;
   session.StartMonitoring();
   EXPECT_TRUE(session.IsRunning());
-  EXPECT_EQ(g_monitoring.load(), 1);
   EXPECT_EQ(host.calls, (std::vector<std::string>{"pull", "running", "timer:10000", "hide"}));
   EXPECT_EQ(ui.calls.front(), std::string("progress-open:") + msg::kFolderSizeTitle);
   EXPECT_EQ(ui.calls.back(), "progress-close");
@@ -72,7 +73,6 @@ TEST_F(MonitorSessionTest, StartRunsItsStepsInOrderAndStopUndoesThem) {
   host.calls.clear();
   session.StopMonitoring();
   EXPECT_EQ(host.calls, (std::vector<std::string>{"stopped", "kill-timer"}));
-  EXPECT_EQ(g_monitoring.load(), 0);
   EXPECT_FALSE(session.IsRunning());
 }
 
@@ -167,7 +167,7 @@ TEST_F(MonitorSessionTest, ASecondStartWhileCheckingIsRefusedQuietly) {
 
 TEST_F(MonitorSessionTest, FirstZeroNeverCopiesWhatExistedAtStart) {
   session.StartMonitoring();
-  g_changeSeen = 1;
+  session.SetChangeSeen(true);
   session.OnMonitorTick();
   EXPECT_TRUE(Generations().empty());
   watch.Write("sub/fresh.txt", "fresh");
@@ -224,7 +224,7 @@ TEST_F(MonitorSessionTest, AChangeSeenJustBeforeStopIsHandledInTheNextSession) {
   watch.Write("sub/late.txt", "late");
   ASSERT_TRUE(WaitForFlag());
   session.StopMonitoring();
-  EXPECT_EQ(g_changeSeen.load(), 1);
+  EXPECT_TRUE(session.ChangeSeen());
   EXPECT_TRUE(Generations().empty());
   session.StartMonitoring();
   session.OnMonitorTick();
@@ -250,12 +250,12 @@ TEST_F(MonitorSessionTest, ACopyTheBackupSideRefusedIsTriedAgainWithoutAnotherCh
   session.StartMonitoring();
   fs::remove_all(backup.path());
   watch.Write("report.txt", "important");
-  g_changeSeen = 1;
+  session.SetChangeSeen(true);
   session.OnMonitorTick();
   EXPECT_EQ(ui.rows.size(), 3u) << "logged although the copy failed";
   fs::create_directory(backup.path());
   // No event at all: the retry comes by itself within a few ticks.
-  g_changeSeen = 0;
+  session.SetChangeSeen(false);
   for (int tick = 0; tick < 3 && Generations().empty(); ++tick) session.OnMonitorTick();
   EXPECT_EQ(OnlyGenerationCopies(), std::vector<std::string>{"report.txt"});
 }
@@ -278,14 +278,14 @@ TEST_F(MonitorSessionTest, ABackupFolderFoundOnAnotherDiskGetsNoCopyUntilItsDisk
   fs::remove(mountPoint);
   fs::create_directory_symlink(other.path(), mountPoint);
   watch.Write("report.txt", "important");
-  g_changeSeen = 1;
+  session.SetChangeSeen(true);
   session.OnMonitorTick();
   EXPECT_TRUE(fs::is_empty(other.path())) << "copied onto the wrong disk";
   EXPECT_EQ(ui.notices.size(), 1u);
   fs::remove(mountPoint);
   fs::create_directory_symlink(backup.path(), mountPoint);
   // The disk is back: the copy follows at the next tick, with no change to start it.
-  g_changeSeen = 0;
+  session.SetChangeSeen(false);
   session.OnMonitorTick();
   EXPECT_EQ(OnlyGenerationCopies(), std::vector<std::string>{"report.txt"});
 }
@@ -350,21 +350,24 @@ TEST_F(MonitorSessionTest, AWriteNoEventReportsIsFoundByTheHourlyWholeScan) {
 }
 
 TEST_F(MonitorSessionTest, WhileTheWatchLimitForcesPollingEveryPassScansTheWholeTree) {
+  auto owned = std::make_unique<test::FakeWatcher>();
+  test::FakeWatcher& watcher = *owned;
+  session.Watcher().UseWatcher(std::move(owned));
   session.StartMonitoring();
-  session.Watcher().SimulateWatchLimitForTest();
-  watch.Write("unwatched/first.txt", "1");  // its folder gets no watch: polling from now on
-  for (int i = 0; i < 300 && !session.Watcher().PollingMode(); ++i)
-    std::this_thread::sleep_for(std::chrono::milliseconds(10));
-  ASSERT_TRUE(session.Watcher().PollingMode());
+  watcher.HitWatchLimit();
+  watch.Write("unwatched/first.txt", "1");  // its folder got no watch
   session.OnMonitorTick();
   EXPECT_EQ(OnlyGenerationCopies(), std::vector<std::string>{"first.txt"});
   test::SetWriteTime(watch / "unwatched/first.txt", 1'000'000'000);  // no watch sees it
   watch.Write("sub/seen.txt", "seen");                               // a watch sees this
+  watcher.Report(
+      [&](platform::TouchedFolderCollector& touched) { return touched.FileChanged(watch / "sub", "seen.txt", false); });
   ASSERT_TRUE(WaitForFlag());
   session.OnMonitorTick();
   ASSERT_EQ(Generations().size(), 2u);
   EXPECT_EQ(CopiesIn(Generations()[1]), (std::vector<std::string>{"first.txt", "seen.txt"}));
   EXPECT_TRUE(session.Detector().LastPassWasWhole());
+  EXPECT_EQ(ui.messages, std::vector<std::string>{msg::kWatchLimitReached}) << "said once";
 }
 
 TEST_F(MonitorSessionTest, OneWalkAtStartGivesTheBaselineOfAScanAndMissesNothingWrittenMeanwhile) {
@@ -405,10 +408,10 @@ TEST_F(MonitorSessionTest, PassesLeaveTheSnapshotToBeSavedOnceTheTreeIsQuiet) {
 
   session.SetSaveDelays(1ms, 1h);
   std::this_thread::sleep_for(5ms);
-  g_changeSeen = 1;  // a change seen and not passed yet: the tree is not quiet
+  session.SetChangeSeen(true);  // a change seen and not passed yet: the tree is not quiet
   session.OnSaveTimer();
   EXPECT_EQ(test::ReadFile(paths.g_snapshotPath), baseline);
-  g_changeSeen = 0;
+  session.SetChangeSeen(false);
   std::this_thread::sleep_for(5ms);
   session.OnSaveTimer();
   EXPECT_EQ(test::ReadFile(paths.g_snapshotPath), WholeScan());
@@ -417,9 +420,9 @@ TEST_F(MonitorSessionTest, PassesLeaveTheSnapshotToBeSavedOnceTheTreeIsQuiet) {
   // A tree that never rests is saved all the same, at the latest after the longest delay.
   session.SetSaveDelays(1h, 0ms);
   PassAfter("sub/busy.txt", "busy");
-  g_changeSeen = 1;
+  session.SetChangeSeen(true);
   session.OnSaveTimer();
-  g_changeSeen = 0;
+  session.SetChangeSeen(false);
   EXPECT_EQ(test::ReadFile(paths.g_snapshotPath), WholeScan());
 }
 
@@ -473,7 +476,7 @@ TEST_F(MonitorSessionTest, AKillBetweenSavesLosesNoCopyAndMissesNoChange) {
   MonitorSession later{settings, paths, laterUi, laterHost};
   later.StartMonitoring();
   watch.Write("sub/older.txt", "5");
-  ASSERT_TRUE(WaitForFlag());
+  ASSERT_TRUE(WaitForFlag(later));
   later.OnMonitorTick();
   later.StopMonitoring();
   // Every file has a copy of what it holds now.

@@ -1,15 +1,20 @@
 // The inotify watcher, one step at a time, on real folders; and the thread around it.
 #include <gtest/gtest.h>
+#include <sched.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <thread>
 
 #include "detect/WatcherThread.h"
 #include "platform/linux/InotifyWatcher.h"
+#include "support/InotifyQueue.h"
 #include "support/TempDir.h"
 
 namespace talvenor {
@@ -69,7 +74,7 @@ TEST(WatcherOwnFiles, TheProgramsOwnFilesRaiseNothingInTheirFolderOnly) {
   tree.MakeFolder("home");
   tree.MakeFolder("elsewhere");
   InotifyWatcher watcher;
-  watcher.IgnoreFilesIn(tree / "home", [](const std::string& name) { return name == "log.csv"; });
+  watcher.Touched().IgnoreFilesIn(tree / "home", [](const std::string& name) { return name == "log.csv"; });
   ASSERT_TRUE(watcher.Open(tree.path()));
   tree.Write("home/log.csv", "line");
   EXPECT_EQ(watcher.Step(200), Result::Nothing);
@@ -108,14 +113,43 @@ TEST_F(WatcherTest, AFolderArrivingWithFilesRaisesTheFlagAndIsWatched) {
   EXPECT_EQ(Step(), Result::Nothing);
 }
 
-TEST_F(WatcherTest, OverflowMeansRescanAndTheWatchLimitMeansPolling) {
-  watcher.InjectOverflowForTest();
+TEST_F(WatcherTest, OverflowMeansRescan) {
+  std::atomic<int> flag{0};
+  watcher.Touched().RaiseOnChange(&flag);
+  test::OverflowQueue(tree / "sub");
   EXPECT_EQ(Step(), Result::Changed);
+  watcher.Touched().RaiseFlag();
+  bool raised = false;
+  EXPECT_TRUE(watcher.Touched().TakeTouched(flag, raised).everything);
   EXPECT_FALSE(watcher.PollingMode());
-  watcher.SimulateWatchLimitForTest();
-  tree.MakeFolder("more");
-  Step();
-  EXPECT_TRUE(watcher.PollingMode());
+}
+
+// The per-user watch limit, met for real: in a user namespace of its own whose limit is two.
+TEST(WatcherLimitTest, TheWatchLimitMeansPollingNotFailure) {
+  test::TempDir tree;
+  tree.MakeFolder("a/b/c");
+  const auto write = [](const char* path, const std::string& text) {
+    std::ofstream file(path);
+    file << text;
+    file.close();
+    return !file.fail();
+  };
+  const pid_t child = ::fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    const std::string root = "0 " + std::to_string(::geteuid()) + " 1";
+    if (::unshare(CLONE_NEWUSER) != 0 || !write("/proc/self/uid_map", root) ||
+        !write("/proc/sys/user/max_inotify_watches", "2"))
+      ::_exit(77);
+    InotifyWatcher watcher;
+    const bool opened = watcher.Open(tree.path());
+    ::_exit(opened && watcher.PollingMode() && watcher.WatchCount() == 2 ? 0 : 1);
+  }
+  int status = 0;
+  ASSERT_EQ(::waitpid(child, &status, 0), child);
+  ASSERT_TRUE(WIFEXITED(status));
+  if (WEXITSTATUS(status) == 77) GTEST_SKIP() << "no user namespace of its own here";
+  EXPECT_EQ(WEXITSTATUS(status), 0);
 }
 
 TEST_F(WatcherTest, ABurstPastTheQueueLimitIsOneChangeAndDrainsTheQueue) {
@@ -234,7 +268,8 @@ TEST(WatcherSkipTest, FoldersSkippedAreNotWatchedNorAnythingBelowThemAndFilesSki
   tree.MakeFolder("keep/deep");
   tree.MakeFolder("skip/deep");
   InotifyWatcher watcher;
-  watcher.Skip([](const std::string& path, bool) { return fs::path(path).filename().string().rfind("skip", 0) == 0; });
+  watcher.Touched().Skip(
+      [](const std::string& path, bool) { return fs::path(path).filename().string().rfind("skip", 0) == 0; });
   ASSERT_TRUE(watcher.Open(tree.path()));
   EXPECT_EQ(watcher.WatchCount(), 3u);  // the root, keep and keep/deep
   tree.Write("skip/deep/a.txt", "a");

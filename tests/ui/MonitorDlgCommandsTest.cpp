@@ -129,7 +129,7 @@ TEST_F(MonitorDlgTest, QuitChosenWhileStartIsCheckingIsRefusedQuietly) {
   Press(1008);
   EXPECT_TRUE(tried);
   EXPECT_FALSE(ended);
-  EXPECT_EQ(g_monitoring.load(), 1);
+  EXPECT_TRUE(dlg.Session().IsRunning());
   EXPECT_TRUE(dlg.isEnabled());
   EXPECT_NE(m_store.Load().DIR1, m_watch);  // nothing was saved
 }
@@ -142,7 +142,7 @@ TEST_F(MonitorDlgTest, QuitChosenWhileAPassShowsAMessageWaitsForThePass) {
   m_work.MakeFolder("watched/denied");
   TypeFolders(m_watch, m_backup);
   Press(1008);
-  ASSERT_EQ(g_monitoring.load(), 1);
+  ASSERT_TRUE(dlg.Session().IsRunning());
   m_work.Write("watched/new.txt", "new");
   // The pass meets a folder it may not read and says so in a box that waits for the user.
   const platform::ScopedFaults denied({.unopenableFolder = m_watch + "/denied", .openError = EACCES});
@@ -156,7 +156,7 @@ TEST_F(MonitorDlgTest, QuitChosenWhileAPassShowsAMessageWaitsForThePass) {
     ui::MessageBox::AnswerWithoutShowing(true);
     box.close();
   });
-  g_changeSeen = 1;
+  dlg.Session().SetChangeSeen(true);
   dlg.Session().SetWholeScanInterval(std::chrono::seconds(0));  // the denial comes with no event
   EXPECT_TRUE(QTest::qWaitFor([&] { return ended; }, 10000));
   EXPECT_TRUE(tried);
@@ -214,9 +214,9 @@ TEST_F(MonitorDlgTest, QuitWhileRunningStopsTheSessionAndKeepsTheIconUntilTheWin
   CMonitorDlg& dlg = Open();
   TypeFolders(m_watch, m_backup);
   Press(1008);
-  ASSERT_EQ(g_monitoring.load(), 1);
+  ASSERT_TRUE(dlg.Session().IsRunning());
   PickFromTrayMenu(CMonitorDlg::kTrayQuit);
-  EXPECT_EQ(g_monitoring.load(), 0);
+  EXPECT_FALSE(dlg.Session().IsRunning());
   EXPECT_EQ(dlg.result(), QDialog::Rejected);
   EXPECT_TRUE(m_tray->shown);
   m_dlg.reset();
@@ -230,9 +230,9 @@ TEST_F(MonitorDlgTest, ATerminationSignalWhileRunningSavesTheSnapshotAndEndsTheR
   dlg.QuitOnTerminationSignals();
   TypeFolders(m_watch, m_backup);
   Press(1008);
-  ASSERT_EQ(g_monitoring.load(), 1);
+  ASSERT_TRUE(dlg.Session().IsRunning());
   m_work.Write("watched/new.txt", "new");
-  g_changeSeen = 1;
+  dlg.Session().SetChangeSeen(true);
   dlg.Session().OnMonitorTick();
   ASSERT_EQ(ReadFile(m_work / "test2.dat").find("new.txt"), std::string::npos) << "saved at the pass already";
   bool ended = false;
@@ -240,7 +240,7 @@ TEST_F(MonitorDlgTest, ATerminationSignalWhileRunningSavesTheSnapshotAndEndsTheR
   ::raise(SIGTERM);
   for (int i = 0; i < 100 && !ended; ++i) QTest::qWait(10);
   EXPECT_TRUE(ended);
-  EXPECT_EQ(g_monitoring.load(), 0);
+  EXPECT_FALSE(dlg.Session().IsRunning());
   EXPECT_NE(ReadFile(m_work / "test2.dat").find("new.txt"), std::string::npos);
 }
 

@@ -123,7 +123,7 @@ TEST_F(MonitorDlgPassTest, TheTrayTooltipTellsTheStateAtAGlance) {
                                   "今日のコピー: 0 件"}));
   m_work.Write("watched/b.txt", "b");
   m_work.Write("watched/c.txt", "c");
-  g_changeSeen = 1;
+  dlg.Session().SetChangeSeen(true);
   dlg.Session().OnMonitorTick();
   ASSERT_EQ(lines().size(), 5);
   EXPECT_TRUE(lines()[3].startsWith(QStringLiteral("最後の変更: 20"))) << lines()[3].toStdString();
@@ -131,7 +131,7 @@ TEST_F(MonitorDlgPassTest, TheTrayTooltipTellsTheStateAtAGlance) {
   // The backup folder gone: the copy waits, and the tooltip says so.
   fs::rename(m_backup, m_backup + ".away");
   m_work.Write("watched/d.txt", "d");
-  g_changeSeen = 1;
+  dlg.Session().SetChangeSeen(true);
   dlg.Session().OnMonitorTick();
   EXPECT_EQ(lines().back(), QStringLiteral("コピー待ち: 1 件"));
   fs::rename(m_backup + ".away", m_backup);

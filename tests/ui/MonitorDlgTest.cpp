@@ -120,7 +120,7 @@ TEST_F(MonitorDlgTest, StartFromTheButtonHidesToOneTrayIconAndSwitchesTheControl
   EXPECT_TRUE(ui::MessageBox::TakeShownTexts().empty());
   EXPECT_FALSE(dlg.isVisible());
   EXPECT_TRUE(m_tray->shown);
-  EXPECT_EQ(g_monitoring.load(), 1);
+  EXPECT_TRUE(dlg.Session().IsRunning());
   for (int id : kStoppedOnly) EXPECT_FALSE(Enabled(dlg, id)) << id;
   for (int id : kAlwaysOn) EXPECT_TRUE(Enabled(dlg, id)) << id;
   EXPECT_TRUE(Enabled(dlg, 1007));
@@ -131,7 +131,7 @@ TEST_F(MonitorDlgTest, StartFromTheButtonHidesToOneTrayIconAndSwitchesTheControl
   EXPECT_TRUE(dlg.isVisible());
   EXPECT_TRUE(m_tray->shown);
   Press(1007);
-  EXPECT_EQ(g_monitoring.load(), 0);
+  EXPECT_FALSE(dlg.Session().IsRunning());
   for (int id : kStoppedOnly) EXPECT_TRUE(Enabled(dlg, id)) << id;
   for (int id : kAlwaysOn) EXPECT_TRUE(Enabled(dlg, id)) << id;
   EXPECT_FALSE(Enabled(dlg, 1007));
@@ -156,12 +156,12 @@ TEST_F(MonitorDlgTest, TrayMenuOffersWhatTheStateAllowsAndStartsWhileHidden) {
   EXPECT_EQ(PickFromTrayMenu(0), (std::vector<int>{CMonitorDlg::kTrayStart, CMonitorDlg::kTrayQuit}));
 
   PickFromTrayMenu(CMonitorDlg::kTrayStart);
-  EXPECT_EQ(g_monitoring.load(), 1);
+  EXPECT_TRUE(dlg.Session().IsRunning());
   EXPECT_FALSE(dlg.isVisible());
   EXPECT_EQ(PickFromTrayMenu(0), (std::vector<int>{CMonitorDlg::kTrayStop, CMonitorDlg::kTrayQuit}));
 
   PickFromTrayMenu(CMonitorDlg::kTrayStop);
-  EXPECT_EQ(g_monitoring.load(), 0);
+  EXPECT_FALSE(dlg.Session().IsRunning());
   EXPECT_TRUE(Enabled(dlg, 1008));
   EXPECT_TRUE(m_tray->shown);
   // Double clicks and other buttons do nothing; neither does another icon's press.
@@ -178,7 +178,7 @@ TEST_F(MonitorDlgTest, RefusedOrCancelledStartLeavesEverythingAsItWas) {
     EXPECT_TRUE(Enabled(dlg, 1008)) << what;
     EXPECT_FALSE(Enabled(dlg, 1007)) << what;
     EXPECT_FALSE(m_tray->shown) << what;
-    EXPECT_EQ(g_monitoring.load(), 0) << what;
+    EXPECT_FALSE(dlg.Session().IsRunning()) << what;
   };
   for (const auto& [watch, backup] : std::vector<std::pair<std::string, std::string>>{{m_watch, ""},
                                                                                       {"", m_backup},
@@ -235,7 +235,7 @@ TEST_F(MonitorDlgTest, WithoutNotificationAreaCloseAndStartMinimise) {
   dlg.showNormal();
   TypeFolders(m_watch, m_backup);
   Press(1008);
-  EXPECT_EQ(g_monitoring.load(), 1);
+  EXPECT_TRUE(dlg.Session().IsRunning());
   EXPECT_TRUE(dlg.isMinimized());
   EXPECT_FALSE(m_tray->shown);
 }
@@ -248,7 +248,7 @@ TEST_F(MonitorDlgTest, EnterInAFieldClosesToTheTrayAndOnAButtonPressesIt) {
   QTest::keyClick(edit, Qt::Key_Return);
   EXPECT_FALSE(dlg.isVisible());
   EXPECT_TRUE(m_tray->shown);
-  EXPECT_EQ(g_monitoring.load(), 0);
+  EXPECT_FALSE(dlg.Session().IsRunning());
   EXPECT_EQ(dlg.result(), 0);
 
   // Stop leaves the focus on Start, so Enter starts again.
@@ -258,14 +258,13 @@ TEST_F(MonitorDlgTest, EnterInAFieldClosesToTheTrayAndOnAButtonPressesIt) {
   Press(1007);
   ASSERT_EQ(dlg.focusWidget(), Control<QWidget>(dlg, 1008));
   QTest::keyClick(dlg.focusWidget(), Qt::Key_Return);
-  EXPECT_EQ(g_monitoring.load(), 1);
   EXPECT_TRUE(dlg.Session().IsRunning());
 
   // Enter on a focused Quit quits rather than closing to the tray.
   m_tray->Notify(ui::TrayIcon::kRightButtonDown);
   Control<QWidget>(dlg, 2)->setFocus();
   QTest::keyClick(dlg.focusWidget(), Qt::Key_Return);
-  EXPECT_EQ(g_monitoring.load(), 0);
+  EXPECT_FALSE(dlg.Session().IsRunning());
   EXPECT_EQ(m_store.Load().DIR1, m_watch);  // Quit saved the settings
 }
 
@@ -289,7 +288,7 @@ TEST_F(MonitorDlgTest, SlashSAfterTheNameStartsBeforeTheSplash) {
   EXPECT_TRUE(asked);
   EXPECT_FALSE(splashWhileStarting);
   EXPECT_TRUE(dlg.m_bAutoStart);
-  EXPECT_EQ(g_monitoring.load(), 1);
+  EXPECT_TRUE(dlg.Session().IsRunning());
   EXPECT_FALSE(dlg.isVisible());
   EXPECT_NE(ui::CSplashWnd::Current(), nullptr);
   ui::CSplashWnd::HideSplash();
@@ -297,7 +296,7 @@ TEST_F(MonitorDlgTest, SlashSAfterTheNameStartsBeforeTheSplash) {
   m_dlg.reset();
   CMonitorDlg& lower = Open({"/s"});
   EXPECT_FALSE(lower.m_bAutoStart);
-  EXPECT_EQ(g_monitoring.load(), 0);
+  EXPECT_FALSE(lower.Session().IsRunning());
   EXPECT_TRUE(lower.isVisible());
 }
 

@@ -38,11 +38,7 @@ std::optional<std::pair<std::uint64_t, std::uint64_t>> FolderIdentity(const std:
   return std::make_pair(static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino));
 }
 
-std::string Join(const std::string& folder, const char* name) {
-  return folder == "/" ? "/" + std::string(name) : folder + "/" + name;
-}
-
-std::string AsFolder(const std::string& path) { return path == "/" ? path : path + "/"; }
+std::string Join(const std::string& folder, const char* name) { return TouchedFolderCollector::Join(folder, name); }
 
 bool IsUnder(const std::string& path, const std::string& prefix) {
   return path == prefix ||
@@ -72,7 +68,8 @@ bool InotifyWatcher::OpenUnwatched(const std::string& root) {
     if (m_inotifyFd < 0 && (errno == EMFILE || errno == ENOSPC)) m_pollingMode = true;
     return false;
   }
-  m_ignoredIdentity = m_isIgnored ? FolderIdentity(m_ignoredFolder) : std::nullopt;
+  const std::string& own = m_touched.OwnFolder();
+  m_ignoredIdentity = own.empty() ? std::nullopt : FolderIdentity(own);
   return true;
 }
 
@@ -100,11 +97,7 @@ std::optional<InotifyWatcher::NewWatch> InotifyWatcher::MakeWatch(const std::str
   // Taken before the watch: should the path change in between, the next check tells.
   if (made.isRoot)
     made.rootIdentity = FolderIdentity(folder).value_or(std::make_pair(std::uint64_t{0}, std::uint64_t{0}));
-  if (m_fakeLimit) {
-    errno = ENOSPC;
-  } else {
-    made.wd = ::inotify_add_watch(m_inotifyFd, folder.c_str(), made.isRoot ? kRootMask : kWatchMask);
-  }
+  made.wd = ::inotify_add_watch(m_inotifyFd, folder.c_str(), made.isRoot ? kRootMask : kWatchMask);
   if (made.wd < 0) {
     // ENOSPC from inotify_add_watch is the per-user watch limit, not a full disk.
     if (errno == ENOSPC) m_pollingMode = true;
@@ -144,39 +137,10 @@ int InotifyWatcher::AddWatch(const std::string& folder) {
   return made->wd;
 }
 
-void InotifyWatcher::Touch(const std::string& folder, bool withAllItHolds) {
-  std::lock_guard lock(m_touchedMutex);
-  (withAllItHolds ? m_touched.subtrees : m_touched.listed).insert(AsFolder(folder));
-}
-
-void InotifyWatcher::TouchEverything() {
-  std::lock_guard lock(m_touchedMutex);
-  m_touched.everything = true;
-}
-
-void InotifyWatcher::RaiseFlag() {
-  std::lock_guard lock(m_touchedMutex);
-  // Already taken by a pass: raising again would start one that has nothing to list.
-  const bool pending = m_touched.everything || !m_touched.listed.empty() || !m_touched.subtrees.empty();
-  if (m_flag != nullptr && pending) m_flag->store(1);
-}
-
-TouchedFolders InotifyWatcher::TakeTouched(std::atomic<int>& flag, bool& raised) {
-  std::lock_guard lock(m_touchedMutex);
-  raised = flag.exchange(0) != 0;
-  if (!raised) return {};
-  return std::exchange(m_touched, TouchedFolders{});
-}
-
-void InotifyWatcher::IgnoreFilesIn(const std::string& folder, std::function<bool(const std::string& name)> isIgnored) {
-  m_ignoredFolder = folder;
-  m_isIgnored = std::move(isIgnored);
-}
-
 bool InotifyWatcher::WatchTree(const std::string& folder) {
   // Once in polling mode every tick runs a pass anyway; more watches would only fail.
   if (m_pollingMode) return false;
-  if (m_skip && folder != m_root && m_skip(folder, true)) return false;
+  if (folder != m_root && m_touched.Skips(folder, true)) return false;
   // Watch first, then list: a file made in between is either listed or reported.
   if (AddWatch(folder) < 0) return false;
   DirReader reader;
@@ -210,7 +174,7 @@ void InotifyWatcher::RenameWatches(const std::string& from, const std::string& t
 }
 
 void InotifyWatcher::DropAllWatches() {
-  TouchEverything();  // whatever the path names next is news to the whole of the next pass
+  m_touched.EventsLost();  // whatever the path names next is news to the whole of the next pass
   for (const auto& [wd, path] : m_paths) ::inotify_rm_watch(m_inotifyFd, wd);
   m_paths.clear();
   m_wds.clear();
@@ -247,7 +211,7 @@ bool InotifyWatcher::HandleBatch(const char* data, long length) {
     if (ev->mask & IN_Q_OVERFLOW) {
       // Events were lost, folder creations among them: watch whatever is new, and rescan.
       WatchTree(m_root);
-      TouchEverything();
+      m_touched.EventsLost();
       changed = true;
       continue;
     }
@@ -272,29 +236,26 @@ bool InotifyWatcher::HandleBatch(const char* data, long length) {
       continue;
     }
     if (!(ev->mask & IN_ISDIR)) {
-      if ((ev->mask & kFileEvents) && !(ev->wd == m_ignoredWd && m_isIgnored(ev->name)) &&
-          !(m_skip && m_skip(Join(it->second, ev->name), false))) {
-        Touch(it->second, false);
-        changed = true;
-      }
+      if (ev->mask & kFileEvents)
+        changed = m_touched.FileChanged(it->second, ev->name, ev->wd == m_ignoredWd) || changed;
       continue;
     }
     // A folder event raises nothing by itself; a folder that arrives holding files does.
     // The next pass lists the folder's parent again, and what arrived with all it holds.
     const std::string path = Join(it->second, ev->name);
-    if (ev->mask & (IN_MOVED_FROM | IN_MOVED_TO | IN_CREATE | IN_DELETE)) Touch(it->second, false);
+    if (ev->mask & (IN_MOVED_FROM | IN_MOVED_TO | IN_CREATE | IN_DELETE)) m_touched.ListingChanged(it->second);
     if (ev->mask & IN_MOVED_FROM) {
       // The watches that left, by descriptor: should the folder come back before the batch is
       // over (moved out and straight back in), its watches are the same ones, and must stay.
       m_movedFrom[ev->cookie] = {path, WatchesUnder(path)};
       for (const int wd : m_movedFrom[ev->cookie].second) m_watchedAgain.erase(wd);
     } else if (ev->mask & IN_MOVED_TO) {
-      Touch(path, true);
+      m_touched.FolderArrived(path);
       const auto from = m_movedFrom.find(ev->cookie);
       if (from != m_movedFrom.end()) {
         RenameWatches(from->second.first, path);  // renamed inside the tree: same folders, new names
         m_movedFrom.erase(from);
-        if (m_skip && m_skip(path, true)) DropWatches(WatchesUnder(path));  // to a name left out
+        if (m_touched.Skips(path, true)) DropWatches(WatchesUnder(path));  // to a name left out
         // A folder made inside it before the rename was read could not be watched under the
         // old name: watch whatever it holds now.
         WatchTree(path);
@@ -302,11 +263,11 @@ bool InotifyWatcher::HandleBatch(const char* data, long length) {
         changed = WatchTree(path) || changed;
       }
     } else if (ev->mask & IN_CREATE) {
-      Touch(path, true);
+      m_touched.FolderArrived(path);
       changed = WatchTree(path) || changed;
     } else if ((ev->mask & IN_ATTRIB) && m_wds.count(path) == 0) {
       // A folder that could not be read may just have become readable.
-      Touch(path, true);
+      m_touched.FolderArrived(path);
       changed = WatchTree(path) || changed;
     }
   }
@@ -319,7 +280,7 @@ bool InotifyWatcher::FolderModeChanged(int wd) {
   if (::stat(path.c_str(), &st) != 0) return false;
   const unsigned mode = st.st_mode & 07777;
   if (std::exchange(m_modes[wd], mode) == mode) return false;  // a time or owner, not the mode
-  Touch(path, true);
+  m_touched.FolderArrived(path);
   // Made unreadable: the files the last pass recorded below it are gone from a scan, and the
   // denial is news to the user. Asked with the rights the listing will use.
   if (::faccessat(AT_FDCWD, path.c_str(), R_OK | X_OK, AT_EACCESS) != 0) return true;
@@ -335,7 +296,7 @@ bool InotifyWatcher::RecoverRoot() {
   if (m_rootWd < 0 && !m_pollingMode) m_rootLost = true;
   // Another folder than the one watched before: all it holds is news to the next pass.
   const bool news = m_rootWd >= 0 || sawFile;
-  if (news) TouchEverything();
+  if (news) m_touched.EventsLost();
   return news;
 }
 
@@ -350,12 +311,6 @@ void InotifyWatcher::CheckRootIdentity() {
 
 InotifyWatcher::StepResult InotifyWatcher::Step(int timeoutMs) {
   if (m_inotifyFd < 0 || m_wakeFd < 0) return StepResult::Failed;
-  if (m_fakeOverflow) {
-    m_fakeOverflow = false;
-    const inotify_event overflow{-1, IN_Q_OVERFLOW, 0, 0};
-    return HandleBatch(reinterpret_cast<const char*>(&overflow), sizeof overflow) ? StepResult::Changed
-                                                                                  : StepResult::Nothing;
-  }
   const int bound = m_rootLost ? kRootRetryMs : kRootCheckMs;
   const int timeout = timeoutMs < 0 || timeoutMs > bound ? bound : timeoutMs;
   pollfd fds[2] = {{m_wakeFd, POLLIN, 0}, {m_inotifyFd, POLLIN, 0}};
@@ -400,10 +355,7 @@ void InotifyWatcher::Close() {
   m_modes.clear();
   m_movedFrom.clear();
   m_watchedAgain.clear();
-  {
-    std::lock_guard lock(m_touchedMutex);
-    m_touched = TouchedFolders{};
-  }
+  m_touched.Clear();
   m_pollingMode = false;
 }
 

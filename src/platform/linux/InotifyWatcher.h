@@ -8,7 +8,6 @@
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
-#include <functional>
 #include <map>
 #include <mutex>
 #include <optional>
@@ -17,65 +16,27 @@
 #include <utility>
 #include <vector>
 
-#include "platform/TouchedFolders.h"
+#include "platform/Watcher.h"
 
 namespace talvenor::platform {
 
-class InotifyWatcher {
+class InotifyWatcher final : public Watcher {
  public:
-  enum class StepResult {
-    Nothing,  // timed out, or only events that raise nothing
-    Changed,  // something a pass must look at
-    Stopped,  // RequestStop was called
-    Failed,   // the watcher could not be set up; nothing will ever be seen
-  };
-
   InotifyWatcher() = default;
-  ~InotifyWatcher();
-  InotifyWatcher(const InotifyWatcher&) = delete;
-  InotifyWatcher& operator=(const InotifyWatcher&) = delete;
+  ~InotifyWatcher() override;
 
-  // Watches root and every folder below it. False when no inotify instance could be made.
   // A watch limit met on the way switches to polling mode instead of failing.
-  bool Open(const std::string& root);
-  // The same in three steps, for a caller that walks the tree itself: no watch yet; then one
-  // folder at a time, from any thread and before Step is first called, each one before the
-  // caller lists it; then done.
-  bool OpenUnwatched(const std::string& root);
-  void WatchFolder(const std::string& folder);
-  void WatchesAdded();
-  // Waits up to timeoutMs (-1: no limit), at most a couple of seconds, and handles one batch of
-  // events. Nothing on a timeout, so callers just step again.
-  StepResult Step(int timeoutMs);
-  // Any thread: wakes the Step in progress, or the next one, with Stopped.
-  void RequestStop();
-  void Close();
+  bool Open(const std::string& root) override;
+  bool OpenUnwatched(const std::string& root) override;
+  void WatchFolder(const std::string& folder) override;
+  void WatchesAdded() override;
+  StepResult Step(int timeoutMs) override;
+  void RequestStop() override;
+  void Close() override;
 
-  // Events on the files of one folder whose names isIgnored accepts raise nothing: the program
-  // writing its own log inside the watched tree must not cause the next pass. Before Open.
-  void IgnoreFilesIn(const std::string& folder, std::function<bool(const std::string& name)> isIgnored);
-
-  // Entries that skip accepts (a path without a trailing "/"; folder: whether it is one) are
-  // of no interest: a folder gets no watch, nor does anything below it, and a file's events
-  // raise nothing. It is asked on the watcher's thread. Before Open.
-  void Skip(std::function<bool(const std::string& path, bool folder)> skip) { m_skip = std::move(skip); }
-
-  // The flag that a change raises, and that TakeTouched takes down. Before Open.
-  void RaiseOnChange(std::atomic<int>* flag) { m_flag = flag; }
-  // After a Step that saw a change: raises the flag unless what it touched was taken already.
-  void RaiseFlag();
-  // When the flag is up: takes it down and takes the folders touched so far with it. Folders
-  // touched by events that raise nothing (a new empty folder) wait for the next change.
-  TouchedFolders TakeTouched(std::atomic<int>& flag, bool& raised);
-
-  // Set when a watch could not be added for the per-user limit: every tick must then run a pass.
-  bool PollingMode() const { return m_pollingMode.load(); }
-  std::size_t WatchCount() const { return m_paths.size(); }
-
-  // Simulates a kernel queue overflow on the next Step (the one fault a test cannot cause).
-  void InjectOverflowForTest() { m_fakeOverflow = true; }
-  // Makes every later watch fail as if the per-user limit had been reached.
-  void SimulateWatchLimitForTest() { m_fakeLimit = true; }
+  // Set when a watch could not be added for the per-user limit.
+  bool PollingMode() const override { return m_pollingMode.load(); }
+  std::size_t WatchCount() const override { return m_paths.size(); }
 
  private:
   // Adds watches to folder and all folders below it; true when a file was met on the way.
@@ -104,9 +65,6 @@ class InotifyWatcher {
   // A watched folder's permissions changed: one that can now be read may hold files that the
   // last pass was denied; one that can no longer be read holds none for the next pass.
   bool FolderModeChanged(int wd);
-  // Records what the next pass must list again.
-  void Touch(const std::string& folder, bool withAllItHolds);
-  void TouchEverything();
   void CheckRootIdentity();
 
   int m_inotifyFd = -1;
@@ -123,17 +81,9 @@ class InotifyWatcher {
   std::set<int> m_watchedAgain;     // watches recorded since a folder last left, in this Step
   std::map<int, unsigned> m_modes;  // watch -> the folder's permission bits
   std::atomic<bool> m_pollingMode{false};
-  std::string m_ignoredFolder;
-  std::function<bool(const std::string&)> m_isIgnored;
   int m_ignoredWd = -1;
-  std::function<bool(const std::string&, bool)> m_skip;
   std::optional<std::pair<std::uint64_t, std::uint64_t>> m_ignoredIdentity;  // taken at Open
-  std::atomic<int>* m_flag = nullptr;
   std::mutex m_walkMutex;  // the folders of a caller's walk come from its threads
-  std::mutex m_touchedMutex;
-  TouchedFolders m_touched;
-  bool m_fakeOverflow = false;
-  std::atomic<bool> m_fakeLimit{false};  // set by a test while the watcher thread runs
 };
 
 }  // namespace talvenor::platform

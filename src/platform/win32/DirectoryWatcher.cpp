@@ -23,11 +23,6 @@ std::string WithoutSeparator(std::string path) {
   return path;
 }
 
-// The engine's form of a folder path: its separator at the end.
-std::string AsFolder(const std::string& path) {
-  return !path.empty() && path.back() == kSeparator ? path : path + kSeparator;
-}
-
 std::pair<unsigned long long, unsigned long long> IdentityOf(HANDLE h) {
   BY_HANDLE_FILE_INFORMATION info{};
   if (!::GetFileInformationByHandle(h, &info)) return {0, 0};
@@ -45,12 +40,6 @@ std::pair<unsigned long long, unsigned long long> IdentityOf(const std::string& 
 
 DirectoryWatcher::~DirectoryWatcher() { Close(); }
 
-void DirectoryWatcher::IgnoreFilesIn(const std::string& folder,
-                                     std::function<bool(const std::string& name)> isIgnored) {
-  m_ignoredFolder = WithoutSeparator(folder);
-  m_isIgnored = std::move(isIgnored);
-}
-
 bool DirectoryWatcher::Open(const std::string& root) {
   Close();
   m_root = WithoutSeparator(root);
@@ -63,7 +52,7 @@ bool DirectoryWatcher::Open(const std::string& root) {
     return false;
   }
   // A folder that cannot be watched now is watched once it can be: a pass tells the user.
-  if (!OpenRoot()) TouchEverything();
+  if (!OpenRoot()) m_touched.EventsLost();
   return true;
 }
 
@@ -102,33 +91,10 @@ bool DirectoryWatcher::Issue() {
   return m_pending;
 }
 
-void DirectoryWatcher::Touch(const std::string& folder, bool withAllItHolds) {
-  std::lock_guard lock(m_touchedMutex);
-  (withAllItHolds ? m_touched.subtrees : m_touched.listed).insert(AsFolder(folder));
-}
-
-void DirectoryWatcher::TouchEverything() {
-  std::lock_guard lock(m_touchedMutex);
-  m_touched.everything = true;
-}
-
-void DirectoryWatcher::RaiseFlag() {
-  std::lock_guard lock(m_touchedMutex);
-  // Already taken by a pass: raising again would start one that has nothing to list.
-  const bool pending = m_touched.everything || !m_touched.listed.empty() || !m_touched.subtrees.empty();
-  if (m_flag != nullptr && pending) m_flag->store(1);
-}
-
-TouchedFolders DirectoryWatcher::TakeTouched(std::atomic<int>& flag, bool& raised) {
-  std::lock_guard lock(m_touchedMutex);
-  raised = flag.exchange(0) != 0;
-  if (!raised) return {};
-  return std::exchange(m_touched, TouchedFolders{});
-}
-
 bool DirectoryWatcher::HandleBatch(std::size_t bytes) {
   bool changed = false;
-  const std::string base = AsFolder(m_root);
+  const std::string base = TouchedFolderCollector::Join(m_root, "");
+  const std::string ownFolder = WithoutSeparator(m_touched.OwnFolder());
   for (std::size_t offset = 0; offset < bytes;) {
     const auto* info = reinterpret_cast<const FILE_NOTIFY_INFORMATION*>(m_buffer.data() + offset);
     // Names below the root, joined as the engine joins them, so they name the folders it lists.
@@ -146,30 +112,25 @@ bool DirectoryWatcher::HandleBatch(std::size_t bytes) {
       offset += info->NextEntryOffset;
       continue;
     }
-    const bool skipped = m_skip && m_skip(full, isFolder);
-    const bool ignored =
-        !isFolder && ((m_isIgnored && WithoutSeparator(parent) == m_ignoredFolder && m_isIgnored(name)) || skipped);
+    const bool inOwnFolder = !ownFolder.empty() && WithoutSeparator(parent) == ownFolder;
     switch (info->Action) {
       case FILE_ACTION_ADDED:
       case FILE_ACTION_RENAMED_NEW_NAME:
-        if (isFolder && !skipped) {
-          Touch(full, true);
-          changed = true;
-        }
-        [[fallthrough]];
       case FILE_ACTION_REMOVED:
       case FILE_ACTION_RENAMED_OLD_NAME:
-        if (!ignored) {
-          Touch(parent, false);
+        if (isFolder) {
+          // Made or renamed in, it brings all it holds. A name that is gone reads as a file.
+          if (info->Action == FILE_ACTION_ADDED || info->Action == FILE_ACTION_RENAMED_NEW_NAME)
+            m_touched.FolderArrived(full);
+          m_touched.ListingChanged(parent);
           changed = true;
+        } else {
+          changed = m_touched.FileChanged(parent, name, inOwnFolder) || changed;
         }
         break;
       case FILE_ACTION_MODIFIED:
         // A folder's own time moves with every name inside it, which has its own event.
-        if (!isFolder && !ignored) {
-          Touch(parent, false);
-          changed = true;
-        }
+        if (!isFolder) changed = m_touched.FileChanged(parent, name, inOwnFolder) || changed;
         break;
       default:
         break;
@@ -181,11 +142,10 @@ bool DirectoryWatcher::HandleBatch(std::size_t bytes) {
 }
 
 bool DirectoryWatcher::InSkippedFolder(const std::string& relative) const {
-  if (!m_skip) return false;
-  const std::string base = AsFolder(m_root);
+  const std::string base = TouchedFolderCollector::Join(m_root, "");
   for (auto slash = relative.find(kSeparator); slash != std::string::npos;
        slash = relative.find(kSeparator, slash + 1)) {
-    if (m_skip(base + relative.substr(0, slash), true)) return true;
+    if (m_touched.Skips(base + relative.substr(0, slash), true)) return true;
   }
   return false;
 }
@@ -196,13 +156,13 @@ bool DirectoryWatcher::RootMoved() {
   if (m_dir == nullptr) {
     // Gone before: watched anew once the path names a folder again.
     if (!OpenRoot()) return false;
-    TouchEverything();
+    m_touched.EventsLost();
     return true;
   }
   if (IdentityOf(m_root) == m_rootIdentity) return false;
   // Gone, or another folder under the same name: the watch follows the old one, not the path.
   CloseRoot();
-  TouchEverything();
+  m_touched.EventsLost();
   OpenRoot();
   return true;
 }
@@ -210,11 +170,6 @@ bool DirectoryWatcher::RootMoved() {
 DirectoryWatcher::StepResult DirectoryWatcher::Step(int timeoutMs) {
   if (m_io == nullptr || m_stop == nullptr) return StepResult::Failed;
   if (::WaitForSingleObject(m_stop, 0) == WAIT_OBJECT_0) return StepResult::Stopped;
-  if (m_fakeOverflow) {
-    m_fakeOverflow = false;
-    TouchEverything();
-    return StepResult::Changed;
-  }
   if (RootMoved()) return StepResult::Changed;
   const DWORD limit = 2000;
   const DWORD wait = timeoutMs < 0 ? limit : std::min<DWORD>(limit, static_cast<DWORD>(timeoutMs));
@@ -234,18 +189,18 @@ DirectoryWatcher::StepResult DirectoryWatcher::Step(int timeoutMs) {
     changed = HandleBatch(bytes);
   } else if (done || error == ERROR_NOTIFY_ENUM_DIR) {
     // More changes than the buffer holds: which folders they touched is lost.
-    TouchEverything();
+    m_touched.EventsLost();
     changed = true;
   } else {
     // The watched folder itself went away: a pass tells the user, and the watch comes back
     // with the folder.
     CloseRoot();
-    TouchEverything();
+    m_touched.EventsLost();
     return StepResult::Changed;
   }
   if (!Issue()) {
     CloseRoot();
-    TouchEverything();
+    m_touched.EventsLost();
     changed = true;
   }
   return changed ? StepResult::Changed : StepResult::Nothing;
@@ -260,8 +215,7 @@ void DirectoryWatcher::Close() {
   if (m_io != nullptr) ::CloseHandle(std::exchange(m_io, nullptr));
   if (m_stop != nullptr) ::CloseHandle(std::exchange(m_stop, nullptr));
   delete static_cast<OVERLAPPED*>(std::exchange(m_overlapped, nullptr));
-  std::lock_guard lock(m_touchedMutex);
-  m_touched = TouchedFolders{};
+  m_touched.Clear();
 }
 
 }  // namespace talvenor::platform

@@ -144,13 +144,13 @@ int main(int argc, char** argv) {
   window.OnCommand(1008);
   Write(root + "/データ/報告書/週報.txt", "今週の作業\n");
   Write(root + "/データ/見積.csv", "1,2,3\n");
-  g_changeSeen = 1;
+  window.Session().SetChangeSeen(true);
   window.Session().OnMonitorTick();
   ok &= Save(window, out, "main-running");
 
   // A second version of one file, for the versions window.
   Write(root + "/データ/見積.csv", "1,2,3,4\n");
-  g_changeSeen = 1;
+  window.Session().SetChangeSeen(true);
   window.Session().OnMonitorTick();
   ui::CVersionsDlg versions(&window, root + "/データ/見積.csv", settings.DIR2, root + "/log.csv");
   ok &= Save(versions, out, "versions");

@@ -1,5 +1,5 @@
 #pragma once
-// The change notification of this system, under the name the engine uses.
+// The backend of platform/Watcher.h that this system uses, under the name the engine uses.
 #include "platform/win32/DirectoryWatcher.h"
 
 namespace talvenor::platform {
