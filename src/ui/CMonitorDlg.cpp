@@ -90,21 +90,14 @@ CMonitorDlg::CMonitorDlg(SettingsStore& store, std::vector<std::string> args, st
   BuildControls();
   if (m_tray) m_tray->onNotify = [this](int iconId, int mouseMessage) { OnTrayNotify(iconId, mouseMessage); };
   m_timer.setTimerType(Qt::CoarseTimer);
-  connect(&m_timer, &QTimer::timeout, this, [this] {
-    if (!m_session) return;
-    m_session->OnMonitorTick();
-    if (m_bQuitAfterPass && !m_session->IsPassRunning()) QuitAfterPass();
-  });
-  connect(&m_saveTimer, &QTimer::timeout, this, [this] {
-    if (m_session) m_session->OnSaveTimer();
-  });
+  connect(&m_timer, &QTimer::timeout, this, [this] { m_commands.OnTick(); });
+  connect(&m_saveTimer, &QTimer::timeout, this, [this] { m_commands.OnSaveTick(); });
 }
 
 CMonitorDlg::~CMonitorDlg() {
   m_timer.stop();
   m_saveTimer.stop();
   m_progress.reset();
-  m_session.reset();
   // The icon lives exactly as long as the window.
   if (m_tray) m_tray->Remove();
 }
@@ -158,7 +151,7 @@ void CMonitorDlg::BuildControls() {
   m_list->setColumnCount(3);
   m_list->header()->setStretchLastSection(false);
   m_list->header()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-  connect(m_list, &QTreeWidget::itemDoubleClicked, this, [this] { OnListDblClk(); });
+  // A row names a copy, but opening it is left to the log: a double click does nothing.
   m_list->setContextMenuPolicy(Qt::CustomContextMenu);
   connect(m_list, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) { OnListContextMenu(at); });
 
@@ -180,25 +173,22 @@ void CMonitorDlg::BuildControls() {
   setContextMenuPolicy(Qt::ActionsContextMenu);
 }
 
+QWidget* CMonitorDlg::Control(int id) const { return findChild<QWidget*>(QString::number(id)); }
+
 QPushButton* CMonitorDlg::Button(int id) const { return findChild<QPushButton*>(QString::number(id)); }
 
 void CMonitorDlg::OnInitDialog() {
   m_bInitialising = true;
   PushFolderTexts();
   setWindowIcon(m_hIcon);
-  Button(1007)->setEnabled(false);
-  Button(1008)->setEnabled(true);
-  m_paths = AppPaths::InFolder(platform::CurrentDirectory());
-  m_session = std::make_unique<MonitorSession>(m_settings, m_paths, *this, *this);
-  InstanceStatus opened = m_session->Status();
+  m_commands.OpenSession();
+  InstanceStatus opened = Session().Status();
   opened.watch = m_settings.DIR1;
   opened.backup = m_settings.DIR2;
   StatusChanged(opened);
   SetUpColumns();
   PlaceAtSavedPosition();
-  m_nInsertRow = 0;
-  CheckAutoStart();
-  if (m_bAutoStart) m_session->StartMonitoring();
+  m_bAutoStart = m_commands.StartIfAsked(m_args);
   CSplashWnd::ShowSplash(3000, CSplashWnd::kBitmapId, this);
   m_bInitialising = false;
   if (!m_bHiddenByInit) show();
@@ -206,7 +196,7 @@ void CMonitorDlg::OnInitDialog() {
 
 int CMonitorDlg::RunModal() {
   OnInitDialog();
-  if (!m_bQuitting) {
+  if (!m_commands.IsQuitting()) {
     QEventLoop loop;
     connect(this, &QDialog::finished, &loop, &QEventLoop::quit);
     loop.exec();
@@ -270,61 +260,12 @@ void CMonitorDlg::PullFolderTexts() {
   }
 }
 
-void CMonitorDlg::SetRunningControls(bool running) {
-  for (int id : {1008, 1002, 1003, 1006}) Button(id)->setEnabled(!running);
-  m_editWatchDir->setEnabled(!running);
-  m_editBackupDir->setEnabled(!running);
-  Button(1007)->setEnabled(running);
-  if (!running) Button(1008)->setFocus();
+void CMonitorDlg::EnableControl(int id, bool enabled) {
+  if (QWidget* control = Control(id)) control->setEnabled(enabled);
 }
 
-void CMonitorDlg::OnCommand(int id) {
-  switch (id) {
-    case 1002:
-      OnBrowseWatchDir();
-      break;
-    case 1003:
-      OnBrowseBackupDir();
-      break;
-    case 1008:
-    case kTrayStart:
-      if (m_session) m_session->StartMonitoring();
-      break;
-    case 1007:
-    case kTrayStop:
-      if (m_session) m_session->StopMonitoring();
-      break;
-    case 1006:
-      OnDetailedSettings();
-      break;
-    case 1009:
-      OnHelp();
-      break;
-    case 1010:
-      OnShowLog();
-      break;
-    case 1014:
-      OnWriteTest();
-      break;
-    case 1015:
-      OnReadTest();
-      break;
-    case 1016:
-      OnReadSnapshotTest();
-      break;
-    case 1:
-      HideToTray();
-      break;
-    case 2:
-    case kTrayQuit:
-      OnQuit();
-      break;
-    case kAboutCommand:
-      OnAbout();
-      break;
-    default:
-      break;
-  }
+void CMonitorDlg::FocusControl(int id) {
+  if (QWidget* control = Control(id)) control->setFocus();
 }
 
 }  // namespace talvenor::ui
