@@ -32,19 +32,22 @@ struct ButtonDef {
 };
 
 // Template 102, in tab order.
-constexpr ButtonDef kTopButtons[] = {{1002, QT_TRANSLATE_NOOP("talvenor", "参照(&D).."), 255, 5, 30, 15},
-                                     {1009, QT_TRANSLATE_NOOP("talvenor", "ヘルプ(&H).."), 288, 5, 40, 14}};
-constexpr ButtonDef kBackupBrowse = {1003, QT_TRANSLATE_NOOP("talvenor", "参照(&E).."), 255, 30, 30, 15};
-constexpr ButtonDef kBottomButtons[] = {{1008, QT_TRANSLATE_NOOP("talvenor", "開始(&A)"), 6, 155, 50, 14},
-                                        {1007, QT_TRANSLATE_NOOP("talvenor", "停止(&B)"), 61, 155, 50, 14},
-                                        {1006, QT_TRANSLATE_NOOP("talvenor", "詳細設定(&M).."), 116, 155, 50, 14},
-                                        {1010, QT_TRANSLATE_NOOP("talvenor", "ログ表示(&L).."), 171, 155, 46, 14},
-                                        {1, QT_TRANSLATE_NOOP("talvenor", "閉じる(&C)"), 221, 155, 50, 14},
-                                        {2, QT_TRANSLATE_NOOP("talvenor", "終了(&Q)"), 276, 155, 50, 14}};
+constexpr ButtonDef kTopButtons[] = {
+    {command::kBrowseWatch, QT_TRANSLATE_NOOP("talvenor", "参照(&D).."), 255, 5, 30, 15},
+    {command::kHelp, QT_TRANSLATE_NOOP("talvenor", "ヘルプ(&H).."), 288, 5, 40, 14}};
+constexpr ButtonDef kBackupBrowse = {
+    command::kBrowseBackup, QT_TRANSLATE_NOOP("talvenor", "参照(&E).."), 255, 30, 30, 15};
+constexpr ButtonDef kBottomButtons[] = {
+    {command::kStart, QT_TRANSLATE_NOOP("talvenor", "開始(&A)"), 6, 155, 50, 14},
+    {command::kStop, QT_TRANSLATE_NOOP("talvenor", "停止(&B)"), 61, 155, 50, 14},
+    {command::kSettings, QT_TRANSLATE_NOOP("talvenor", "詳細設定(&M).."), 116, 155, 50, 14},
+    {command::kShowLog, QT_TRANSLATE_NOOP("talvenor", "ログ表示(&L).."), 171, 155, 46, 14},
+    {command::kClose, QT_TRANSLATE_NOOP("talvenor", "閉じる(&C)"), 221, 155, 50, 14},
+    {command::kQuit, QT_TRANSLATE_NOOP("talvenor", "終了(&Q)"), 276, 155, 50, 14}};
 // Test commands that nothing in the window shows.
-constexpr ButtonDef kHiddenButtons[] = {{1014, "書き込みtest", 290, 30, 15, 10},
-                                        {1015, "読み込みtest", 305, 30, 15, 10},
-                                        {1016, "読み込み2", 295, 35, 15, 10}};
+constexpr ButtonDef kHiddenButtons[] = {{command::kWriteTest, "書き込みtest", 290, 30, 15, 10},
+                                        {command::kReadTest, "読み込みtest", 305, 30, 15, 10},
+                                        {command::kReadSnapshot, "読み込み2", 295, 35, 15, 10}};
 
 const char* const kBytesProperty = "talvenorBytes";
 
@@ -57,23 +60,23 @@ constexpr int kEnglishBrowseWidth = 38;
 
 const char* CMonitorDlg::ToolTipText(int id) {
   switch (id) {
-    case 1008:
+    case command::kStart:
       return QT_TRANSLATE_NOOP("talvenor", "監視をスタートします");
-    case 1007:
+    case command::kStop:
       return QT_TRANSLATE_NOOP("talvenor", "監視をストップします");
-    case 1006:
+    case command::kSettings:
       return QT_TRANSLATE_NOOP("talvenor", "ログサイズ、監視レベルの設定等を行います");
-    case 1010:
+    case command::kShowLog:
       return QT_TRANSLATE_NOOP("talvenor", "ログを表示します");
-    case 1:
+    case command::kClose:
       return QT_TRANSLATE_NOOP("talvenor", "画面を閉じます");
-    case 2:
+    case command::kQuit:
       return QT_TRANSLATE_NOOP("talvenor", "アプリケーションを終了します");
-    case 1002:
+    case command::kBrowseWatch:
       return QT_TRANSLATE_NOOP("talvenor", "監視先を設定します");
-    case 1003:
+    case command::kBrowseBackup:
       return QT_TRANSLATE_NOOP("talvenor", "バックアップ先の設定します");
-    case 1009:
+    case command::kHelp:
       return QT_TRANSLATE_NOOP("talvenor", "ヘルプを表示します");
     default:
       return nullptr;
@@ -122,7 +125,7 @@ void CMonitorDlg::BuildControls() {
   auto button = [&](const ButtonDef& def) {
     auto* widget = new QPushButton(Tr(def.text), this);
     widget->setObjectName(QString::number(def.id));
-    const bool browse = def.id == 1002 || def.id == 1003;
+    const bool browse = def.id == command::kBrowseWatch || def.id == command::kBrowseBackup;
     widget->setGeometry(browse ? units.Rect(browseX, def.y, kBrowseRight - browseX, def.h)
                                : units.Rect(def.x, def.y, def.w, def.h));
     if (const char* tip = ToolTipText(def.id)) widget->setToolTip(Tr(tip));
@@ -137,10 +140,10 @@ void CMonitorDlg::BuildControls() {
   };
 
   label(QT_TRANSLATE_NOOP("talvenor", "監視フォルダ:"), units.Rect(4, 5, labelWidths[0], 8));
-  m_editWatchDir = edit(1000, 5);
+  m_editWatchDir = edit(command::kWatchDir, 5);
   for (const ButtonDef& def : kTopButtons) button(def);
   label(QT_TRANSLATE_NOOP("talvenor", "バックアップ先"), units.Rect(4, 32, labelWidths[1], 8));
-  m_editBackupDir = edit(1001, 30);
+  m_editBackupDir = edit(command::kBackupDir, 30);
   button(kBackupBrowse);
 
   m_list = new QTreeWidget(this);
@@ -157,7 +160,7 @@ void CMonitorDlg::BuildControls() {
 
   // Enter presses the focused button; from elsewhere it presses Close.
   for (const ButtonDef& def : kBottomButtons) button(def);
-  Button(1)->setDefault(true);
+  Button(command::kClose)->setDefault(true);
   for (const ButtonDef& def : kHiddenButtons) button(def)->hide();
   m_listBox = new QListWidget(this);
   m_listBox->setObjectName(QStringLiteral("1004"));
