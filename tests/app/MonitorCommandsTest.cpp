@@ -35,6 +35,7 @@ class RecordingFace : public MainWindowFace {
   bool trayShown = false;
   int menuAnswer = 0;
   std::function<void()> onInsertRow;
+  std::function<void()> onProgressPump;
 
   void ShowMessage(const std::string& text, MessageIcon) override { calls.push_back("message:" + text); }
   bool AskOkCancel(const std::string& text, MessageIcon) override {
@@ -50,7 +51,9 @@ class RecordingFace : public MainWindowFace {
   int RowCount() const override { return rows; }
   void ProgressOpen(const std::string&, const std::string&, int, int, int) override {}
   void ProgressStep() override {}
-  void ProgressPump(bool) override {}
+  void ProgressPump(bool) override {
+    if (onProgressPump) onProgressPump();
+  }
   void ProgressReset() override {}
   bool ProgressCancelRequested() const override { return false; }
   void ProgressClose() override {}
@@ -191,10 +194,21 @@ TEST_F(MonitorCommandsTest, TrayMenuFollowsTheSessionAndNoticesTakeTheIconOrABox
   EXPECT_EQ(m_face.calls, (std::vector<std::string>{"minimise", "box:" + notice}));
 }
 
-// Quit chosen while a pass copies waits for the file in progress, then tells what was left and
-// ends everything in order; it closes nothing under the pass.
-TEST_F(MonitorCommandsTest, QuitDuringAPassFollowsItAndEndsInOrder) {
+// Quit is refused while Start checks; chosen while a pass copies, it waits for the file in
+// progress, then tells what was left and ends everything in order, closing nothing under the pass.
+TEST_F(MonitorCommandsTest, QuitWhileStartChecksIsRefusedAndDuringAPassFollowsItInOrder) {
+  // While Start's checks let input through, its progress window owns the run.
+  for (int i = 0; i < 5; ++i) m_work.MakeFolder("watched/sub" + std::to_string(i));
+  int tried = 0;
+  m_face.onProgressPump = [&] {
+    ++tried;
+    m_commands.OnCommand(command::kQuit);
+  };
   Start();
+  m_face.onProgressPump = nullptr;
+  EXPECT_GT(tried, 0);
+  EXPECT_FALSE(m_commands.IsQuitting());
+
   for (int i = 0; i < 20; ++i) m_work.Write("watched/f" + std::to_string(i), "x");
   m_commands.Session().SetWholeScanInterval(std::chrono::seconds(0));
   bool closedUnderThePass = false;
