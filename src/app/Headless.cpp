@@ -13,8 +13,8 @@
 #include "app/StatusFile.h"
 #include "app/TerminalHost.h"
 #include "app/TerminalUi.h"
+#include "app/TranslatedUi.h"
 #include "app/VersionsCommand.h"
-#include "backup/BackupOutage.h"
 #include "backup/BackupStore.h"
 #include "changelog/ChangeLog.h"
 #include "core/AppPaths.h"
@@ -28,13 +28,21 @@
 namespace talvenor {
 namespace {
 
+// A signal ends a pass after the file in progress; what it left waits for the next run.
+void EndRun(MonitorSession& session, UiPort& ui) {
+  if (const int left = session.Detector().LastLeftCount(); left > 0)
+    ui.ShowNotice(msg::Format(msg::kFilesLeftForNextPass, {std::to_string(left)}));
+  session.Finish();
+}
+
 int RunSession(const CommandLine& command, Settings& settings) {
   // The state folder is made and entered only once Start's checks have passed.
   const std::string state = StateFolderFor(command);
   const AppPaths paths = AppPaths::InFolder(state.empty() ? platform::CurrentDirectory() : AbsoluteFolder(state));
   // Blocked before the watcher thread exists, so only the main thread's wait ever takes them.
   platform::BlockTerminationSignals();
-  TerminalUi ui;
+  TerminalUi terminal;
+  TranslatedUi ui(terminal);
   TerminalHost host;
   MonitorSession session(settings, paths, ui, host);
   // Nobody can cancel a walk here: a refused folder (the default "/" among them) is never walked.
@@ -45,14 +53,11 @@ int RunSession(const CommandLine& command, Settings& settings) {
   if (!EnterStateFolder(command)) return kExitLogUnusable;
   if (command.once) {
     session.Log().OpenOrTerminate(paths.g_logPath);
-    session.DetectChanges(std::string(settings.DIR1), 1);
-    if (const int left = session.Detector().LastLeftCount(); left > 0)
-      ui.ShowNotice(msg::Format(msg::kFilesLeftForNextPass, {std::to_string(left)}));
-    // No later tick tries a refused copy again here, so a full or missing backup side is told now.
-    BackupOutage(settings, ui)
-        .PassEnded(session.Detector().LastBackupFailures(), session.Backup().SmallestRefusedCopy(),
-                   session.Backup().RefusedForOutage());
-    session.Log().Close();
+    platform::TouchedFolders everything;
+    everything.everything = true;
+    // The tick's own pass: a full or missing backup side is told at once, as a tick tells it.
+    session.RunPass(everything);
+    EndRun(session, ui);
     return kExitDone;
   }
 
@@ -71,12 +76,7 @@ int RunSession(const CommandLine& command, Settings& settings) {
   ui.ShowNotice("monitoring " + settings.DIR1 + ", copies to " + settings.DIR2 + ", every " +
                 std::to_string(std::max(1, settings.LEVEL)) + " s; log.csv and test2.dat in " + paths.Folder());
   host.Run([&session] { session.OnMonitorTick(); }, [&session] { session.OnSaveTimer(); });
-  // A signal ends a pass after the file in progress; what it left waits for the next run.
-  if (const int left = session.Detector().LastLeftCount(); left > 0)
-    ui.ShowNotice(msg::Format(msg::kFilesLeftForNextPass, {std::to_string(left)}));
-  session.Log().Close();
-  session.StopWatcher();
-  host.KillTimer();
+  EndRun(session, ui);
   return kExitDone;
 }
 

@@ -2,7 +2,6 @@
 
 #include <cstdlib>
 
-#include "app/EngineText.h"
 #include "platform/TerminationSignals.h"
 
 namespace talvenor {
@@ -18,21 +17,18 @@ void PrintLine(std::FILE* stream, const std::string& prefix, const std::string& 
 
 }  // namespace
 
-// The engine's texts arrive in Japanese and are printed in the chosen language.
-void TerminalUi::ShowMessage(const std::string& text, MessageIcon) {
-  PrintLine(m_err, "talvenor: ", TranslateEngineText(text));
-}
+void TerminalUi::ShowMessage(const std::string& text, MessageIcon) { PrintLine(m_err, "talvenor: ", text); }
 
 void TerminalUi::ShowFolderMessage(const std::string& text, const std::string& folder, MessageIcon) {
-  std::string line = TranslateEngineText(text);
+  std::string line = text;
   for (char& c : line) c = c == '\n' ? ' ' : c;
   PrintLine(m_err, "talvenor: ", folder + ": " + line);
 }
 
-void TerminalUi::ShowNotice(const std::string& text) { PrintLine(m_err, "talvenor: ", TranslateEngineText(text)); }
+void TerminalUi::ShowNotice(const std::string& text) { PrintLine(m_err, "talvenor: ", text); }
 
 bool TerminalUi::AskOkCancel(const std::string& text, MessageIcon) {
-  PrintLine(m_err, "talvenor: ", TranslateEngineText(text));
+  PrintLine(m_err, "talvenor: ", text);
   return true;
 }
 

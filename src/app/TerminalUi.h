@@ -1,6 +1,7 @@
 #pragma once
 // The user-interface port of the headless mode: messages go to standard error after
 // "talvenor: ", questions are printed and answered OK, log lines are echoed to standard output.
+// Texts are printed as given: the headless run wraps it in TranslatedUi for the engine's.
 #include <cstdio>
 #include <string>
 

@@ -281,10 +281,20 @@ void MonitorSession::OnMonitorTick() {
   m_host.PullFolderTexts();
   // While polling no event tells where: every pass scans the whole tree.
   touched.everything = touched.everything || m_watcher->PollingMode() || wholeDue;
+  RunPass(touched);
+}
+
+void MonitorSession::RunPass(const platform::TouchedFolders& touched) {
   m_detector->DetectChanges(std::string(m_settings.DIR1), 1, touched);
   m_outage->PassEnded(m_detector->LastBackupFailures(), m_backup->SmallestRefusedCopy(), m_backup->RefusedForOutage());
   NoteUnsavedSnapshot();
   AfterPass();
+}
+
+void MonitorSession::Finish() {
+  if (m_log->IsOpen()) m_log->Close();
+  StopWatcher();
+  m_host.KillTimer();
 }
 
 }  // namespace talvenor

@@ -10,6 +10,7 @@
 #include "core/Settings.h"
 #include "core/UiPort.h"
 #include "detect/SessionHost.h"
+#include "platform/TouchedFolders.h"
 
 namespace talvenor {
 
@@ -48,6 +49,13 @@ class MonitorSession {
   // left it unsaved.
   void OnSaveTimer();
   void DetectChanges(const std::string& path, int mode);
+  // One pass over the watched folder as a tick makes it, with what follows every pass: copies
+  // the backup side refused are told of and tried again later, the snapshot is kept for saving,
+  // a Stop that waited for the pass happens. A single run without ticks makes its pass here too.
+  void RunPass(const platform::TouchedFolders& touched);
+  // What ends every run, windowed or not: the log closed, the watcher stopped (which saves the
+  // snapshot) and no further tick.
+  void Finish();
 
   // Asks the running pass to end after the file in progress (Quit waits for it).
   void EndPassEarly();

@@ -32,19 +32,22 @@ struct ButtonDef {
 };
 
 // Template 102, in tab order.
-constexpr ButtonDef kTopButtons[] = {{1002, QT_TRANSLATE_NOOP("talvenor", "参照(&D).."), 255, 5, 30, 15},
-                                     {1009, QT_TRANSLATE_NOOP("talvenor", "ヘルプ(&H).."), 288, 5, 40, 14}};
-constexpr ButtonDef kBackupBrowse = {1003, QT_TRANSLATE_NOOP("talvenor", "参照(&E).."), 255, 30, 30, 15};
-constexpr ButtonDef kBottomButtons[] = {{1008, QT_TRANSLATE_NOOP("talvenor", "開始(&A)"), 6, 155, 50, 14},
-                                        {1007, QT_TRANSLATE_NOOP("talvenor", "停止(&B)"), 61, 155, 50, 14},
-                                        {1006, QT_TRANSLATE_NOOP("talvenor", "詳細設定(&M).."), 116, 155, 50, 14},
-                                        {1010, QT_TRANSLATE_NOOP("talvenor", "ログ表示(&L).."), 171, 155, 46, 14},
-                                        {1, QT_TRANSLATE_NOOP("talvenor", "閉じる(&C)"), 221, 155, 50, 14},
-                                        {2, QT_TRANSLATE_NOOP("talvenor", "終了(&Q)"), 276, 155, 50, 14}};
+constexpr ButtonDef kTopButtons[] = {
+    {command::kBrowseWatch, QT_TRANSLATE_NOOP("talvenor", "参照(&D).."), 255, 5, 30, 15},
+    {command::kHelp, QT_TRANSLATE_NOOP("talvenor", "ヘルプ(&H).."), 288, 5, 40, 14}};
+constexpr ButtonDef kBackupBrowse = {
+    command::kBrowseBackup, QT_TRANSLATE_NOOP("talvenor", "参照(&E).."), 255, 30, 30, 15};
+constexpr ButtonDef kBottomButtons[] = {
+    {command::kStart, QT_TRANSLATE_NOOP("talvenor", "開始(&A)"), 6, 155, 50, 14},
+    {command::kStop, QT_TRANSLATE_NOOP("talvenor", "停止(&B)"), 61, 155, 50, 14},
+    {command::kSettings, QT_TRANSLATE_NOOP("talvenor", "詳細設定(&M).."), 116, 155, 50, 14},
+    {command::kShowLog, QT_TRANSLATE_NOOP("talvenor", "ログ表示(&L).."), 171, 155, 46, 14},
+    {command::kClose, QT_TRANSLATE_NOOP("talvenor", "閉じる(&C)"), 221, 155, 50, 14},
+    {command::kQuit, QT_TRANSLATE_NOOP("talvenor", "終了(&Q)"), 276, 155, 50, 14}};
 // Test commands that nothing in the window shows.
-constexpr ButtonDef kHiddenButtons[] = {{1014, "書き込みtest", 290, 30, 15, 10},
-                                        {1015, "読み込みtest", 305, 30, 15, 10},
-                                        {1016, "読み込み2", 295, 35, 15, 10}};
+constexpr ButtonDef kHiddenButtons[] = {{command::kWriteTest, "書き込みtest", 290, 30, 15, 10},
+                                        {command::kReadTest, "読み込みtest", 305, 30, 15, 10},
+                                        {command::kReadSnapshot, "読み込み2", 295, 35, 15, 10}};
 
 const char* const kBytesProperty = "talvenorBytes";
 
@@ -57,23 +60,23 @@ constexpr int kEnglishBrowseWidth = 38;
 
 const char* CMonitorDlg::ToolTipText(int id) {
   switch (id) {
-    case 1008:
+    case command::kStart:
       return QT_TRANSLATE_NOOP("talvenor", "監視をスタートします");
-    case 1007:
+    case command::kStop:
       return QT_TRANSLATE_NOOP("talvenor", "監視をストップします");
-    case 1006:
+    case command::kSettings:
       return QT_TRANSLATE_NOOP("talvenor", "ログサイズ、監視レベルの設定等を行います");
-    case 1010:
+    case command::kShowLog:
       return QT_TRANSLATE_NOOP("talvenor", "ログを表示します");
-    case 1:
+    case command::kClose:
       return QT_TRANSLATE_NOOP("talvenor", "画面を閉じます");
-    case 2:
+    case command::kQuit:
       return QT_TRANSLATE_NOOP("talvenor", "アプリケーションを終了します");
-    case 1002:
+    case command::kBrowseWatch:
       return QT_TRANSLATE_NOOP("talvenor", "監視先を設定します");
-    case 1003:
+    case command::kBrowseBackup:
       return QT_TRANSLATE_NOOP("talvenor", "バックアップ先の設定します");
-    case 1009:
+    case command::kHelp:
       return QT_TRANSLATE_NOOP("talvenor", "ヘルプを表示します");
     default:
       return nullptr;
@@ -90,21 +93,14 @@ CMonitorDlg::CMonitorDlg(SettingsStore& store, std::vector<std::string> args, st
   BuildControls();
   if (m_tray) m_tray->onNotify = [this](int iconId, int mouseMessage) { OnTrayNotify(iconId, mouseMessage); };
   m_timer.setTimerType(Qt::CoarseTimer);
-  connect(&m_timer, &QTimer::timeout, this, [this] {
-    if (!m_session) return;
-    m_session->OnMonitorTick();
-    if (m_bQuitAfterPass && !m_session->IsPassRunning()) QuitAfterPass();
-  });
-  connect(&m_saveTimer, &QTimer::timeout, this, [this] {
-    if (m_session) m_session->OnSaveTimer();
-  });
+  connect(&m_timer, &QTimer::timeout, this, [this] { m_commands.OnTick(); });
+  connect(&m_saveTimer, &QTimer::timeout, this, [this] { m_commands.OnSaveTick(); });
 }
 
 CMonitorDlg::~CMonitorDlg() {
   m_timer.stop();
   m_saveTimer.stop();
   m_progress.reset();
-  m_session.reset();
   // The icon lives exactly as long as the window.
   if (m_tray) m_tray->Remove();
 }
@@ -129,7 +125,7 @@ void CMonitorDlg::BuildControls() {
   auto button = [&](const ButtonDef& def) {
     auto* widget = new QPushButton(Tr(def.text), this);
     widget->setObjectName(QString::number(def.id));
-    const bool browse = def.id == 1002 || def.id == 1003;
+    const bool browse = def.id == command::kBrowseWatch || def.id == command::kBrowseBackup;
     widget->setGeometry(browse ? units.Rect(browseX, def.y, kBrowseRight - browseX, def.h)
                                : units.Rect(def.x, def.y, def.w, def.h));
     if (const char* tip = ToolTipText(def.id)) widget->setToolTip(Tr(tip));
@@ -144,10 +140,10 @@ void CMonitorDlg::BuildControls() {
   };
 
   label(QT_TRANSLATE_NOOP("talvenor", "監視フォルダ:"), units.Rect(4, 5, labelWidths[0], 8));
-  m_editWatchDir = edit(1000, 5);
+  m_editWatchDir = edit(command::kWatchDir, 5);
   for (const ButtonDef& def : kTopButtons) button(def);
   label(QT_TRANSLATE_NOOP("talvenor", "バックアップ先"), units.Rect(4, 32, labelWidths[1], 8));
-  m_editBackupDir = edit(1001, 30);
+  m_editBackupDir = edit(command::kBackupDir, 30);
   button(kBackupBrowse);
 
   m_list = new QTreeWidget(this);
@@ -158,13 +154,13 @@ void CMonitorDlg::BuildControls() {
   m_list->setColumnCount(3);
   m_list->header()->setStretchLastSection(false);
   m_list->header()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-  connect(m_list, &QTreeWidget::itemDoubleClicked, this, [this] { OnListDblClk(); });
+  // A row names a copy, but opening it is left to the log: a double click does nothing.
   m_list->setContextMenuPolicy(Qt::CustomContextMenu);
   connect(m_list, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) { OnListContextMenu(at); });
 
   // Enter presses the focused button; from elsewhere it presses Close.
   for (const ButtonDef& def : kBottomButtons) button(def);
-  Button(1)->setDefault(true);
+  Button(command::kClose)->setDefault(true);
   for (const ButtonDef& def : kHiddenButtons) button(def)->hide();
   m_listBox = new QListWidget(this);
   m_listBox->setObjectName(QStringLiteral("1004"));
@@ -180,25 +176,22 @@ void CMonitorDlg::BuildControls() {
   setContextMenuPolicy(Qt::ActionsContextMenu);
 }
 
+QWidget* CMonitorDlg::Control(int id) const { return findChild<QWidget*>(QString::number(id)); }
+
 QPushButton* CMonitorDlg::Button(int id) const { return findChild<QPushButton*>(QString::number(id)); }
 
 void CMonitorDlg::OnInitDialog() {
   m_bInitialising = true;
   PushFolderTexts();
   setWindowIcon(m_hIcon);
-  Button(1007)->setEnabled(false);
-  Button(1008)->setEnabled(true);
-  m_paths = AppPaths::InFolder(platform::CurrentDirectory());
-  m_session = std::make_unique<MonitorSession>(m_settings, m_paths, *this, *this);
-  InstanceStatus opened = m_session->Status();
+  m_commands.OpenSession();
+  InstanceStatus opened = Session().Status();
   opened.watch = m_settings.DIR1;
   opened.backup = m_settings.DIR2;
   StatusChanged(opened);
   SetUpColumns();
   PlaceAtSavedPosition();
-  m_nInsertRow = 0;
-  CheckAutoStart();
-  if (m_bAutoStart) m_session->StartMonitoring();
+  m_bAutoStart = m_commands.StartIfAsked(m_args);
   CSplashWnd::ShowSplash(3000, CSplashWnd::kBitmapId, this);
   m_bInitialising = false;
   if (!m_bHiddenByInit) show();
@@ -206,7 +199,7 @@ void CMonitorDlg::OnInitDialog() {
 
 int CMonitorDlg::RunModal() {
   OnInitDialog();
-  if (!m_bQuitting) {
+  if (!m_commands.IsQuitting()) {
     QEventLoop loop;
     connect(this, &QDialog::finished, &loop, &QEventLoop::quit);
     loop.exec();
@@ -270,61 +263,12 @@ void CMonitorDlg::PullFolderTexts() {
   }
 }
 
-void CMonitorDlg::SetRunningControls(bool running) {
-  for (int id : {1008, 1002, 1003, 1006}) Button(id)->setEnabled(!running);
-  m_editWatchDir->setEnabled(!running);
-  m_editBackupDir->setEnabled(!running);
-  Button(1007)->setEnabled(running);
-  if (!running) Button(1008)->setFocus();
+void CMonitorDlg::EnableControl(int id, bool enabled) {
+  if (QWidget* control = Control(id)) control->setEnabled(enabled);
 }
 
-void CMonitorDlg::OnCommand(int id) {
-  switch (id) {
-    case 1002:
-      OnBrowseWatchDir();
-      break;
-    case 1003:
-      OnBrowseBackupDir();
-      break;
-    case 1008:
-    case kTrayStart:
-      if (m_session) m_session->StartMonitoring();
-      break;
-    case 1007:
-    case kTrayStop:
-      if (m_session) m_session->StopMonitoring();
-      break;
-    case 1006:
-      OnDetailedSettings();
-      break;
-    case 1009:
-      OnHelp();
-      break;
-    case 1010:
-      OnShowLog();
-      break;
-    case 1014:
-      OnWriteTest();
-      break;
-    case 1015:
-      OnReadTest();
-      break;
-    case 1016:
-      OnReadSnapshotTest();
-      break;
-    case 1:
-      HideToTray();
-      break;
-    case 2:
-    case kTrayQuit:
-      OnQuit();
-      break;
-    case kAboutCommand:
-      OnAbout();
-      break;
-    default:
-      break;
-  }
+void CMonitorDlg::FocusControl(int id) {
+  if (QWidget* control = Control(id)) control->setFocus();
 }
 
 }  // namespace talvenor::ui

@@ -7,32 +7,16 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "app/Translation.h"
 #include "ui/CMonitorDlg.h"
 #include "ui/CProgressWnd.h"
 #include "ui/MessageBox.h"
-#include "ui/TrayIcon.h"
 
 namespace talvenor::ui {
 
-// The engine's texts arrive in Japanese and are shown in the chosen language.
-void CMonitorDlg::ShowMessage(const std::string& text, MessageIcon icon) {
-  MessageBox::Show(this, TranslateEngineText(text), icon);
-}
+void CMonitorDlg::ShowMessage(const std::string& text, MessageIcon icon) { MessageBox::Show(this, text, icon); }
 
 bool CMonitorDlg::AskOkCancel(const std::string& text, MessageIcon icon) {
-  return MessageBox::AskOkCancel(this, TranslateEngineText(text), icon);
-}
-
-void CMonitorDlg::ShowNotice(const std::string& notice) {
-  const std::string text = TranslateEngineText(notice);
-  if (m_tray && m_tray->IsShown()) {
-    m_tray->ShowBalloon(MessageBox::Caption().toStdString(), text);
-  } else {
-    // No icon to speak from (stopped, or a desktop without a notification area): a box that
-    // does not hold up the monitor.
-    MessageBox::ShowWithoutWaiting(this, text, MessageIcon::Warning);
-  }
+  return MessageBox::AskOkCancel(this, text, icon);
 }
 
 void CMonitorDlg::InsertRow(int index, const std::string& name, const std::string& path,
@@ -51,11 +35,11 @@ int CMonitorDlg::RowCount() const { return m_list->topLevelItemCount(); }
 
 void CMonitorDlg::ProgressOpen(const std::string& title, const std::string& text, int lower, int upper, int step) {
   m_progress.reset();
-  m_progress = std::make_unique<CProgressWnd>(this, TranslateEngineText(title), false, &m_store);
+  m_progress = std::make_unique<CProgressWnd>(this, title, false, &m_store);
   // The window exists already, so this title is not used.
   m_progress->EnterModal("Progress", false);
   m_progress->SetRange(lower, upper, step);
-  m_progress->SetText("%s", TranslateEngineText(text).c_str());
+  m_progress->SetText("%s", text.c_str());
 }
 
 void CMonitorDlg::ProgressStep() {

@@ -5,23 +5,43 @@
 #include <QFile>
 #include <QMenu>
 
-#include "detect/MonitorSession.h"
 #include "ui/CMonitorDlg.h"
+#include "ui/MessageBox.h"
 #include "ui/TrayIcon.h"
 #include "ui/UiText.h"
 
 namespace talvenor::ui {
 
-void CMonitorDlg::HideToTray() {
-  if (m_tray && m_tray->IsAvailable()) {
-    m_tray->Add();
-    hide();
-  } else {
-    // Without a notification area a hidden window could never be reached again (a second
-    // start is refused silently), so the window is only minimised.
-    showMinimized();
-  }
+bool CMonitorDlg::AddTrayIcon() {
+  if (!m_tray || !m_tray->IsAvailable()) return false;
+  m_tray->Add();
+  return true;
+}
+
+bool CMonitorDlg::TrayIconShown() const { return m_tray && m_tray->IsShown(); }
+
+void CMonitorDlg::HideWindow() {
+  hide();
   if (m_bInitialising) m_bHiddenByInit = true;
+}
+
+void CMonitorDlg::MinimiseWindow() {
+  showMinimized();
+  if (m_bInitialising) m_bHiddenByInit = true;
+}
+
+void CMonitorDlg::ShowNormal() {
+  showNormal();
+  raise();
+  activateWindow();
+}
+
+void CMonitorDlg::ShowBalloon(const std::string& text) {
+  m_tray->ShowBalloon(MessageBox::Caption().toStdString(), text);
+}
+
+void CMonitorDlg::ShowWithoutWaiting(const std::string& text) {
+  MessageBox::ShowWithoutWaiting(this, text, MessageIcon::Warning);
 }
 
 QString CMonitorDlg::ToolTipFor(const InstanceStatus& status) {
@@ -45,39 +65,28 @@ void CMonitorDlg::StatusChanged(const InstanceStatus& status) {
   if (m_statusSink) m_statusSink(status);
 }
 
-void CMonitorDlg::OnTrayNotify(int iconId, int mouseMessage) {
-  if (iconId != TrayIcon::kIconId) return;
-  if (mouseMessage == TrayIcon::kLeftButtonDown) {
-    ShowTrayMenu();
-  } else if (mouseMessage == TrayIcon::kRightButtonDown) {
-    showNormal();
-    raise();
-    activateWindow();
-  }
-}
-
-void CMonitorDlg::ShowTrayMenu() {
+int CMonitorDlg::ShowTrayMenu(bool startEnabled, bool stopEnabled) {
   QMenu menu(QCoreApplication::translate("talvenor", "停止"));
   const struct {
     int id;
     const char* text;
-  } items[] = {{kTrayStart, QT_TRANSLATE_NOOP("talvenor", "開始")},
-               {kTrayStop, QT_TRANSLATE_NOOP("talvenor", "停止")},
-               {kTrayQuit, QT_TRANSLATE_NOOP("talvenor", "終了")}};
+    bool enabled;
+  } items[] = {{kTrayStart, QT_TRANSLATE_NOOP("talvenor", "開始"), startEnabled},
+               {kTrayStop, QT_TRANSLATE_NOOP("talvenor", "停止"), stopEnabled},
+               {kTrayQuit, QT_TRANSLATE_NOOP("talvenor", "終了"), true}};
   for (const auto& item : items) {
     QAction* action = menu.addAction(Tr(item.text));
     action->setObjectName(QString::number(item.id));
     action->setData(item.id);
+    action->setEnabled(item.enabled);
   }
   const QPoint cursor = QCursor::pos();
   if (isVisible()) {
     raise();
     activateWindow();
   }
-  const bool monitoring = m_session && m_session->IsRunning();
-  menu.actions()[0]->setEnabled(!monitoring);
-  menu.actions()[1]->setEnabled(monitoring);
-  if (QAction* chosen = menu.exec(cursor)) OnCommand(chosen->data().toInt());
+  const QAction* chosen = menu.exec(cursor);
+  return chosen ? chosen->data().toInt() : 0;
 }
 
 }  // namespace talvenor::ui

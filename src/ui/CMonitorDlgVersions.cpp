@@ -36,7 +36,7 @@ void CMonitorDlg::OnVersionsOfAFile() {
 void CMonitorDlg::OpenVersions(const std::string& source) {
   // The backup folder of the field: while monitoring it is the one in use.
   PullFolderTexts();
-  auto* window = new CVersionsDlg(this, source, m_settings.DIR2, m_paths.g_logPath);
+  auto* window = new CVersionsDlg(this, source, m_settings.DIR2, Paths().g_logPath);
   window->setAttribute(Qt::WA_DeleteOnClose);
   window->show();
 }

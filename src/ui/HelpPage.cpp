@@ -7,13 +7,13 @@
 #include <QSaveFile>
 #include <QStandardPaths>
 
+#include "app/HelpSearch.h"
 #include "ui/Resources.h"
 
 namespace talvenor::ui {
-namespace {
 
 // Written anew each time, so that the page always matches this program.
-QString WriteBuiltInCopy(const QString& page, const QString& folder) {
+QString WriteBuiltInHelpCopy(const QString& page, const QString& folder) {
   EnsureResources();
   QFile source(QStringLiteral(":/") + page);
   if (folder.isEmpty() || !source.open(QIODevice::ReadOnly)) return {};
@@ -27,8 +27,6 @@ QString WriteBuiltInCopy(const QString& page, const QString& folder) {
   return target;
 }
 
-}  // namespace
-
 HelpPlaces DefaultHelpPlaces() {
   const QString runtime = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
   return {QDir::cleanPath(QCoreApplication::applicationDirPath() + QStringLiteral("/" TALVENOR_DATA_FROM_BIN)),
@@ -36,13 +34,14 @@ HelpPlaces DefaultHelpPlaces() {
 }
 
 QString FindHelpPage(const QString& page, const HelpPlaces& places) {
-  const QString local = QDir::current().absoluteFilePath(page);
-  if (QFileInfo(local).isFile()) return local;
-  if (!places.installed.isEmpty()) {
-    const QString installed = QDir(places.installed).absoluteFilePath(page);
-    if (QFileInfo(installed).isFile()) return installed;
-  }
-  return WriteBuiltInCopy(page, places.runtime);
+  const std::string found = talvenor::FindHelpPage(
+      QFile::encodeName(page).toStdString(), QFile::encodeName(places.installed).toStdString(),
+      [&places](const std::string& name) {
+        return QFile::encodeName(
+                   WriteBuiltInHelpCopy(QFile::decodeName(QByteArray::fromStdString(name)), places.runtime))
+            .toStdString();
+      });
+  return QFile::decodeName(QByteArray::fromStdString(found));
 }
 
 }  // namespace talvenor::ui

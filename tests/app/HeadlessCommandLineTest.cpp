@@ -7,6 +7,7 @@
 #include "app/CommandLine.h"
 #include "app/Headless.h"
 #include "app/TerminalUi.h"
+#include "app/TranslatedUi.h"
 #include "app/Translation.h"
 #include "support/TempDir.h"
 
@@ -112,7 +113,8 @@ TEST(HeadlessCommandLine, HelpVersionAndUsageErrors) {
   EXPECT_EQ(err.rfind("talvenor: unexpected argument: --bogus\nUsage:", 0), 0u) << err;
 }
 
-// The engine's Japanese texts reach the terminal in the chosen language; log lines stay as written.
+// The engine's Japanese texts reach the terminal in the chosen language (the headless run wraps
+// its terminal in the translating port); log lines stay as written.
 TEST(HeadlessTerminalUi, MessagesGoToStandardErrorAndLogLinesToStandardOutput) {
   const struct {
     Language language;
@@ -134,7 +136,8 @@ TEST(HeadlessTerminalUi, MessagesGoToStandardErrorAndLogLinesToStandardOutput) {
     std::FILE* err = std::fopen((dir / "err").c_str(), "w+");
     ASSERT_TRUE(out && err);
     {
-      TerminalUi ui(out, err);
+      TerminalUi terminal(out, err);
+      TranslatedUi ui(terminal);
       ui.ShowMessage("監視先とバックアップ先を確認してください", MessageIcon::None);
       EXPECT_TRUE(ui.AskOkCancel("このフォルダのサイズが大き過ぎます。続けますか？", MessageIcon::Warning));
       ui.ShowNotice("ディレクトリの削除ができません/b/20240101000000.0");

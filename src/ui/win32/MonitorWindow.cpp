@@ -1,6 +1,7 @@
 #include "ui/win32/MonitorWindow.h"
 
 #include <commctrl.h>
+#include <commdlg.h>
 #include <shellapi.h>
 
 #include <algorithm>
@@ -9,10 +10,7 @@
 #include <thread>
 
 #include "app/EngineText.h"
-#include "backup/BackupStore.h"
-#include "changelog/ChangeLog.h"
 #include "detect/MonitorSession.h"
-#include "detect/SnapshotFile.h"
 #include "platform/FileSystem.h"
 #include "platform/PathText.h"
 #include "platform/win32/WinText.h"
@@ -23,6 +21,18 @@
 
 namespace talvenor::win32 {
 namespace {
+
+// The resource script's ids are the commands both faces share.
+static_assert(IDOK == command::kClose && IDCANCEL == command::kQuit);
+static_assert(IDC_WATCHDIR == command::kWatchDir && IDC_BACKUPDIR == command::kBackupDir);
+static_assert(IDC_BROWSE_WATCH == command::kBrowseWatch && IDC_BROWSE_BACKUP == command::kBrowseBackup);
+static_assert(IDC_SETTINGS == command::kSettings && IDC_STOP == command::kStop && IDC_START == command::kStart);
+static_assert(IDC_HELPBUTTON == command::kHelp && IDC_SHOWLOG == command::kShowLog);
+static_assert(IDC_WRITETEST == command::kWriteTest && IDC_READTEST == command::kReadTest &&
+              IDC_READSNAPSHOT == command::kReadSnapshot);
+static_assert(ID_TRAY_START == command::kTrayStart && ID_TRAY_STOP == command::kTrayStop &&
+              ID_TRAY_QUIT == command::kTrayQuit);
+static_assert(WM_LBUTTONDOWN == command::kTrayLeftButtonDown && WM_RBUTTONDOWN == command::kTrayRightButtonDown);
 
 using platform::win32::Utf8;
 using platform::win32::Wide;
@@ -48,10 +58,7 @@ MonitorWindow::MonitorWindow(SettingsStore& store, std::vector<std::string> args
                                           LR_DEFAULTSIZE | LR_SHARED));
 }
 
-MonitorWindow::~MonitorWindow() {
-  m_progress.reset();
-  m_session.reset();
-}
+MonitorWindow::~MonitorWindow() { m_progress.reset(); }
 
 INT_PTR MonitorWindow::RunModal() {
   return RunDialogIn(IDD_MONITOR, m_language, nullptr, DialogProc, reinterpret_cast<LPARAM>(this));
@@ -72,17 +79,17 @@ INT_PTR MonitorWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
       OnInitDialog();
       return TRUE;
     case WM_COMMAND:
-      OnCommand(LOWORD(wParam));
+      m_commands.OnCommand(LOWORD(wParam));
       return TRUE;
     case WM_SYSCOMMAND:
       if ((wParam & 0xFFF0) == kAboutCommand) {
-        RunAboutBox(m_language, m_hWnd);
+        m_commands.OnCommand(command::kAbout);
         return TRUE;
       }
       return FALSE;
     case WM_TIMER:
-      if (wParam == kMonitorTimer && m_session) m_session->OnMonitorTick();
-      if (wParam == kSaveTimer && m_session) m_session->OnSaveTimer();
+      if (wParam == kMonitorTimer) m_commands.OnTick();
+      if (wParam == kSaveTimer) m_commands.OnSaveTick();
       return TRUE;
     case WM_SHOWWINDOW:
       if (wParam) m_bEverShown = true;
@@ -93,7 +100,7 @@ INT_PTR MonitorWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
       if (m_bHiddenByInit) reinterpret_cast<WINDOWPOS*>(lParam)->flags &= ~SWP_SHOWWINDOW;
       return FALSE;
     case kTrayMessage:
-      OnTrayNotify(static_cast<UINT>(wParam), static_cast<UINT>(lParam));
+      m_commands.OnTrayNotify(static_cast<int>(wParam), static_cast<int>(lParam));
       return TRUE;
     case WM_DESTROY:
       // The icon lives exactly as long as the window.
@@ -118,10 +125,7 @@ void MonitorWindow::OnInitDialog() {
       AppendMenuW(system, MF_STRING, kAboutCommand, about.c_str());
     }
   }
-  EnableWindow(GetDlgItem(m_hWnd, IDC_STOP), FALSE);
-  EnableWindow(GetDlgItem(m_hWnd, IDC_START), TRUE);
-  m_paths = AppPaths::InFolder(platform::CurrentDirectory());
-  m_session = std::make_unique<MonitorSession>(m_settings, m_paths, *this, *this);
+  m_commands.OpenSession();
   SetUpColumns();
   if (m_settings.RIGHT != 0) {
     // A saved place is used only while its title bar is on a screen that is still there.
@@ -133,12 +137,7 @@ void MonitorWindow::OnInitDialog() {
     }
   }
   AddToolTips();
-  for (const std::string& arg : m_args) {
-    if (arg.find("/S") != std::string::npos) {
-      m_session->StartMonitoring();
-      break;
-    }
-  }
+  m_commands.StartIfAsked(m_args);
   ShowSplash(m_language, m_hWnd, 3000);
   m_bInitialising = false;
 }
@@ -201,182 +200,157 @@ void MonitorWindow::PullFolderTexts() {
   m_settings.DIR2 = Utf8(Text(IDC_BACKUPDIR));
 }
 
-void MonitorWindow::SetRunningControls(bool running) {
-  for (int id : {IDC_START, IDC_BROWSE_WATCH, IDC_BROWSE_BACKUP, IDC_SETTINGS, IDC_WATCHDIR, IDC_BACKUPDIR}) {
-    EnableWindow(GetDlgItem(m_hWnd, id), !running);
-  }
-  EnableWindow(GetDlgItem(m_hWnd, IDC_STOP), running);
-  if (!running) SendMessageW(m_hWnd, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(GetDlgItem(m_hWnd, IDC_START)), TRUE);
+void MonitorWindow::EnableControl(int id, bool enabled) { EnableWindow(GetDlgItem(m_hWnd, id), enabled); }
+
+void MonitorWindow::FocusControl(int id) {
+  SendMessageW(m_hWnd, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(GetDlgItem(m_hWnd, id)), TRUE);
 }
 
-void MonitorWindow::OnCommand(int id) {
-  switch (id) {
-    case IDC_BROWSE_WATCH:
-      OnBrowse(true);
-      break;
-    case IDC_BROWSE_BACKUP:
-      OnBrowse(false);
-      break;
-    case IDC_START:
-    case ID_TRAY_START:
-      m_session->StartMonitoring();
-      break;
-    case IDC_STOP:
-    case ID_TRAY_STOP:
-      m_session->StopMonitoring();
-      break;
-    case IDC_SETTINGS:
-      OnDetailedSettings();
-      break;
-    case IDC_HELPBUTTON:
-      ShellExecuteW(m_hWnd, L"open", L"help\\main.htm", nullptr, nullptr, SW_SHOWNORMAL);
-      break;
-    case IDC_SHOWLOG:
-      m_session->Log().CopyLogForViewing(m_paths.g_logPath);
-      if (!platform::PathExists(m_paths.g_logPath)) {
-        platform::RemoveFile(m_paths.g_logBakPath);
-        ShowMessage("ログファイルは存在しません", MessageIcon::None);
-        break;
-      }
-      // The log itself stays held by the writer; the desktop opens the viewing copy.
-      ShellExecuteW(m_hWnd, L"open", Wide(m_paths.g_logBakPath).c_str(), nullptr, nullptr, SW_SHOWNORMAL);
-      break;
-    case IDOK:
-      HideToTray();
-      break;
-    case IDCANCEL:
-    case ID_TRAY_QUIT:
-      OnQuit();
-      break;
-    default:
-      break;
-  }
+std::string MonitorWindow::PickFolder(const std::string& initial) {
+  std::string chosen;
+  return win32::PickFolder(m_hWnd, initial, chosen) ? chosen : std::string();
 }
 
-void MonitorWindow::OnBrowse(bool watched) {
-  PullFolderTexts();
-  std::string& folder = watched ? m_settings.DIR1 : m_settings.DIR2;
-  const std::string initial = folder.empty() ? platform::kDefaultFolder : folder;
-  // A refused pair opens the picker again; cancelling keeps what was there.
-  std::string result = initial;
-  for (std::string chosen; PickFolder(m_hWnd, initial, chosen);) {
-    const bool accepted = watched ? m_session->Backup().CheckFolderPair(chosen, m_settings.DIR2)
-                                  : m_session->Backup().CheckFolderPair(m_settings.DIR1, chosen);
-    if (accepted) {
-      result = chosen;
-      break;
-    }
-  }
-  // Another watched folder starts from an empty snapshot.
-  if (watched && result != initial) DeleteSnapshotFile(m_paths.g_snapshotPath);
-  folder = result;
-  PushFolderTexts();
+void MonitorWindow::RunSettingsDialog(Settings& settings) { win32::RunSettingsDialog(settings, m_language, m_hWnd); }
+
+void MonitorWindow::ShowAbout() { RunAboutBox(m_language, m_hWnd); }
+
+void MonitorWindow::OpenWithDesktop(const std::string& path) {
+  ShellExecuteW(m_hWnd, L"open", Wide(path).c_str(), nullptr, nullptr, SW_SHOWNORMAL);
 }
 
-void MonitorWindow::OnDetailedSettings() {
-  const int previousLogSize = m_settings.LOGSZ;
-  RunSettingsDialog(m_settings, m_language, m_hWnd);
-  if (m_settings.LOGSZ != previousLogSize) m_session->Log().CopyLogForViewing(m_paths.g_logPath);
+std::string MonitorWindow::PickFile(const std::string& title, bool save) {
+  std::wstring file(32768, L'\0');
+  const std::wstring caption = Wide(title);
+  OPENFILENAMEW dialog{};
+  dialog.lStructSize = sizeof dialog;
+  dialog.hwndOwner = m_hWnd;
+  dialog.lpstrFile = file.data();
+  dialog.nMaxFile = static_cast<DWORD>(file.size());
+  dialog.lpstrTitle = caption.c_str();
+  dialog.Flags = OFN_NOCHANGEDIR | OFN_EXPLORER | (save ? OFN_OVERWRITEPROMPT : OFN_FILEMUSTEXIST);
+  if (!(save ? GetSaveFileNameW(&dialog) : GetOpenFileNameW(&dialog))) return {};
+  file.resize(wcslen(file.c_str()));
+  return Utf8(file);
 }
 
-void MonitorWindow::OnQuit() {
-  // While Start checks, its progress window owns the run; while a pass waits on one of its
-  // messages, quitting would close the log and stop the watcher under it. Both refuse quietly.
-  if (m_bQuitting || (m_session && (m_session->IsStarting() || m_session->IsPassRunning()))) return;
-  m_bQuitting = true;
-  if (m_session && m_session->Log().IsOpen()) m_session->Log().Close();
-  SaveSettings();
-  if (m_session) m_session->StopWatcher();
-  KillTimer();
-  EndDialog(m_hWnd, IDCANCEL);
+std::string MonitorWindow::PickFileToSave(const std::string& title) { return PickFile(title, true); }
+
+std::string MonitorWindow::PickFileToOpen(const std::string& title) { return PickFile(title, false); }
+
+std::string MonitorWindow::HelpPage() {
+  std::string page = TranslateText("talvenor", "help/main.htm");
+  std::replace(page.begin(), page.end(), '/', '\\');
+  return page;
 }
 
-void MonitorWindow::SaveSettings() {
-  PullFolderTexts();
+// The installed copy sits beside talvenor.exe.
+std::string MonitorWindow::InstalledHelpFolder() {
+  std::wstring program(32768, L'\0');
+  program.resize(GetModuleFileNameW(nullptr, program.data(), static_cast<DWORD>(program.size())));
+  const std::size_t slash = program.find_last_of(L"\\/");
+  return slash == std::wstring::npos ? std::string() : Utf8(program.substr(0, slash));
+}
+
+// No page is built into the Windows program: the installer and the zip bring it.
+std::string MonitorWindow::WriteBuiltInHelp(const std::string&) { return {}; }
+
+void MonitorWindow::CloseWindow() { EndDialog(m_hWnd, IDCANCEL); }
+
+void MonitorWindow::PutPlaceInto(Settings& settings) {
   // A window that never showed (started hidden with "/S") keeps the place it was given.
   if (m_bEverShown) {
     RECT frame{};
     GetWindowRect(m_hWnd, &frame);
-    m_settings.LEFT = frame.left;
-    m_settings.TOP = frame.top;
-    m_settings.RIGHT = frame.right;
-    m_settings.BOTTOM = frame.bottom;
+    settings.LEFT = frame.left;
+    settings.TOP = frame.top;
+    settings.RIGHT = frame.right;
+    settings.BOTTOM = frame.bottom;
   }
-  m_settings.COLUMNX1 = ListView_GetColumnWidth(m_list, 0);
-  m_settings.COLUMNX2 = ListView_GetColumnWidth(m_list, 1);
-  m_settings.COLUMNX3 = ListView_GetColumnWidth(m_list, 2);
-  m_store.Save(m_settings);
+  settings.COLUMNX1 = ListView_GetColumnWidth(m_list, 0);
+  settings.COLUMNX2 = ListView_GetColumnWidth(m_list, 1);
+  settings.COLUMNX3 = ListView_GetColumnWidth(m_list, 2);
 }
 
-void MonitorWindow::HideToTray() {
+bool MonitorWindow::AddTrayIcon() {
   m_nid = NOTIFYICONDATAW{};
   m_nid.cbSize = sizeof m_nid;
   m_nid.hWnd = m_hWnd;
-  m_nid.uID = kTrayIconId;
+  m_nid.uID = command::kTrayIconId;
   m_nid.uFlags = NIF_MESSAGE | NIF_ICON;
   m_nid.uCallbackMessage = kTrayMessage;
   m_nid.hIcon = m_hIcon;
   // Adding an icon that is there already fails: there is never more than one.
   if (Shell_NotifyIconW(NIM_ADD, &m_nid)) m_bTrayIcon = true;
-  if (m_bTrayIcon) {
-    ShowWindow(m_hWnd, SW_HIDE);
-  } else {
-    // Without a notification area a hidden window could never be reached again.
-    ShowWindow(m_hWnd, SW_MINIMIZE);
-  }
-  if (m_bInitialising) m_bHiddenByInit = m_bTrayIcon;
+  return m_bTrayIcon;
 }
 
-void MonitorWindow::OnTrayNotify(UINT iconId, UINT mouseMessage) {
-  if (iconId != kTrayIconId) return;
-  if (mouseMessage == WM_LBUTTONDOWN) {
-    ShowTrayMenu();
-  } else if (mouseMessage == WM_RBUTTONDOWN) {
-    m_bHiddenByInit = false;
-    ShowWindow(m_hWnd, SW_SHOW);
-    SetForegroundWindow(m_hWnd);
-  }
+void MonitorWindow::HideWindow() {
+  ShowWindow(m_hWnd, SW_HIDE);
+  if (m_bInitialising) m_bHiddenByInit = true;
 }
 
-void MonitorWindow::ShowTrayMenu() {
+void MonitorWindow::MinimiseWindow() { ShowWindow(m_hWnd, SW_MINIMIZE); }
+
+void MonitorWindow::ShowNormal() {
+  m_bHiddenByInit = false;
+  ShowWindow(m_hWnd, SW_SHOW);
+  SetForegroundWindow(m_hWnd);
+}
+
+int MonitorWindow::ShowTrayMenu(bool startEnabled, bool stopEnabled) {
   HMENU menu = MenuIn(IDR_TRAYMENU, m_language);
-  if (menu == nullptr) return;
+  if (menu == nullptr) return 0;
   HMENU popup = GetSubMenu(menu, 0);
   POINT cursor{};
   GetCursorPos(&cursor);
   SetForegroundWindow(m_hWnd);
-  const bool monitoring = m_session && m_session->IsRunning();
-  EnableMenuItem(popup, GetMenuItemID(popup, 0), MF_BYCOMMAND | (monitoring ? MF_GRAYED : MF_ENABLED));
-  EnableMenuItem(popup, GetMenuItemID(popup, 1), MF_BYCOMMAND | (monitoring ? MF_ENABLED : MF_GRAYED));
+  EnableMenuItem(popup, GetMenuItemID(popup, 0), MF_BYCOMMAND | (startEnabled ? MF_ENABLED : MF_GRAYED));
+  EnableMenuItem(popup, GetMenuItemID(popup, 1), MF_BYCOMMAND | (stopEnabled ? MF_ENABLED : MF_GRAYED));
   const int chosen =
       TrackPopupMenu(popup, TPM_LEFTALIGN | TPM_LEFTBUTTON | TPM_RETURNCMD, cursor.x, cursor.y, 0, m_hWnd, nullptr);
   DestroyMenu(menu);
-  if (chosen != 0) OnCommand(chosen);
+  return chosen;
 }
 
 void MonitorWindow::ShowMessage(const std::string& text, MessageIcon icon) {
-  MessageBoxW(m_hWnd, Wide(TranslateEngineText(text)).c_str(), L"Talvenor", MB_OK | IconStyle(icon));
+  MessageBoxW(m_hWnd, Wide(text).c_str(), L"Talvenor", MB_OK | IconStyle(icon));
 }
 
 bool MonitorWindow::AskOkCancel(const std::string& text, MessageIcon icon) {
-  return MessageBoxW(m_hWnd, Wide(TranslateEngineText(text)).c_str(), L"Talvenor", MB_OKCANCEL | IconStyle(icon)) ==
-         IDOK;
+  return MessageBoxW(m_hWnd, Wide(text).c_str(), L"Talvenor", MB_OKCANCEL | IconStyle(icon)) == IDOK;
 }
 
-void MonitorWindow::ShowNotice(const std::string& notice) {
-  const std::wstring text = Wide(TranslateEngineText(notice));
-  if (m_bTrayIcon) {
-    NOTIFYICONDATAW balloon = m_nid;
-    balloon.uFlags = NIF_INFO;
-    balloon.dwInfoFlags = NIIF_WARNING;
-    lstrcpynW(balloon.szInfoTitle, L"Talvenor", ARRAYSIZE(balloon.szInfoTitle));
-    lstrcpynW(balloon.szInfo, text.c_str(), ARRAYSIZE(balloon.szInfo));
-    Shell_NotifyIconW(NIM_MODIFY, &balloon);
-  } else {
-    // No icon to speak from: a box of its own thread, which does not hold up the monitor.
-    std::thread([text] {
-      MessageBoxW(nullptr, text.c_str(), L"Talvenor", MB_OK | MB_ICONWARNING | MB_SETFOREGROUND);
-    }).detach();
+void MonitorWindow::ShowBalloon(const std::string& text) {
+  NOTIFYICONDATAW balloon = m_nid;
+  balloon.uFlags = NIF_INFO;
+  balloon.dwInfoFlags = NIIF_WARNING;
+  lstrcpynW(balloon.szInfoTitle, L"Talvenor", ARRAYSIZE(balloon.szInfoTitle));
+  lstrcpynW(balloon.szInfo, Wide(text).c_str(), ARRAYSIZE(balloon.szInfo));
+  Shell_NotifyIconW(NIM_MODIFY, &balloon);
+}
+
+void MonitorWindow::ShowWithoutWaiting(const std::string& text) {
+  // A box of its own thread, which does not hold up the monitor.
+  std::thread([text = Wide(text)] {
+    MessageBoxW(nullptr, text.c_str(), L"Talvenor", MB_OK | MB_ICONWARNING | MB_SETFOREGROUND);
+  }).detach();
+}
+
+// A pass calls this between files: the window answers, and a Quit or Stop chosen meanwhile
+// asks the pass to end after the file in progress.
+void MonitorWindow::LetInputThrough() {
+  MSG message;
+  while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+    if (message.message == WM_QUIT) {
+      // Left for the loop that waits for it.
+      PostQuitMessage(static_cast<int>(message.wParam));
+      return;
+    }
+    if (!IsDialogMessageW(m_hWnd, &message)) {
+      TranslateMessage(&message);
+      DispatchMessageW(&message);
+    }
   }
 }
 
@@ -398,9 +372,9 @@ void MonitorWindow::DeleteRow(int index) { ListView_DeleteItem(m_list, index); }
 int MonitorWindow::RowCount() const { return ListView_GetItemCount(m_list); }
 
 void MonitorWindow::ProgressOpen(const std::string& title, const std::string& text, int lower, int upper, int step) {
-  m_progress = std::make_unique<ProgressWindow>(m_hWnd, Wide(TranslateEngineText(title)), &m_store);
+  m_progress = std::make_unique<ProgressWindow>(m_hWnd, Wide(title), &m_store);
   m_progress->SetRange(lower, upper, step);
-  m_progress->SetText(Wide(TranslateEngineText(text)));
+  m_progress->SetText(Wide(text));
 }
 
 void MonitorWindow::ProgressStep() {
