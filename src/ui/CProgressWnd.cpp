@@ -143,9 +143,7 @@ bool CProgressWnd::EnterModal(const std::string& title, bool smooth) {
 void CProgressWnd::SetRange(int lower, int upper, int step) {
   if (!m_wnd) return;
   m_progressBar->setRange(lower, upper);
-  m_nRangeUpper = upper;
-  m_nRangeLower = lower;
-  m_nStepSize = step;
+  m_count.SetRange(lower, upper, step);
 }
 
 void CProgressWnd::SetText(const char* format, ...) {
@@ -170,25 +168,16 @@ void CProgressWnd::SetText(const char* format, ...) {
 }
 
 int CProgressWnd::SetPos(int position) {
-  if (!m_wnd) return m_nCurPos;
+  if (!m_wnd) return m_count.Position();
   Show();
-  m_nCurPos = position;
-  int percent = 0;
-  if (m_nRangeUpper > m_nRangeLower) {
-    percent = static_cast<int>(static_cast<double>(position - m_nRangeLower) * 100.0 /
-                                   static_cast<double>(m_nRangeUpper - m_nRangeLower) +
-                               0.5);
-  }
-  if (percent != m_nShownPercent) {
-    m_nShownPercent = percent;
-    m_wnd->setWindowTitle(QStringLiteral("%1 [%2%]").arg(m_strCaption).arg(percent));
-  }
+  if (m_count.MoveTo(position))
+    m_wnd->setWindowTitle(QStringLiteral("%1 [%2%]").arg(m_strCaption).arg(m_count.Percent()));
   const int previous = m_progressBar->value();
   m_progressBar->setValue(position);
   return previous;
 }
 
-int CProgressWnd::Step() { return SetPos(m_nCurPos + m_nStepSize); }
+int CProgressWnd::Step() { return SetPos(m_count.NextStep()); }
 
 void CProgressWnd::Reset() {
   if (m_wnd) {
@@ -196,7 +185,7 @@ void CProgressWnd::Reset() {
     SetPos(0);
   }
   m_bCancelRequested = false;
-  m_nCurPos = 0;
+  m_count.Restart();
   if (m_wnd) m_wnd->repaint();
 }
 

@@ -8,6 +8,8 @@
 #include <memory>
 #include <string>
 
+#include "app/ProgressCount.h"
+
 class QLabel;
 class QProgressBar;
 class QPushButton;
@@ -67,11 +69,7 @@ class CProgressWnd {
   bool m_bKeepPosition = true;
   bool m_bCancelOnEsc = false;
   bool m_bCentred = false;  // placed over its owner, not at the saved corner
-  int m_nCurPos = 0;
-  int m_nShownPercent = 0;
-  int m_nStepSize = 1;
-  int m_nRangeUpper = 100;
-  int m_nRangeLower = 0;
+  ProgressCount m_count;
   int m_nTextLines = 4;
   QPointer<QWidget> m_wnd;
   QLabel* m_staticText = nullptr;

@@ -6,6 +6,7 @@
 #include <QStyle>
 #include <QStyleOptionGroupBox>
 
+#include "app/SettingsChoices.h"
 #include "ui/DialogUnits.h"
 #include "ui/UiText.h"
 
@@ -54,38 +55,19 @@ constexpr struct {
 } kEnglishPlaces[CSettingsDlg::kRadioCount] = {{10, 39}, {50, 39}, {90, 39}, {10, 39}, {50, 39}, {90, 39},
                                                {10, 24}, {46, 28}, {82, 32}, {10, 40}, {65, 62}};
 
-// First index and size of each row, and the stored value of each of its buttons.
-struct Row {
-  int first, count;
-  int values[3];
+// A button's row among kChoiceRows and its place in that row, by its index in kRadios.
+struct Place {
+  std::size_t row;
+  int button;
 };
-constexpr Row kRows[4] = {{0, 3, {100, 1000, 10000}}, {3, 3, {1, 10, 60}}, {6, 3, {10, 100, 1000}}, {9, 2, {1, 0, 0}}};
 
-const Row& RowOf(int index) {
-  for (const Row& row : kRows) {
-    if (index >= row.first && index < row.first + row.count) return row;
+Place PlaceOf(int index) {
+  const int id = kRadios[index].id;
+  for (std::size_t r = 0; r < kChoiceRows.size(); ++r) {
+    const ChoiceRow& row = kChoiceRows[r];
+    if (id >= row.firstId && id < row.firstId + row.count) return {r, id - row.firstId};
   }
-  return kRows[0];
-}
-
-// The index in the row of the selected button; the first when none is.
-int Chosen(const std::array<int, CSettingsDlg::kRadioCount>& radio, const Row& row) {
-  for (int i = 0; i < row.count; ++i) {
-    if (radio[row.first + i] == 0) return i;
-  }
-  return 0;
-}
-
-void Select(std::array<int, CSettingsDlg::kRadioCount>& radio, const Row& row, int chosen) {
-  for (int i = 0; i < row.count; ++i) radio[row.first + i] = i == chosen ? 0 : -1;
-}
-
-// A value that matches no button of its row selects the first one.
-int ButtonFor(const Row& row, int value) {
-  for (int i = 0; i < row.count; ++i) {
-    if (row.values[i] == value) return i;
-  }
-  return 0;
+  return {0, 0};
 }
 
 // The template puts a row of buttons 10 units below its box's top, for a system that draws the
@@ -128,10 +110,8 @@ CSettingsDlg::CSettingsDlg(Settings& settings, QWidget* parent)
   const DialogUnits units(font());
   setFixedSize(units.X(204), units.Y(136));
 
-  Select(m_nRadio, kRows[0], ButtonFor(kRows[0], settings.LOGSZ));
-  Select(m_nRadio, kRows[1], ButtonFor(kRows[1], settings.LEVEL));
-  Select(m_nRadio, kRows[2], ButtonFor(kRows[2], settings.BAKSZ));
-  Select(m_nRadio, kRows[3], settings.FIRST == 1 ? 0 : 1);
+  const auto chosen = ChoicesFrom(settings);
+  for (int i = 0; i < kRadioCount; ++i) m_nRadio[i] = chosen[PlaceOf(i).row] == PlaceOf(i).button ? 0 : -1;
 
   // Created in tab order: OK, Cancel, then the buttons row by row.
   auto* ok = new QPushButton(QStringLiteral("OK"), this);
@@ -184,8 +164,10 @@ CSettingsDlg::CSettingsDlg(Settings& settings, QWidget* parent)
 }
 
 void CSettingsDlg::OnRadioClicked(int index) {
-  const Row& row = RowOf(index);
-  Select(m_nRadio, row, index - row.first);
+  const std::size_t row = PlaceOf(index).row;
+  for (int i = 0; i < kRadioCount; ++i) {
+    if (PlaceOf(i).row == row) m_nRadio[i] = i == index ? 0 : -1;
+  }
   UpdateButtons();
 }
 
@@ -195,10 +177,12 @@ void CSettingsDlg::UpdateButtons() {
 
 void CSettingsDlg::accept() {
   // Taken from the values the clicks kept, not read back from the buttons.
-  m_settings.LOGSZ = kRows[0].values[Chosen(m_nRadio, kRows[0])];
-  m_settings.LEVEL = kRows[1].values[Chosen(m_nRadio, kRows[1])];
-  m_settings.BAKSZ = kRows[2].values[Chosen(m_nRadio, kRows[2])];
-  m_settings.FIRST = m_nRadio[9] == 0 ? 1 : 0;
+  std::array<int, kChoiceRows.size()> chosen;
+  chosen.fill(-1);
+  for (int i = 0; i < kRadioCount; ++i) {
+    if (m_nRadio[i] == 0) chosen[PlaceOf(i).row] = PlaceOf(i).button;
+  }
+  StoreChoices(chosen, m_settings);
   QDialog::accept();
 }
 

@@ -5,6 +5,7 @@
 
 #include <array>
 
+#include "app/SettingsChoices.h"
 #include "platform/win32/WinText.h"
 #include "resource.h"
 #include "ui/win32/ResourceSet.h"
@@ -22,23 +23,17 @@ INT_PTR CALLBACK AboutProc(HWND window, UINT message, WPARAM wParam, LPARAM) {
 }
 
 // Each button is a group of its own in the template, so the dialog keeps one mark per row itself.
-struct Row {
-  int firstId, count;
-  int values[3];
-  int Settings::*field;
-};
-constexpr Row kRows[4] = {{IDC_LOGSZ_100, 3, {100, 1000, 10000}, &Settings::LOGSZ},
-                          {IDC_LEVEL_1, 3, {1, 10, 60}, &Settings::LEVEL},
-                          {IDC_BAKSZ_10, 3, {10, 100, 1000}, &Settings::BAKSZ},
-                          {IDC_FIRST_ALL, 2, {1, 0, 0}, &Settings::FIRST}};
+static_assert(kChoiceRows[0].firstId == IDC_LOGSZ_100 && kChoiceRows[1].firstId == IDC_LEVEL_1 &&
+              kChoiceRows[2].firstId == IDC_BAKSZ_10 && kChoiceRows[3].firstId == IDC_FIRST_ALL &&
+              kChoiceRows[3].firstId + 1 == IDC_FIRST_CHANGED);
 
 struct SettingsState {
   Settings* settings;
   LANGID language;
-  std::array<int, 4> chosen{};
+  std::array<int, kChoiceRows.size()> chosen{};
 };
 
-void MarkRow(HWND window, const Row& row, int chosen) {
+void MarkRow(HWND window, const ChoiceRow& row, int chosen) {
   for (int i = 0; i < row.count; ++i)
     CheckDlgButton(window, row.firstId + i, i == chosen ? BST_CHECKED : BST_UNCHECKED);
 }
@@ -51,15 +46,8 @@ INT_PTR CALLBACK SettingsProc(HWND window, UINT message, WPARAM wParam, LPARAM l
     HWND tips =
         CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT, CW_USEDEFAULT,
                         CW_USEDEFAULT, CW_USEDEFAULT, window, nullptr, GetModuleHandleW(nullptr), nullptr);
-    for (int r = 0; r < 4; ++r) {
-      // A value that matches no button of its row selects the first one.
-      const Row& row = kRows[r];
-      state->chosen[r] = 0;
-      for (int i = 0; i < row.count; ++i) {
-        if (row.values[i] == state->settings->*row.field) state->chosen[r] = i;
-      }
-      MarkRow(window, row, state->chosen[r]);
-    }
+    state->chosen = ChoicesFrom(*state->settings);
+    for (std::size_t r = 0; r < kChoiceRows.size(); ++r) MarkRow(window, kChoiceRows[r], state->chosen[r]);
     for (int id = IDC_LOGSZ_100; id <= IDC_FIRST_CHANGED && tips != nullptr; ++id) {
       std::wstring text = StringIn(IDS_TIP + id, state->language);
       if (text.empty()) continue;
@@ -76,14 +64,14 @@ INT_PTR CALLBACK SettingsProc(HWND window, UINT message, WPARAM wParam, LPARAM l
   if (message != WM_COMMAND) return FALSE;
   const int id = LOWORD(wParam);
   if (id == IDOK) {
-    for (int r = 0; r < 4; ++r) state->settings->*kRows[r].field = kRows[r].values[state->chosen[r]];
+    StoreChoices(state->chosen, *state->settings);
   }
   if (id == IDOK || id == IDCANCEL) {
     EndDialog(window, id);
     return TRUE;
   }
-  for (int r = 0; r < 4; ++r) {
-    const Row& row = kRows[r];
+  for (std::size_t r = 0; r < kChoiceRows.size(); ++r) {
+    const ChoiceRow& row = kChoiceRows[r];
     if (id >= row.firstId && id < row.firstId + row.count && HIWORD(wParam) == BN_CLICKED) {
       state->chosen[r] = id - row.firstId;
       MarkRow(window, row, state->chosen[r]);

@@ -115,9 +115,7 @@ LRESULT CALLBACK ProgressWindow::WindowProc(HWND window, UINT message, WPARAM wP
 void ProgressWindow::SetRange(int lower, int upper, int step) {
   if (m_hWnd == nullptr) return;
   SendMessageW(m_bar, PBM_SETRANGE32, lower, upper);
-  m_nRangeLower = lower;
-  m_nRangeUpper = upper;
-  m_nStepSize = step;
+  m_count.SetRange(lower, upper, step);
   SendMessageW(m_bar, PBM_SETSTEP, step, 0);
 }
 
@@ -126,28 +124,24 @@ void ProgressWindow::SetText(const std::wstring& text) {
 }
 
 void ProgressWindow::SetPos(int position) {
-  m_nCurPos = position;
+  const bool percentChanged = m_count.MoveTo(position);
   if (m_hWnd == nullptr || !IsWindow(m_hWnd)) return;
   if (!IsWindowVisible(m_hWnd)) ShowWindow(m_hWnd, SW_SHOWNA);
-  const int percent = m_nRangeUpper > m_nRangeLower
-                          ? static_cast<int>((position - m_nRangeLower) * 100.0 / (m_nRangeUpper - m_nRangeLower) + 0.5)
-                          : 0;
-  if (percent != m_nShownPercent) {
-    m_nShownPercent = percent;
+  if (percentChanged) {
     wchar_t caption[600];
-    std::swprintf(caption, 600, L"%ls [%d%%]", m_strCaption.c_str(), percent);
+    std::swprintf(caption, 600, L"%ls [%d%%]", m_strCaption.c_str(), m_count.Percent());
     SetWindowTextW(m_hWnd, caption);
   }
   SendMessageW(m_bar, PBM_SETPOS, position, 0);
 }
 
-void ProgressWindow::Step() { SetPos(m_nCurPos + m_nStepSize); }
+void ProgressWindow::Step() { SetPos(m_count.NextStep()); }
 
 void ProgressWindow::Reset() {
   SetText(L"");
   SetPos(0);
   m_bCancelRequested = false;
-  m_nCurPos = 0;
+  m_count.Restart();
   if (m_hWnd != nullptr) RedrawWindow(m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
 }
 

@@ -6,6 +6,8 @@
 
 #include <string>
 
+#include "app/ProgressCount.h"
+
 namespace talvenor {
 class SettingsStore;
 }
@@ -41,7 +43,7 @@ class ProgressWindow {
   const SettingsStore* m_store;
   std::wstring m_strCaption;
   bool m_bCancelRequested = false;
-  int m_nCurPos = 0, m_nShownPercent = 0, m_nStepSize = 1, m_nRangeLower = 0, m_nRangeUpper = 100;
+  ProgressCount m_count;
 };
 
 }  // namespace talvenor::win32
