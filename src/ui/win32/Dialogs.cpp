@@ -43,22 +43,12 @@ INT_PTR CALLBACK SettingsProc(HWND window, UINT message, WPARAM wParam, LPARAM l
   auto* state = reinterpret_cast<SettingsState*>(GetWindowLongPtrW(window, DWLP_USER));
   if (state == nullptr) return FALSE;
   if (message == WM_INITDIALOG) {
-    HWND tips =
-        CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT, CW_USEDEFAULT,
-                        CW_USEDEFAULT, CW_USEDEFAULT, window, nullptr, GetModuleHandleW(nullptr), nullptr);
     state->chosen = ChoicesFrom(*state->settings);
     for (std::size_t r = 0; r < kChoiceRows.size(); ++r) MarkRow(window, kChoiceRows[r], state->chosen[r]);
-    for (int id = IDC_LOGSZ_100; id <= IDC_FIRST_CHANGED && tips != nullptr; ++id) {
-      std::wstring text = StringIn(IDS_TIP + id, state->language);
-      if (text.empty()) continue;
-      TTTOOLINFOW tool{};
-      tool.cbSize = sizeof tool;
-      tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
-      tool.hwnd = window;
-      tool.uId = reinterpret_cast<UINT_PTR>(GetDlgItem(window, id));
-      tool.lpszText = text.data();
-      SendMessageW(tips, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
-    }
+    AddToolTips(window,
+                {IDC_LOGSZ_100, IDC_LOGSZ_1000, IDC_LOGSZ_10000, IDC_LEVEL_1, IDC_LEVEL_10, IDC_LEVEL_60, IDC_BAKSZ_10,
+                 IDC_BAKSZ_100, IDC_BAKSZ_1000, IDC_FIRST_ALL, IDC_FIRST_CHANGED},
+                state->language);
     return TRUE;
   }
   if (message != WM_COMMAND) return FALSE;
@@ -117,6 +107,24 @@ LRESULT CALLBACK SplashProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
 }
 
 }  // namespace
+
+void AddToolTips(HWND dialog, std::initializer_list<int> ids, LANGID language) {
+  HWND tips =
+      CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT, CW_USEDEFAULT,
+                      CW_USEDEFAULT, CW_USEDEFAULT, dialog, nullptr, GetModuleHandleW(nullptr), nullptr);
+  if (tips == nullptr) return;
+  for (int id : ids) {
+    std::wstring text = StringIn(IDS_TIP + id, language);
+    if (text.empty()) continue;
+    TTTOOLINFOW tool{};
+    tool.cbSize = sizeof tool;
+    tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    tool.hwnd = dialog;
+    tool.uId = reinterpret_cast<UINT_PTR>(GetDlgItem(dialog, id));
+    tool.lpszText = text.data();
+    SendMessageW(tips, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+  }
+}
 
 void RunAboutBox(LANGID language, HWND owner) { RunDialogIn(IDD_ABOUTBOX, language, owner, AboutProc, 0); }
 

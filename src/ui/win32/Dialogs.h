@@ -3,6 +3,7 @@
 // folder picker and the splash picture (147).
 #include <windows.h>
 
+#include <initializer_list>
 #include <string>
 
 #include "core/Settings.h"
@@ -14,6 +15,8 @@ void RunAboutBox(LANGID language, HWND owner);
 void RunSettingsDialog(Settings& settings, LANGID language, HWND owner);
 // False when the user cancels.
 bool PickFolder(HWND owner, const std::string& initial, std::string& chosen);
+// Each control's tooltip: string IDS_TIP + its id, when the set has one.
+void AddToolTips(HWND dialog, std::initializer_list<int> ids, LANGID language);
 // Shows the splash over the owner for the given time, or until a key or a click.
 void ShowSplash(LANGID language, HWND owner, UINT milliseconds);
 

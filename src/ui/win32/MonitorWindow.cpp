@@ -143,21 +143,10 @@ void MonitorWindow::OnInitDialog() {
 }
 
 void MonitorWindow::AddToolTips() {
-  HWND tips =
-      CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT, CW_USEDEFAULT,
-                      CW_USEDEFAULT, CW_USEDEFAULT, m_hWnd, nullptr, GetModuleHandleW(nullptr), nullptr);
-  if (tips == nullptr) return;
-  for (int id : {IDC_START, IDC_STOP, IDC_SETTINGS, IDC_SHOWLOG, IDOK, IDCANCEL, IDC_BROWSE_WATCH, IDC_BROWSE_BACKUP,
-                 IDC_HELPBUTTON}) {
-    std::wstring text = StringIn(IDS_TIP + id, m_language);
-    TTTOOLINFOW tool{};
-    tool.cbSize = sizeof tool;
-    tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
-    tool.hwnd = m_hWnd;
-    tool.uId = reinterpret_cast<UINT_PTR>(GetDlgItem(m_hWnd, id));
-    tool.lpszText = text.data();
-    SendMessageW(tips, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
-  }
+  win32::AddToolTips(m_hWnd,
+                     {IDC_START, IDC_STOP, IDC_SETTINGS, IDC_SHOWLOG, IDOK, IDCANCEL, IDC_BROWSE_WATCH,
+                      IDC_BROWSE_BACKUP, IDC_HELPBUTTON},
+                     m_language);
 }
 
 void MonitorWindow::SetUpColumns() {
