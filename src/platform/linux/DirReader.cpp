@@ -8,9 +8,8 @@
 #include <cerrno>
 #include <cstring>
 
-#include "platform/FaultInjection.h"
-
 #include "platform/DirEntryFill.h"
+#include "platform/FaultInjection.h"
 
 namespace talvenor::platform {
 

@@ -15,7 +15,6 @@
 namespace talvenor::platform {
 namespace {
 
-
 int OpenFlags(LockedFile::Mode mode) {
   switch (mode) {
     case LockedFile::Mode::ReadExisting:

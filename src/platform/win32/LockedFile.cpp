@@ -12,9 +12,7 @@
 #include "platform/win32/WinText.h"
 
 namespace talvenor::platform {
-namespace {
-
-}  // namespace
+namespace {}  // namespace
 
 bool WriteAllTo(int fd, std::string_view data) {
   if (InjectedWriteFailure(data.size())) {
