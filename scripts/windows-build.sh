@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Cross-builds the Windows program from Debian 12: talvenor.exe, the Win32 tests, the
-# portable zip (the program, README and LICENSE) and the installer (NSIS).
+# portable zip (the program, its help pages, README and LICENSE) and the installer (NSIS).
 # Usage: scripts/windows-build.sh [BUILD_FOLDER]   (default build-win)
 # Needs: apt-get install -y cmake make g++-mingw-w64-x86-64-posix googletest wine wine64 nsis zip locales
 set -euo pipefail
@@ -19,12 +19,14 @@ stage=$(mktemp -d)
 trap 'rm -rf "$stage"' EXIT
 mkdir "$stage/talvenor-$version"
 cp "$build/src/talvenor.exe" README.md LICENSE "$stage/talvenor-$version/"
+mkdir "$stage/talvenor-$version/help"
+cp res/help/main.htm res/help/main_en.htm "$stage/talvenor-$version/help/"
 rm -f "$build/talvenor-$version-win64.zip"
 (cd "$stage" && zip -qr - "talvenor-$version") > "$build/talvenor-$version-win64.zip"
 
 # makensis reads the script's paths from the script's own folder: absolute ones here.
 top=$(pwd)
 out=$(cd "$build" && pwd)
-makensis -V2 -WX -DVERSION="$version" -DEXE="$out/src/talvenor.exe" -DREADME="$top/README.md" \
+makensis -V2 -WX -DVERSION="$version" -DEXE="$out/src/talvenor.exe" -DREADME="$top/README.md" -DHELP="$top/res/help" \
   -DLICENSE="$top/LICENSE" -DOUTFILE="$out/talvenor-$version-win64-setup.exe" res/windows/talvenor.nsi
 echo "built $build/src/talvenor.exe, $build/talvenor-$version-win64.zip and $build/talvenor-$version-win64-setup.exe"

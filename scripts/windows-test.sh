@@ -86,7 +86,7 @@ installed=$home/AppData/Local/Programs/Talvenor
 menu="$home/AppData/Roaming/Microsoft/Windows/Start Menu/Programs"
 startup=$(find "$menu" -mindepth 1 -maxdepth 1 -type d -iname startup)  # Wine says "StartUp"
 ls "$installed"
-test -f "$installed/talvenor.exe" && test -f "$installed/uninstall.exe"
+test -f "$installed/talvenor.exe" && test -f "$installed/uninstall.exe" && test -f "$installed/help/main.htm"
 test -f "$menu/Talvenor/Talvenor.lnk" && test -f "$startup/Talvenor.lnk"
 wine reg query 'HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Talvenor' /v UninstallString
 wine "$installed/talvenor.exe" --version | tee "$c/version.txt"

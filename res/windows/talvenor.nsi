@@ -50,6 +50,11 @@ Section "!$(SecProgram)" SecMain
   File "/oname=talvenor.exe" "${EXE}"
   File "/oname=README.md" "${README}"
   File "/oname=LICENSE.txt" "${LICENSE}"
+  ; Help looks for its page in the folder the program starts in, which is this one.
+  SetOutPath "$INSTDIR\help"
+  File "/oname=main.htm" "${HELP}\main.htm"
+  File "/oname=main_en.htm" "${HELP}\main_en.htm"
+  SetOutPath "$INSTDIR"
   WriteUninstaller "$INSTDIR\uninstall.exe"
   ; The program keeps its log and snapshot in its current folder: the shortcuts start it in
   ; the installation folder, which is the user's own.
@@ -90,6 +95,9 @@ Section "Uninstall"
   Delete "$INSTDIR\talvenor.exe"
   Delete "$INSTDIR\README.md"
   Delete "$INSTDIR\LICENSE.txt"
+  Delete "$INSTDIR\help\main.htm"
+  Delete "$INSTDIR\help\main_en.htm"
+  RMDir "$INSTDIR\help"
   Delete "$INSTDIR\uninstall.exe"
   ; The log and snapshot the program made here are the user's record: kept, and so is the
   ; folder that holds them.
