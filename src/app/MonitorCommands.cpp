@@ -231,6 +231,8 @@ void MonitorCommands::Quit() {
     return;
   }
   m_quitting = true;
+  // The log is closed before the settings are written, and the watcher stopped after.
+  if (m_session) m_session->Log().Close();
   SaveSettings();
   if (m_session) {
     m_session->Finish();
