@@ -2,7 +2,6 @@
 
 #include <cstdint>
 #include <cstdio>
-#include <cstdlib>
 
 #include "app/CommandIds.h"
 #include "app/EngineText.h"
@@ -40,7 +39,8 @@ std::string ListSnapshot(const Snapshot& snapshot) {
 
 }  // namespace
 
-void MonitorCommands::EnginePort::ShowNotice(const std::string& text) {
+void MonitorCommands::EnginePort::ShowNotice(const std::string& notice) {
+  const std::string text = TranslateEngineText(notice);
   if (m_face.TrayIconShown()) {
     m_face.ShowBalloon(text);
   } else {
@@ -48,11 +48,6 @@ void MonitorCommands::EnginePort::ShowNotice(const std::string& text) {
     // does not hold up the monitor.
     m_face.ShowWithoutWaiting(text);
   }
-}
-
-void MonitorCommands::EnginePort::Terminate(int status) {
-  m_face.Terminate(status);
-  std::abort();  // never reached: the face ends the program
 }
 
 MonitorCommands::MonitorCommands(MainWindowFace& face, Settings& settings, SettingsStore& store)
@@ -64,7 +59,7 @@ void MonitorCommands::OpenSession() {
   m_face.EnableControl(command::kStop, false);
   m_face.EnableControl(command::kStart, true);
   m_paths = AppPaths::InFolder(platform::CurrentDirectory());
-  m_session = std::make_unique<MonitorSession>(m_settings, m_paths, m_translated, m_port);
+  m_session = std::make_unique<MonitorSession>(m_settings, m_paths, m_port, m_host);
 }
 
 bool MonitorCommands::StartIfAsked(const std::vector<std::string>& args) {
@@ -201,7 +196,7 @@ void MonitorCommands::WriteTest() {
   const std::string path =
       m_face.PickFileToSave(TranslateText("talvenor", QT_TRANSLATE_NOOP("talvenor", "表示一覧をCSV形式で保存")));
   if (path.empty()) return;
-  SaveSnapshot(path, g_currentSnapshot, m_translated);
+  SaveSnapshot(path, g_currentSnapshot, m_port);
   ClearCurrentSnapshot();
 }
 

@@ -46,43 +46,26 @@ class MonitorCommands {
   void SaveSettings();
 
   // The port the engine speaks through: its texts translated, notices as a balloon or a box.
-  UiPort& EngineUi() { return m_translated; }
+  UiPort& EngineUi() { return m_port; }
   MonitorSession& Session() { return *m_session; }
   bool HasSession() const { return m_session != nullptr; }
   const AppPaths& Paths() const { return m_paths; }
   bool IsQuitting() const { return m_quitting; }
 
  private:
-  // The face as the engine's port and host; only notices take a way of their own.
-  class EnginePort : public UiPort, public SessionHost {
+  // The face as the engine's port: its texts translated, a notice as a balloon or a box.
+  class EnginePort : public TranslatedUi {
    public:
-    explicit EnginePort(MonitorCommands& owner) : m_owner(owner), m_face(owner.m_face) {}
-    void ShowMessage(const std::string& text, MessageIcon icon) override { m_face.ShowMessage(text, icon); }
-    void ShowFolderMessage(const std::string& text, const std::string& folder, MessageIcon icon) override {
-      m_face.ShowFolderMessage(text, folder, icon);
-    }
-    bool AskOkCancel(const std::string& text, MessageIcon icon) override { return m_face.AskOkCancel(text, icon); }
+    explicit EnginePort(MainWindowFace& face) : TranslatedUi(face), m_face(face) {}
     void ShowNotice(const std::string& text) override;
-    void InsertRow(int index, const std::string& name, const std::string& path,
-                   const std::string& destination) override {
-      m_face.InsertRow(index, name, path, destination);
-    }
-    void DeleteRow(int index) override { m_face.DeleteRow(index); }
-    int RowCount() const override { return m_face.RowCount(); }
-    void ProgressOpen(const std::string& title, const std::string& text, int lower, int upper, int step) override {
-      m_face.ProgressOpen(title, text, lower, upper, step);
-    }
-    void ProgressStep() override { m_face.ProgressStep(); }
-    void ProgressPump(bool cancelOnEsc) override { m_face.ProgressPump(cancelOnEsc); }
-    void ProgressWait() override { m_face.ProgressWait(); }
-    void ProgressReset() override { m_face.ProgressReset(); }
-    bool ProgressCancelRequested() const override { return m_face.ProgressCancelRequested(); }
-    void ProgressClose() override { m_face.ProgressClose(); }
-    void LetInputThrough() override { m_face.LetInputThrough(); }
-    bool PassShouldEnd() override { return m_face.PassShouldEnd(); }
-    void LogLineWritten(const std::string& line) override { m_face.LogLineWritten(line); }
-    [[noreturn]] void Terminate(int status) override;
 
+   private:
+    MainWindowFace& m_face;
+  };
+  // The face as the session's host; the controls and hiding follow the commands' rules.
+  class EngineHost : public SessionHost {
+   public:
+    explicit EngineHost(MonitorCommands& owner) : m_owner(owner), m_face(owner.m_face) {}
     void StartTimer(int milliseconds) override { m_face.StartTimer(milliseconds); }
     void KillTimer() override { m_face.KillTimer(); }
     void StartSaveTimer(int milliseconds) override { m_face.StartSaveTimer(milliseconds); }
@@ -110,8 +93,8 @@ class MonitorCommands {
   MainWindowFace& m_face;
   Settings& m_settings;
   SettingsStore& m_store;
-  EnginePort m_port{*this};
-  TranslatedUi m_translated{m_port};
+  EnginePort m_port{m_face};
+  EngineHost m_host{*this};
   AppPaths m_paths;
   std::unique_ptr<MonitorSession> m_session;
   bool m_quitting = false;
