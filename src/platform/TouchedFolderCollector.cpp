@@ -14,8 +14,10 @@ std::string AsFolder(const std::string& path) {
 
 }  // namespace
 
-std::string TouchedFolderCollector::Join(const std::string& folder, const std::string& name) {
-  return AsFolder(folder) + name;
+std::string TouchedFolderCollector::Join(const std::string& folder, std::string_view name) {
+  std::string path = AsFolder(folder);
+  path += name;
+  return path;
 }
 
 void TouchedFolderCollector::IgnoreFilesIn(const std::string& folder,
@@ -24,9 +26,10 @@ void TouchedFolderCollector::IgnoreFilesIn(const std::string& folder,
   m_isIgnored = std::move(isIgnored);
 }
 
-bool TouchedFolderCollector::FileChanged(const std::string& folder, const std::string& name, bool inOwnFolder) {
-  if (inOwnFolder && m_isIgnored && m_isIgnored(name)) return false;
-  if (Skips(Join(folder, name), false)) return false;
+// Asked for every file event: the path is put together only when a skip rule wants it.
+bool TouchedFolderCollector::FileChanged(const std::string& folder, std::string_view name, bool inOwnFolder) {
+  if (inOwnFolder && m_isIgnored && m_isIgnored(std::string(name))) return false;
+  if (m_skip && m_skip(Join(folder, name), false)) return false;
   Touch(folder, false);
   return true;
 }

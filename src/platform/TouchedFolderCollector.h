@@ -5,6 +5,7 @@
 #include <functional>
 #include <mutex>
 #include <string>
+#include <string_view>
 
 #include "platform/TouchedFolders.h"
 
@@ -29,7 +30,7 @@ class TouchedFolderCollector {
 
   // A file came, went or changed in folder; inOwnFolder: folder is the one of IgnoreFilesIn.
   // True when a pass must look: the folder is then listed again.
-  bool FileChanged(const std::string& folder, const std::string& name, bool inOwnFolder);
+  bool FileChanged(const std::string& folder, std::string_view name, bool inOwnFolder);
   // A folder came or went in parent: parent is listed again.
   void ListingChanged(const std::string& parent);
   // A folder made, moved in, renamed or made readable: listed again with all it holds.
@@ -46,7 +47,7 @@ class TouchedFolderCollector {
   TouchedFolders TakeTouched(std::atomic<int>& flag, bool& raised);
 
   // A name inside a folder, as the engine joins them.
-  static std::string Join(const std::string& folder, const std::string& name);
+  static std::string Join(const std::string& folder, std::string_view name);
 
  private:
   void Touch(const std::string& folder, bool withAllItHolds);
