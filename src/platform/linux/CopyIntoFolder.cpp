@@ -3,7 +3,6 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <random>
 #include <string_view>
 
 #include "platform/CopyBytes.h"

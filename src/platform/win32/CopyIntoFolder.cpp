@@ -3,7 +3,6 @@
 #include <winioctl.h>
 
 #include <cerrno>
-#include <random>
 #include <string_view>
 #include <vector>
 

@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <random>
 
 #include "platform/FaultInjection.h"
 #include "platform/FileSystem.h"
@@ -12,7 +11,6 @@
 #include "platform/win32/WinText.h"
 
 namespace talvenor::platform {
-namespace {}  // namespace
 
 bool WriteAllTo(int fd, std::string_view data) {
   if (InjectedWriteFailure(data.size())) {
